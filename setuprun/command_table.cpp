@@ -1,0 +1,82 @@
+// The one place that maps command types to names and handlers.
+#include "commands.h"
+
+const char CommandNames[kCommandTypeCount][50] = {
+    "CMD00",
+    "CMD01_Copy_Lnk2StartF_W2000",
+    "CMD02_DEL_LnkInStartF_W2000",
+    "CMD03_Add single Reg Value",
+    "CMD04_Remove single Reg Value",
+    "CMD05_IncRunningCounter",
+    "CMD06_DecCmdIndex",
+    "CMD07_IncCmdIndex",
+    "CMD08_ResetCmdIndex",
+    "CMD09_BranchOnIsVorlix",
+    "CMD10_Exit",
+    "CMD11_SpawnProgram",
+    "CMD12_RemoveSingleRegKey",
+    "CMD13_Sleep",
+    "CMD14_MultiRegEdit",
+    "CMD15_CopyFile",
+    "CMD16_DeleteFileOrDir",
+    "CMD17_DisplayMessageBox",
+    "CMD18_BranchOnOS",
+    "CMD19_JumpToNextSection",
+    "CMD20_ExitRebootSystem",
+    "CMD21_MakeDir",
+    "CMD22_DisplayWindow",
+    "CMD23_MergeINIFile",
+    "CMD24_ControlOsShutdown",
+    "CMD25_BranchOnSystemID",
+    "CMD26_SetValue",
+    "CMD27_SetVariable",
+    "CMD28_AppendINIFile",
+    "CMD29_ExitAndDeleteINIFile",
+    "CMD30_BranchOnPowerManagement",
+    "CMD31_RenameFile",
+    "CMD32_LogMsg",
+    "CMD33_",
+    "CMD34_",
+    "CMD35_",
+};
+
+// Types marked "not built yet" log " Not Supported yet." until their
+// handlers land; 22, 23, 24, 33, 34 and 35 are reserved for good.
+const CommandHandler CommandHandlers[kCommandTypeCount] = {
+    nullptr,                 // 0  end of the list: the run loop's check
+    CmdNotSupported,         // 1  Startup-folder link copy: not built yet
+    CmdNotSupported,         // 2  Startup-folder link removal: not built yet
+    CmdNotSupported,         // 3  registry value: not built yet
+    CmdNotSupported,         // 4  registry value removal: not built yet
+    CMD05_IncRunningCounter, // 5
+    CMD06_DecCmdIndex,       // 6
+    CMD07_IncCmdIndex,       // 7
+    CMD08_ResetCmdIndex,     // 8
+    CmdNotSupported,         // 9  firmware maker branch: not built yet
+    CmdNotSupported,         // 10 exit: not built yet
+    CmdNotSupported,         // 11 program launch: not built yet
+    CmdNotSupported,         // 12 registry key removal: not built yet
+    CmdNotSupported,         // 13 sleep: not built yet
+    CmdNotSupported,         // 14 registry list: not built yet
+    CmdNotSupported,         // 15 file copy: not built yet
+    CmdNotSupported,         // 16 deletion: not built yet
+    CmdNotSupported,         // 17 message box: not built yet
+    CmdNotSupported,         // 18 Windows version branch: not built yet
+    CmdNotSupported,         // 19 jump: not built yet
+    CmdNotSupported,         // 20 restart request: not built yet
+    CmdNotSupported,         // 21 directory creation: not built yet
+    CmdNotSupported,         // 22 reserved
+    CmdNotSupported,         // 23 reserved
+    CmdNotSupported,         // 24 reserved
+    CmdNotSupported,         // 25 system ID branch: not built yet
+    CmdNotSupported,         // 26 script keys: not built yet
+    CmdNotSupported,         // 27 variables: not built yet
+    CmdNotSupported,         // 28 INI append: not built yet
+    CmdNotSupported,         // 29 exit and delete: not built yet
+    CmdNotSupported,         // 30 power-management branch: not built yet
+    CmdNotSupported,         // 31 rename: not built yet
+    CmdNotSupported,         // 32 log message: not built yet
+    CmdNotSupported,         // 33 reserved
+    CmdNotSupported,         // 34 reserved
+    CmdNotSupported,         // 35 reserved
+};

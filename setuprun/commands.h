@@ -1,0 +1,25 @@
+// Command handlers and the dispatch table. A handler takes no arguments:
+// it reads the command context from g_run (script path, command number,
+// command section, run flags) and its further fields from [Commands].
+// It returns 0 when done, 2 for a missing section or bad parameters,
+// 3 when memory is short, 1 to end the run (CMD08, CMD10, CMD29).
+#pragma once
+
+typedef int (*CommandHandler)();
+
+enum { kCommandTypeCount = 36 };
+
+// The name of each command type, used in the command log line.
+extern const char CommandNames[kCommandTypeCount][50];
+// The handler of each command type; type 0 (end of the list) is the run
+// loop's own and has none.
+extern const CommandHandler CommandHandlers[kCommandTypeCount];
+
+// Run-position commands (cmd_run_position.cpp).
+int CMD05_IncRunningCounter();
+int CMD06_DecCmdIndex();
+int CMD07_IncCmdIndex();
+int CMD08_ResetCmdIndex();
+
+// Reserved command types, and the types whose handlers are not built yet.
+int CmdNotSupported();

@@ -1,0 +1,36 @@
+// Access to INI files, always through the private-profile functions, and
+// the script file's keys as the engine and the commands read them.
+#pragma once
+
+#include <stddef.h>
+
+// Reads a whole section: a newly allocated buffer of NUL-ended lines, the
+// list ended by an empty line, which the caller frees with free(). Null
+// when the section is missing or empty or memory is short. On Windows
+// 95/98 a section is read into 16640 bytes at most.
+char* LoadProfileSection(const char* section, const char* file);
+
+// The number of characters of a section as GetPrivateProfileSectionA
+// counts them; at most 16640 on every system, 0 when memory is short.
+int GetProfileSectionSize(const char* section, const char* file);
+
+// Moves to the next line of a buffer from LoadProfileSection; null at the end.
+char* NextSectionLine(char* line);
+
+// Keys of the script file (g_run.scriptPath: the working copy once the
+// start-up has made it).
+void ReadScriptString(const char* section, const char* key, const char* fallback, char* out, size_t size);
+int ReadScriptInt(const char* section, const char* key, int fallback);
+bool WriteScriptString(const char* section, const char* key, const char* value);
+bool WriteScriptInt(const char* section, const char* key, int value);
+// Writes the private-profile cache of the script file to disk.
+void FlushScript();
+
+// [Commands] keys of command n: Cmd<n>, CmdSection<n>.<m>, FullCmdSection<n>.
+void ReadCommandField(int n, int m, const char* fallback, char* out, size_t size);
+
+// Reads a whole section whatever its size, for rewriting it. *text is a
+// newly allocated list (null when the section is missing or empty).
+// False only when memory is short, so that a caller never mistakes a
+// failed read for an empty section.
+bool ReadWholeSection(const char* section, const char* file, char** text);

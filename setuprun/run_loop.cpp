@@ -1,0 +1,94 @@
+#include "run_loop.h"
+
+#include <windows.h>
+
+#include "commands.h"
+#include "driver_ops.h"
+#include "log.h"
+#include "profile.h"
+#include "run_state.h"
+#include "script_file.h"
+#include "text.h"
+
+static const char* CommandNameOf(int type)
+{
+    return (type >= 0 && type < kCommandTypeCount) ? CommandNames[type] : "";
+}
+
+// Logs "CMD<N>> <name>: <type><text from the first comma on>".
+static void LogCommand(int n, int type)
+{
+    char key[40];
+    char fullText[kPathSize];
+    FormatText(key, sizeof key, "FullCmdSection%d", n);
+    ReadScriptString("Commands", key, "", fullText, sizeof fullText);
+    char label[kLogLineSize];
+    FormatText(label, sizeof label, "CMD%d> %s: %d%s", n, CommandNameOf(type), type, fullText);
+    WriteLog(label, "");
+}
+
+// Runs command N. Returns true when the run is done; *advance tells
+// whether the command number moves on afterwards.
+static bool ExecuteCommand(int type, bool* advance)
+{
+    *advance = true;
+    if (type < 0 || type >= kCommandTypeCount) {
+        WriteLogf("NOTICE: ", "CMD >%d< not defined", type);
+        return false;
+    }
+    if (type == 0) {
+        *advance = false;
+        return EndOfListCheck();
+    }
+    if (type == 5 || type == 6 || type == 7)
+        CopyText(g_run.commandSection, sizeof g_run.commandSection, "DATA");
+    int result = CommandHandlers[type]();
+    switch (type) {
+    case 8:  // the run state is erased
+    case 29: // the working copy is gone and must not be written again
+        *advance = false;
+        return result != 0;
+    case 10:
+        return result != 0;
+    default:
+        return false;
+    }
+}
+
+void RunLoop()
+{
+    for (bool done = false; !done;) {
+        int n = g_run.commandNumber;
+        if (!IsValidCommandNumber(n)) {
+            WriteLogf("ERROR-=-", "command number %d is out of range: the run ends", n);
+            break;
+        }
+        char key[40];
+        FormatText(key, sizeof key, "Cmd%d", n);
+        g_run.commandType = ReadScriptInt("Commands", key, 0);
+        ReadCommandField(n, 0, "", g_run.commandSection, sizeof g_run.commandSection);
+        if (g_run.commandType != 0)
+            LogCommand(n, g_run.commandType);
+
+        bool advance;
+        done = ExecuteCommand(g_run.commandType, &advance);
+        if (advance) {
+            // Recorded and flushed after every command, so that a restart
+            // or a power loss resumes with the next one.
+            g_run.commandNumber++;
+            WriteScriptInt("Commands", "CurrentCmd", g_run.commandNumber);
+            FlushScript();
+        }
+    }
+}
+
+void EndRun()
+{
+    DriverOps.DelDriver();
+    if (g_run.rebootPending) {
+        WriteLog("DONE", " Shutting down system.");
+        ExitWindowsEx(EWX_REBOOT, 0);
+    } else {
+        WriteLog("DONE", "!");
+    }
+}

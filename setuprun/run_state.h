@@ -1,0 +1,39 @@
+// Run-wide state of setuprun: one instance, fixed buffers. The sizes are
+// the limits of the values (lengths include the terminating NUL).
+#pragma once
+
+enum {
+    kProgramPathSize = 512,
+    kPathSize = 260,
+    kProgramNameSize = 64,
+    kWorkingCopySize = 512,
+    kCommandSectionSize = 256,
+    kSectionNameSize = 128,
+    kLanguageSectionSize = 304,
+    kMessageSize = 512,
+};
+
+// Command numbers stay well inside int so that no step of the run
+// (the loop's advance, CMD06, CMD07, compiling) can overflow.
+enum { kMaxCommandNumber = 999999999 };
+
+struct RunState {
+    char programPath[kProgramPathSize];     // GetModuleFileNameA; later a scratch buffer
+    char programDir[kPathSize];             // up to its last backslash
+    char programFileName[kProgramNameSize]; // e.g. setup.exe; part of every log line
+    char scriptPath[kPathSize];             // the source script, then the working copy
+    char workingCopyPath[kWorkingCopySize]; // temporary directory + script file name
+    int commandNumber;                      // N, persisted as [Commands] CurrentCmd
+    int commandType;
+    char commandSection[kCommandSectionSize]; // field 0 of the current command
+    char languageSection[kLanguageSectionSize];
+    char currentSection[kSectionNameSize];
+    char nextSection[kSectionNameSize];
+    bool silent;
+    bool suppressReboot;
+    bool rebootPending;
+};
+
+extern RunState g_run;
+
+bool IsValidCommandNumber(long long n);

@@ -1,0 +1,38 @@
+// The script file as the engine runs it: compiling command-list sections
+// into [Commands], the run position in [State], the end-of-list check and
+// the branch step.
+#pragma once
+
+// The script's comment and blank rule (see StripText); logs a warning and
+// returns null for a null text.
+char* StripCommentsAndEtc(char* text);
+
+enum InitResult {
+    kInitFailed,   // the section to compile is missing or empty
+    kInitResumed,  // nothing to compile: the run continues where it stands
+    kInitCompiled, // a section was compiled from the returned position on
+};
+
+// Compiles the first command list, a pending branch, or nothing (resume).
+// At start-up a first start compiles [CommandsList] at 0 and records
+// CurrentCmd=0; a pending branch is compiled at the recorded CurrentCmd,
+// so that the run loop starts with its first command. From the end-of-list
+// check the section is compiled at the run's current command number.
+InitResult InitCommandSection(bool atStartUp);
+
+// Command type 0: moves the run into a pending next section, or ends it.
+// Returns true when the run is done.
+bool EndOfListCheck();
+
+// The branch step. With existence test (CMD09, CMD18, CMD19, CMD25, CMD30):
+// records the target when the section exists, else shows the internal-error
+// box (unless silent) and logs it. Returns whether the branch was recorded.
+bool SetNextSection(const char* name);
+// Without existence test (CMD17): records the name as it is; an empty name
+// cancels a pending branch.
+void SetNextSectionUnchecked(const char* name);
+
+// Parts of the branch step for commands that order them their own way.
+bool SectionHasText(const char* name);
+void RecordNextSection(const char* name);
+void ShowInternalErrorBox();

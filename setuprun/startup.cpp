@@ -1,0 +1,259 @@
+#include "startup.h"
+
+#include <windows.h>
+
+#include <string.h>
+
+#include "command_line.h"
+#include "log.h"
+#include "profile.h"
+#include "run_state.h"
+#include "script_file.h"
+#include "text.h"
+
+static const char kVersionText[] = "2.00.4";
+static const char kKitIniPath[] = "C:\\system.sav\\util\\kit.ini";
+static const char kFallbackTempDir[] = "c:\\temp\\";
+static const char kInitLabel[] = "InitINIFile()";
+
+// Finds the script named by the command line, or the default one beside
+// the program. Logging is not on yet, so the failures write nothing.
+static bool LocateScript(const char* commandLine)
+{
+    char argument[kPathSize];
+    if (!ExtractScriptArgument(commandLine, argument, sizeof argument)) {
+        WriteLog("ERROR-=-", "Cannot find INI file to initialize.");
+        return false;
+    }
+    if (argument[0]) {
+        if (!ResolveScriptPath(argument, g_run.programDir, g_run.scriptPath, sizeof g_run.scriptPath) ||
+            GetFileAttributesA(g_run.scriptPath) == INVALID_FILE_ATTRIBUTES) {
+            WriteLog("ERROR-=-", "Cannot find INI file to initialize.");
+            return false;
+        }
+        return true;
+    }
+    // The full program file name, not the display copy cut to 63 characters.
+    const char* programName = strrchr(g_run.programPath, '\\');
+    programName = programName ? programName + 1 : g_run.programPath;
+    if (!DefaultScriptPath(g_run.programDir, programName, g_run.scriptPath, sizeof g_run.scriptPath) ||
+        GetFileAttributesA(g_run.scriptPath) == INVALID_FILE_ATTRIBUTES) {
+        WriteLog("ERROR-=-no INI file found to process with ", commandLine);
+        return false;
+    }
+    return true;
+}
+
+// Log settings come from the source script: [Data] Logging and LogFile.
+static void ConfigureLog()
+{
+    LogSetPath(kDefaultLogPath);
+    if (GetPrivateProfileIntA("Data", "Logging", 0, g_run.scriptPath) != 0)
+        LogEnable();
+    char logFile[kPathSize];
+    GetPrivateProfileStringA("Data", "LogFile", kDefaultLogPath, logFile, sizeof logFile, g_run.scriptPath);
+    bool refused = logFile[0] && !LogSetPath(logFile);
+    WriteLog("", "");
+    char label[kMessageSize];
+    FormatText(label, sizeof label, "*** Starting %s\\%s Version: %s ***", g_run.programDir, g_run.programFileName,
+               kVersionText);
+    WriteLog(label, "");
+    if (refused)
+        WriteLogf("WARNING-=-", "LogFile is longer than %d characters, logging to %s instead", kLogPathSize - 1,
+                  LogPath());
+}
+
+static bool SameDirectory(const char* a, const char* b)
+{
+    char left[kPathSize];
+    char right[kPathSize];
+    CopyText(left, sizeof left, a);
+    CopyText(right, sizeof right, b);
+    size_t n = strlen(left);
+    if (n && left[n - 1] == '\\')
+        left[n - 1] = '\0';
+    n = strlen(right);
+    if (n && right[n - 1] == '\\')
+        right[n - 1] = '\0';
+    return EqualsNoCase(left, right);
+}
+
+// The directory of the working copy: the temporary directory, unless it is
+// where the program (or the script itself) lives; then c:\temp\, so that
+// the working copy never lands on the source script.
+static void ChooseWorkingDirectory(char* out, size_t size)
+{
+    DWORD n = GetTempPathA((DWORD)size, out);
+    if (n == 0 || n >= size) {
+        WriteLog("ERROR-=-", "Need to remalloc for temp path...");
+        CreateDirectoryA(kFallbackTempDir, nullptr);
+        CopyText(out, size, kFallbackTempDir);
+        return;
+    }
+    char scriptDir[kPathSize];
+    char scriptName[kPathSize];
+    SplitPath(g_run.scriptPath, scriptDir, sizeof scriptDir, scriptName, sizeof scriptName);
+    if (SameDirectory(out, g_run.programDir) || SameDirectory(out, scriptDir)) {
+        CreateDirectoryA(kFallbackTempDir, nullptr);
+        CopyText(out, size, kFallbackTempDir);
+    }
+}
+
+// Copies the source script over the working copy.
+static bool MakeWorkingCopy()
+{
+    SetFileAttributesA(g_run.workingCopyPath, FILE_ATTRIBUTE_NORMAL);
+    if (!CopyFileA(g_run.scriptPath, g_run.workingCopyPath, FALSE)) {
+        char errorText[kMessageSize];
+        DWORD code = GetLastErrorText(errorText, sizeof errorText);
+        char label[kMessageSize];
+        FormatText(label, sizeof label, "InitINIandLogFiles() -  Error=%lu, %s", code, errorText);
+        WriteLogf(label, "ERROR-=-function CopyFile() failed on src=%s, dst=%s", g_run.scriptPath,
+                  g_run.workingCopyPath);
+        return false;
+    }
+    WriteLogf(kInitLabel, "%s has been copied to %s", g_run.scriptPath, g_run.workingCopyPath);
+    return true;
+}
+
+bool InitINIFile(const char* commandLine)
+{
+    if (!LocateScript(commandLine))
+        return false;
+    ConfigureLog();
+
+    CommandLineOptions options = FindOptions(commandLine);
+    if (options.noReboot) {
+        g_run.suppressReboot = true;
+        WriteLog(kInitLabel, "-noreboot given...will suppress reboots");
+    }
+    if (options.silent) {
+        g_run.silent = true;
+        WriteLog(kInitLabel, "-silent given...will run silent");
+    }
+
+    int force;
+    if (options.resume) {
+        force = 0;
+        WriteLog(kInitLabel, "-resume given...will force a resume.");
+    } else {
+        force = (int)GetPrivateProfileIntA("Data", "ForceCleanStart", 1, g_run.scriptPath);
+        if (force) {
+            WriteLog(kInitLabel, "system will be forcing a clean start.");
+            WriteLog(kInitLabel, "To force a resume add [DATA]:ForceCleanStart=0 or use -resume in command line.");
+        } else {
+            WriteLog(kInitLabel, "system will resume and not force a clean start.");
+        }
+    }
+
+    char workingDir[kPathSize];
+    ChooseWorkingDirectory(workingDir, sizeof workingDir);
+    const char* scriptName = strrchr(g_run.scriptPath, '\\');
+    scriptName = scriptName ? scriptName + 1 : g_run.scriptPath;
+    FormatText(g_run.workingCopyPath, sizeof g_run.workingCopyPath, "%s%s", workingDir, scriptName);
+    // The working copy becomes the script path: it must fit there whole.
+    if (strlen(g_run.workingCopyPath) >= sizeof g_run.scriptPath) {
+        WriteLogf("ERROR-=-", "working copy path %s is longer than %d characters", g_run.workingCopyPath,
+                  kPathSize - 1);
+        return false;
+    }
+    if (EqualsNoCase(g_run.workingCopyPath, g_run.scriptPath)) {
+        WriteLogf("ERROR-=-", "working copy %s would overwrite the script", g_run.workingCopyPath);
+        return false;
+    }
+
+    if (GetFileAttributesA(g_run.workingCopyPath) == INVALID_FILE_ATTRIBUTES || force) {
+        if (!MakeWorkingCopy())
+            return false;
+    }
+
+    CopyText(g_run.scriptPath, sizeof g_run.scriptPath, g_run.workingCopyPath);
+    SetFileAttributesA(g_run.scriptPath, FILE_ATTRIBUTE_NORMAL);
+    if (g_run.suppressReboot)
+        WriteScriptString("DATA", "SuppressReboot", "1");
+    if (g_run.silent)
+        WriteScriptString("DATA", "SilentMode", "1");
+    FlushScript();
+    WriteLogf(kInitLabel, "The INI file in use is %s", g_run.scriptPath);
+
+    // Options given at an earlier start of this working copy stay in force.
+    if (ReadScriptInt("Data", "SuppressReboot", 0) != 0)
+        g_run.suppressReboot = true;
+    if (ReadScriptInt("Data", "SilentMode", 0) != 0)
+        g_run.silent = true;
+    return true;
+}
+
+void EnableRunPrivileges()
+{
+    OSVERSIONINFOA version;
+    ZeroMemory(&version, sizeof version);
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT)
+        return;
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+        return;
+    static const struct {
+        const char* name;
+        const char* logged;
+    } privileges[] = {
+        {"SeShutdownPrivilege", "SE_SHUTDOWN_NAME"},
+        {"SeRestorePrivilege", "SE_RESTORE_NAME"},
+        {"SeBackupPrivilege", "SE_BACKUP_NAME"},
+    };
+    for (const auto& privilege : privileges) {
+        TOKEN_PRIVILEGES wanted;
+        ZeroMemory(&wanted, sizeof wanted);
+        LookupPrivilegeValueA(nullptr, privilege.name, &wanted.Privileges[0].Luid);
+        wanted.PrivilegeCount = 1;
+        wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        WriteLog("NOTICE: adjusting token privilege for :", privilege.logged);
+        // A privilege the account lacks gives success with a warning code,
+        // which is not examined: only a failed call is reported.
+        if (!AdjustTokenPrivileges(token, FALSE, &wanted, 0, nullptr, nullptr)) {
+            char errorText[kMessageSize];
+            GetLastErrorText(errorText, sizeof errorText);
+            WriteLog("ERROR: adjusting token privilege ->", errorText);
+        }
+    }
+    // The token stays open for the life of the process.
+}
+
+bool ReadLanguageSection()
+{
+    char code[kMessageSize];
+    GetPrivateProfileStringA("Description", "VorlixLanguage", "XX", code, sizeof code, kKitIniPath);
+    if (code[0] == '\0') {
+        WriteLog("ERROR - ", "Cannont find KIT.INI");
+        return false;
+    }
+    char* kept = StripCommentsAndEtc(code);
+    if (!FormatText(g_run.languageSection, sizeof g_run.languageSection, "Data.%s", kept))
+        WriteLogf("WARNING-=-", "language code cut to fit: the language data section is [%s]",
+                  g_run.languageSection);
+    return true;
+}
+
+static void ShowStartupBox(const char* text)
+{
+    if (g_run.silent)
+        return;
+    char title[kMessageSize];
+    FormatText(title, sizeof title, "Vorlix Setup Utility - %s", g_run.programFileName);
+    MessageBoxA(nullptr, text, title, MB_SYSTEMMODAL | MB_ICONERROR);
+}
+
+void ShowUsageBox()
+{
+    ShowStartupBox("Usage:  <module.exe> <INI_FILE> -silent -noreboot -resume\n\n"
+                   "INI_FILE is either full path or just name if in same dir as EXE.\n"
+                   "-silent will  suppress all GUI prompts\n"
+                   "-noreboot will suppress reboots\n"
+                   "-resume will force a resume of the INI file processing\n\n");
+}
+
+void ShowStartupFailureBox(const char* text)
+{
+    ShowStartupBox(text);
+}
