@@ -53,29 +53,29 @@ const CommandHandler CommandHandlers[kCommandTypeCount] = {
     CMD07_IncCmdIndex,       // 7
     CMD08_ResetCmdIndex,     // 8
     CmdNotSupported,         // 9  firmware maker branch: not built yet
-    CmdNotSupported,         // 10 exit: not built yet
+    CMD10_Exit,              // 10
     CmdNotSupported,         // 11 program launch: not built yet
     CmdNotSupported,         // 12 registry key removal: not built yet
-    CmdNotSupported,         // 13 sleep: not built yet
+    CMD13_Sleep,             // 13
     CmdNotSupported,         // 14 registry list: not built yet
     CmdNotSupported,         // 15 file copy: not built yet
-    CmdNotSupported,         // 16 deletion: not built yet
-    CmdNotSupported,         // 17 message box: not built yet
-    CmdNotSupported,         // 18 Windows version branch: not built yet
-    CmdNotSupported,         // 19 jump: not built yet
-    CmdNotSupported,         // 20 restart request: not built yet
+    CMD16_DeleteFileOrDir,   // 16
+    CMD17_DisplayMessageBox, // 17
+    CMD18_BranchOnOS,        // 18
+    CMD19_JumpToNextSection, // 19
+    CMD20_ExitRebootSystem,  // 20
     CmdNotSupported,         // 21 directory creation: not built yet
     CmdNotSupported,         // 22 reserved
     CmdNotSupported,         // 23 reserved
     CmdNotSupported,         // 24 reserved
     CmdNotSupported,         // 25 system ID branch: not built yet
     CmdNotSupported,         // 26 script keys: not built yet
-    CmdNotSupported,         // 27 variables: not built yet
+    CMD27_SetVariable,       // 27
     CmdNotSupported,         // 28 INI append: not built yet
-    CmdNotSupported,         // 29 exit and delete: not built yet
-    CmdNotSupported,         // 30 power-management branch: not built yet
+    CMD29_ExitAndDeleteINIFile, // 29
+    CMD30_BranchOnPowerManagement, // 30
     CmdNotSupported,         // 31 rename: not built yet
-    CmdNotSupported,         // 32 log message: not built yet
+    CMD32_LogMsg,            // 32
     CmdNotSupported,         // 33 reserved
     CmdNotSupported,         // 34 reserved
     CmdNotSupported,         // 35 reserved

@@ -21,5 +21,25 @@ int CMD06_DecCmdIndex();
 int CMD07_IncCmdIndex();
 int CMD08_ResetCmdIndex();
 
+// Flow-control and interaction commands (cmd_flow.cpp).
+int CMD10_Exit();
+int CMD13_Sleep();
+int CMD17_DisplayMessageBox();
+int CMD18_BranchOnOS();
+int CMD19_JumpToNextSection();
+int CMD20_ExitRebootSystem();
+int CMD29_ExitAndDeleteINIFile();
+int CMD30_BranchOnPowerManagement();
+int CMD32_LogMsg();
+
+// Deletion (cmd_delete.cpp). CmdRmdir deletes a file or a whole tree;
+// RemoveDir empties and removes a directory, depth first.
+int CMD16_DeleteFileOrDir();
+void CmdRmdir(const char* path);
+void RemoveDir(const char* dir);
+
+// Variables (variables.cpp).
+int CMD27_SetVariable();
+
 // Reserved command types, and the types whose handlers are not built yet.
 int CmdNotSupported();

@@ -153,3 +153,10 @@ bool ReadWholeSection(const char* section, const char* file, char** text)
             return false;
     }
 }
+
+int ReadCommandFieldInt(int n, int m, int fallback)
+{
+    char key[40];
+    FormatText(key, sizeof key, "CmdSection%d.%d", n, m);
+    return ReadScriptInt("Commands", key, fallback);
+}

@@ -28,6 +28,7 @@ void FlushScript();
 
 // [Commands] keys of command n: Cmd<n>, CmdSection<n>.<m>, FullCmdSection<n>.
 void ReadCommandField(int n, int m, const char* fallback, char* out, size_t size);
+int ReadCommandFieldInt(int n, int m, int fallback);
 
 // Reads a whole section whatever its size, for rewriting it. *text is a
 // newly allocated list (null when the section is missing or empty).

@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <stdlib.h>
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -75,6 +77,66 @@ BOOL CALLBACK FindBox(HWND hwnd, LPARAM param)
     return TRUE;
 }
 
+// Average colour of a window's pixels on the screen.
+bool AverageColour(HWND window, int* red, int* green, int* blue)
+{
+    RECT r;
+    if (!GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top)
+        return false;
+    int width = r.right - r.left, height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<DWORD> pixels((size_t)width * height);
+    int rows = GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    if (rows != height)
+        return false;
+    long long sum[3] = {0, 0, 0};
+    for (DWORD p : pixels) {
+        sum[0] += (p >> 16) & 0xff;
+        sum[1] += (p >> 8) & 0xff;
+        sum[2] += p & 0xff;
+    }
+    *red = (int)(sum[0] / (long long)pixels.size());
+    *green = (int)(sum[1] / (long long)pixels.size());
+    *blue = (int)(sum[2] / (long long)pixels.size());
+    return true;
+}
+
+// The icon control of a message box (id 0x440) shows nothing without an
+// icon; otherwise its colours tell the icon: red stop sign, yellow
+// triangle, blue circle.
+BoxIcon IconOf(HWND box)
+{
+    HWND control = GetDlgItem(box, 0x440);
+    if (!control || !SendMessageA(control, STM_GETICON, 0, 0))
+        return BoxIcon::None;
+    int r, g, b;
+    if (!AverageColour(control, &r, &g, &b))
+        return BoxIcon::Unknown;
+    if (r - g > 50 && std::abs(g - b) < 30)
+        return BoxIcon::Error;
+    if (r - b > 50 && g - b > 25)
+        return BoxIcon::Warning;
+    if (b - r > 30)
+        return BoxIcon::Information;
+    return BoxIcon::Unknown;
+}
+
 BoxSeen Describe(HWND box)
 {
     BoxSeen seen;
@@ -89,7 +151,8 @@ BoxSeen Describe(HWND box)
         if (button && IsWindowVisible(button))
             seen.buttons.push_back(id);
     }
-    seen.exStyle = GetWindowLongA(box, GWL_EXSTYLE);
+    seen.systemModal = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    seen.icon = IconOf(box);
     return seen;
 }
 
@@ -122,9 +185,60 @@ private:
 
 } // namespace
 
-bool RunResult::AskedForRestart() const
+const char* IconName(BoxIcon icon)
 {
-    return trace.find("wineboot.exe --end-session") != std::string::npos;
+    switch (icon) {
+    case BoxIcon::None:
+        return "none";
+    case BoxIcon::Error:
+        return "error";
+    case BoxIcon::Warning:
+        return "warning";
+    case BoxIcon::Information:
+        return "information";
+    default:
+        return "unknown";
+    }
+}
+
+static const char kRunOnceKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+
+RestartWatch::RestartWatch(const Bench& bench)
+{
+    valueName_ = "srtest-restart-" + std::to_string(GetCurrentProcessId());
+    marker_ = bench.root + "\\restarted.txt";
+    DeleteFileA(marker_.c_str());
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof system);
+    std::string command = std::string(system) + "\\cmd.exe /c echo restarted> " + marker_;
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRunOnceKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
+        ADD_FAILURE() << "cannot open the RunOnce key";
+        return;
+    }
+    RegSetValueExA(key, valueName_.c_str(), 0, REG_SZ, (const BYTE*)command.c_str(), (DWORD)command.size() + 1);
+    RegCloseKey(key);
+}
+
+RestartWatch::~RestartWatch()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunOnceKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, valueName_.c_str());
+        RegCloseKey(key);
+    }
+}
+
+bool RestartWatch::Happened(DWORD waitMs) const
+{
+    for (DWORD waited = 0;; waited += 100) {
+        if (FileExists(marker_))
+            return true;
+        if (waited >= waitMs)
+            return false;
+        Sleep(100);
+    }
 }
 
 Bench::Bench(WindowsVersion version)
@@ -167,21 +281,9 @@ RunResult Bench::Run(const std::string& arguments, const RunOptions& options) co
     std::string temp = options.tempDir.empty() ? tempDir : options.tempDir;
     EnvironmentOverride tmp("TMP", temp);
     EnvironmentOverride tempVar("TEMP", temp);
-    EnvironmentOverride debug("WINEDEBUG", options.traceProcesses ? "+process" : "-all");
-
-    std::string tracePath = root + "\\trace.txt";
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE traceFile = INVALID_HANDLE_VALUE;
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
-    if (options.traceProcesses) {
-        traceFile = CreateFileA(tracePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                CREATE_ALWAYS, 0, nullptr);
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdError = traceFile;
-        startup.hStdOutput = traceFile;
-    }
 
     std::string commandLine = "\"" + programPath + "\"";
     if (!arguments.empty())
@@ -190,11 +292,9 @@ RunResult Bench::Run(const std::string& arguments, const RunOptions& options) co
     mutableLine.push_back('\0');
     std::string cwd = options.currentDir.empty() ? root : options.currentDir;
     PROCESS_INFORMATION process;
-    if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, options.traceProcesses, 0, nullptr,
-                        cwd.c_str(), &startup, &process)) {
+    if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(), &startup,
+                        &process)) {
         ADD_FAILURE() << "cannot start " << commandLine << ": " << GetLastError();
-        if (traceFile != INVALID_HANDLE_VALUE)
-            CloseHandle(traceFile);
         return result;
     }
 
@@ -228,10 +328,6 @@ RunResult Bench::Run(const std::string& arguments, const RunOptions& options) co
     GetExitCodeProcess(process.hProcess, &result.exitCode);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    if (traceFile != INVALID_HANDLE_VALUE) {
-        CloseHandle(traceFile);
-        result.trace = ReadTextFile(tracePath);
-    }
     return result;
 }
 

@@ -18,18 +18,25 @@ namespace scenario {
 // each other's setting.
 enum class WindowsVersion { Default, Win95, Win98, NT4, Win2000, XP };
 
+// The icon of a message box, told by its colours on the screen as a person
+// would tell it. Reliable only while no other box covers it: tests that
+// check icons run one at a time.
+enum class BoxIcon { None, Error, Warning, Information, Unknown };
+
 struct BoxSeen {
     std::string caption;
     std::string text;
     std::vector<int> buttons; // ids of the visible buttons: IDOK, IDCANCEL, IDYES, ...
-    LONG exStyle = 0;
+    bool systemModal = false; // system-modal boxes stay on top of every window
+    BoxIcon icon = BoxIcon::Unknown;
 };
+
+const char* IconName(BoxIcon icon);
 
 struct RunOptions {
     std::string tempDir;       // TMP and TEMP of the run; default: the bench's own
     std::vector<int> answers;  // button pressed on each box in turn; IDOK when none is left
     DWORD timeoutMs = 60000;   // a run still going after this is killed and reported
-    bool traceProcesses = false; // Wine's process trace of the run, for restarts
     std::string currentDir;    // default: the bench root (not the program directory)
 };
 
@@ -37,8 +44,6 @@ struct RunResult {
     bool finished = false; // ended by itself within the time limit
     DWORD exitCode = 0;
     std::vector<BoxSeen> boxes;
-    std::string trace; // the run's standard error, with traceProcesses
-    bool AskedForRestart() const;
 };
 
 class Bench {
@@ -68,6 +73,22 @@ public:
     std::string WorkingCopy(const std::string& scriptName) const { return tempDir + scriptName; }
     // A key of the working copy, or "<missing>".
     std::string WorkingKey(const std::string& scriptName, const char* section, const char* key) const;
+};
+
+// Watches for a restart of Windows. Under Wine a restart request starts
+// "wineboot --end-session", which runs the commands of the RunOnce key as
+// a restarted machine would: the watch puts one there that leaves a file.
+// The key belongs to the whole session, so tests that watch run alone.
+class RestartWatch {
+public:
+    explicit RestartWatch(const Bench& bench);
+    ~RestartWatch();
+    // True once the marker file appears; waits up to waitMs for it.
+    bool Happened(DWORD waitMs) const;
+
+private:
+    std::string valueName_;
+    std::string marker_;
 };
 
 // Files and keys, for preparing and checking a machine.

@@ -76,3 +76,151 @@ TEST_F(MachineFiles, DefaultLogAndOverlongLogFile)
 }
 
 } // namespace
+
+// Message boxes on the screen, answered as a person would. They run one at
+// a time so that no other box covers the one whose icon is read.
+namespace {
+
+struct BoxCase {
+    int kind;
+    int answer;            // button pressed
+    const char* branchTo;  // expected NextSection, or null for no branch
+    std::vector<int> buttons;
+    BoxIcon icon;
+};
+
+TEST(Boxes, EveryAnswerOfEveryKindBranchesAsItsTableSays)
+{
+    const BoxCase cases[] = {
+        {2, IDOK, "Slot2", {IDOK, IDCANCEL}, BoxIcon::None},
+        {2, IDCANCEL, "Slot3", {IDOK, IDCANCEL}, BoxIcon::None},
+        {3, IDYES, "Slot2", {IDYES, IDNO}, BoxIcon::None},
+        {3, IDNO, "Slot3", {IDYES, IDNO}, BoxIcon::None},
+        {4, IDYES, "Slot2", {IDCANCEL, IDYES, IDNO}, BoxIcon::None},
+        {4, IDNO, "Slot3", {IDCANCEL, IDYES, IDNO}, BoxIcon::None},
+        {4, IDCANCEL, "Slot4", {IDCANCEL, IDYES, IDNO}, BoxIcon::None},
+        {5, IDOK, nullptr, {IDOK}, BoxIcon::Warning},
+        {6, IDOK, nullptr, {IDOK}, BoxIcon::Error},
+        {1, IDOK, nullptr, {IDOK}, BoxIcon::None},
+        {9, IDOK, nullptr, {IDOK}, BoxIcon::None},
+    };
+    Bench b;
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; i++) {
+        const BoxCase& c = cases[i];
+        b.WriteScript("box.ini", "[Data]\n" + b.LogKeys() +
+                                     "[Welcome.US]\nTitle=Setup question\nMessage1=Hello\nMessage2=;\n"
+                                     "Message3=World\nMessage4=\nMessage5=never shown\n"
+                                     "[CommandsList]\n17,Welcome," +
+                                     std::to_string(c.kind) + ",Slot2,Slot3,Slot4\n");
+        RunOptions options;
+        options.answers = {c.answer};
+        RunResult r = b.Run("box.ini", options);
+        ASSERT_TRUE(r.finished) << "case " << i;
+        ASSERT_EQ(1u, r.boxes.size()) << "case " << i;
+        const BoxSeen& box = r.boxes[0];
+        EXPECT_EQ("Setup question", box.caption) << "case " << i;
+        EXPECT_EQ("Hello\n\nWorld\n", box.text) << "case " << i;
+        EXPECT_EQ(c.buttons, box.buttons) << "case " << i;
+        EXPECT_TRUE(box.systemModal) << "case " << i;
+        EXPECT_STREQ(IconName(c.icon), IconName(box.icon)) << "case " << i;
+        // The branch target names no section: the end of the list ends the run.
+        std::string branch = "  Setting next section to:  " + std::string(c.branchTo ? c.branchTo : "");
+        EXPECT_EQ(c.branchTo ? 1 : 0, CountLines(b.Log(), branch)) << "case " << i << JoinLines(b.Log());
+        b.ClearLog();
+    }
+}
+
+TEST(Boxes, DefaultTitleAndAMissingFirstMessage)
+{
+    Bench b;
+    b.WriteScript("plain.ini", "[Data]\n" + b.LogKeys() + "[Note.US]\nMessage2=unreachable\n"
+                                                          "[CommandsList]\n17,Note\n");
+    RunResult r = b.Run("plain.ini");
+    ASSERT_TRUE(r.finished);
+    ASSERT_EQ(1u, r.boxes.size());
+    EXPECT_EQ("Vorlix Setup", r.boxes[0].caption);
+    EXPECT_EQ("", r.boxes[0].text);
+}
+
+TEST(Boxes, StartUpAndInternalErrorBoxes)
+{
+    Bench b(WindowsVersion::XP);
+    RunResult r = b.Run("missing.ini");
+    ASSERT_TRUE(r.finished);
+    ASSERT_EQ(1u, r.boxes.size());
+    EXPECT_EQ("Vorlix Setup Utility - setupxp.exe", r.boxes[0].caption);
+    EXPECT_TRUE(r.boxes[0].systemModal);
+    EXPECT_STREQ("error", IconName(r.boxes[0].icon));
+
+    b.WriteScript("internal.ini", "[Data]\n" + b.LogKeys() +
+                                      "[CommandsList]\n18,NoSuchSection\n19,Neither\n30,Nor\n");
+    r = b.Run("internal.ini");
+    ASSERT_TRUE(r.finished);
+    ASSERT_EQ(3u, r.boxes.size());
+    for (const BoxSeen& box : r.boxes) {
+        EXPECT_EQ("Vorlix SW Installer", box.caption);
+        EXPECT_EQ("An internal error has occured and progress has been aborted.\n\nPlease reinstall installation.",
+                  box.text);
+        EXPECT_EQ(std::vector<int>{IDOK}, box.buttons);
+        EXPECT_TRUE(box.systemModal);
+        EXPECT_STREQ("error", IconName(box.icon));
+    }
+    // CMD18 logs before its box, CMD19 and CMD30 after theirs; all go on.
+    EXPECT_TRUE(ContainsInOrder(b.Log(), {"ERROR-=- Section number 0 [NoSuchSection] is not found!",
+                                          "ERROR-=- Section [Neither] is not found!",
+                                          "ERROR-=- Section [Nor] is not found!", "DONE !"}));
+}
+
+// Windows 98 with HKEY_LOCAL_MACHINE\ENUM\ACPI present: ACPI.
+TEST(Machine, PowerManagementIsAcpiWhenTheKeyExists)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "ENUM\\ACPI", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &key, nullptr));
+    RegCloseKey(key);
+    Bench b(WindowsVersion::Win98);
+    b.WriteScript("acpi.ini", "[Data]\n" + b.LogKeys() + "[CommandsList]\n30,Not98,Apm,Acpi\n"
+                                                         "[Not98]\n5\n[Apm]\n5\n[Acpi]\n5\n");
+    RunResult r = b.Run("acpi.ini -silent");
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "ENUM\\ACPI");
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "ENUM");
+    ASSERT_TRUE(r.finished);
+    EXPECT_TRUE(ContainsInOrder(b.Log(), {"  This OS is ACPI", "  Setting next section to:  Acpi"}));
+}
+
+// A run that ends with a restart pending asks Windows for it, once, at the
+// very end, after every command of the run; under SuppressReboot never.
+TEST(Machine, RestartComesAtTheEndOfTheRun)
+{
+    Bench b;
+    b.WriteScript("boot.ini", "[Data]\n" + b.LogKeys() + "[CommandsList]\n20\n5\n5\n");
+    {
+        RestartWatch watch(b);
+        ASSERT_TRUE(b.Run("boot.ini -silent").finished);
+        EXPECT_TRUE(watch.Happened(30000));
+    }
+    EXPECT_EQ("2", b.WorkingKey("boot.ini", "DATA", "RunCount"));
+    EXPECT_TRUE(ContainsInOrder(b.Log(), {"Setting to reboot system... ", "CMD2> CMD05_IncRunningCounter: 5 ",
+                                          "No More commands ", "DONE  Shutting down system."}));
+
+    // CMD29 with TRUE asks for it too.
+    b.WriteScript("boot29.ini", "[Data]\n" + b.LogKeys() + "[CommandsList]\n29,,,TRUE\n");
+    {
+        RestartWatch watch(b);
+        ASSERT_TRUE(b.Run("boot29.ini -silent").finished);
+        EXPECT_TRUE(watch.Happened(30000));
+    }
+    EXPECT_TRUE(ContainsInOrder(b.Log(), {" will issue a system reboot.", "DONE  Shutting down system."}));
+
+    // -noreboot at an earlier start of the same working copy: never.
+    b.WriteScript("never.ini", "[Data]\n" + b.LogKeys() + "ForceCleanStart=0\n[CommandsList]\n10\n20\n");
+    ASSERT_TRUE(b.Run("never.ini -silent -noreboot").finished);
+    {
+        RestartWatch watch(b);
+        ASSERT_TRUE(b.Run("never.ini -silent").finished);
+        EXPECT_FALSE(watch.Happened(4000));
+    }
+    EXPECT_EQ(1, CountLines(b.Log(), "Not setting to reboot system since SuppressReboot is set "));
+}
+
+} // namespace

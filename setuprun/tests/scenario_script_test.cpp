@@ -18,7 +18,7 @@ TEST(Script, CompilesEveryNonBlankLineAndSkipsComments)
                                   "\n"
                                   "32,Now copying ,the drivers,\n"
                                   "   ;   \n"
-                                  "20\n");
+                                  "13\n");
     RunResult r = b.Run("comp.ini -silent");
     ASSERT_TRUE(r.finished);
     auto key = [&](const char* k) { return b.WorkingKey("comp.ini", "Commands", k); };
@@ -31,7 +31,7 @@ TEST(Script, CompilesEveryNonBlankLineAndSkipsComments)
     EXPECT_EQ("the drivers", key("CmdSection1.1"));
     EXPECT_EQ("", key("CmdSection1.2")) << "a trailing comma gives an empty last field";
     EXPECT_EQ("<missing>", key("CmdSection1.3"));
-    EXPECT_EQ("20", key("Cmd2"));
+    EXPECT_EQ("13", key("Cmd2"));
     EXPECT_EQ("<missing>", key("Cmd3"));
     EXPECT_EQ("3", key("CurrentCmd"));
     EXPECT_TRUE(ContainsInOrder(b.Log(), {"InitCommandSection()  starting from [CommandsList]",
@@ -39,7 +39,7 @@ TEST(Script, CompilesEveryNonBlankLineAndSkipsComments)
                                           "InitCommandSection()  initializtion complete.",
                                           "CMD0> CMD05_IncRunningCounter: 5 ",
                                           "CMD1> CMD32_LogMsg: 32,Now copying ,the drivers, ",
-                                          "CMD2> CMD20_ExitRebootSystem: 20 ", "No More commands ", "DONE !"}));
+                                          "CMD2> CMD13_Sleep: 13 ", "No More commands ", "DONE !"}));
 }
 
 TEST(Script, ThreeLinesWithOneCommentRunTwoCommandsThenEnd)

@@ -1,0 +1,191 @@
+#include "variables.h"
+
+#include <windows.h>
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "log.h"
+#include "profile.h"
+#include "run_state.h"
+#include "script_file.h"
+#include "text.h"
+
+enum {
+    kVariableValueSize = 260,
+    // A variable that holds its own token (directly or through others)
+    // would expand forever: a text gets this many replacements at most.
+    kMaxReplacements = 64,
+};
+
+// The temporary file path of ~%C000, also stored as V000.
+static void TemporaryFilePath(char* out, size_t size)
+{
+    char name[16];
+    TemporaryFileName(GetCurrentProcessId(), name, sizeof name);
+    char temp[kPathSize];
+    DWORD n = GetTempPathA(sizeof temp, temp);
+    if (n == 0 || n >= sizeof temp)
+        FormatText(out, size, "c:\\%s", name);
+    else
+        FormatText(out, size, "%s%s", temp, name);
+}
+
+// The directory of a built-in token; false for a number outside the table.
+static bool BuiltInDirectory(int number, char* out, size_t size)
+{
+    char dir[kPathSize];
+    switch (number) {
+    case 1:
+        return CopyText(out, size, g_run.programDir), true;
+    case 101:
+    case 102:
+        dir[0] = '\0';
+        GetWindowsDirectoryA(dir, sizeof dir);
+        FormatText(out, size, number == 102 ? "%s\\inf" : "%s", dir);
+        return true;
+    case 103:
+    case 104:
+        dir[0] = '\0';
+        GetSystemDirectoryA(dir, sizeof dir);
+        FormatText(out, size, number == 104 ? "%s\\Drivers" : "%s", dir);
+        return true;
+    default:
+        return false;
+    }
+}
+
+int ExpandVariables(char* text, size_t size, bool* cut)
+{
+    *cut = false;
+    int count = 0;
+    int replacements = 0;
+    const char* scan = text;
+    for (;;) {
+        const char* token = FindVariableToken(scan);
+        if (!token)
+            return count;
+        char* value = (char*)malloc(kVariableValueSize);
+        if (!value) {
+            WriteLog("ERROR-=-", "GetVariable().../Cannot malloc memory");
+            return 0;
+        }
+        VariableToken parsed = ParseVariableToken(token);
+        if (!parsed.kind) {
+            WriteLog("ERROR-=-", " variable token ~% found but leading character not valid");
+            WriteLog("ERROR-=-", scan);
+            free(value);
+            return count;
+        }
+        count++;
+        size_t at = (size_t)(token - text);
+        const char* rest = token + parsed.length;
+        bool replaced = false;
+        bool dropRest = false;
+        if (parsed.kind == 'C' && parsed.number == 0) {
+            TemporaryFilePath(value, kVariableValueSize);
+            WriteLogf("", "** creating %s and will save in V000", value);
+            WriteScriptString("Variables", "V000", value);
+            replaced = dropRest = true;
+        } else if (parsed.kind == 'C') {
+            replaced = BuiltInDirectory(parsed.number, value, kVariableValueSize);
+            if (!replaced)
+                WriteLog("GetVariable( ) variable not found for ", scan);
+        } else if (parsed.number < 0 || parsed.number >= 1000) {
+            WriteLog("GetVariable( ) variable not found for ", scan);
+        } else {
+            char key[8];
+            FormatText(key, sizeof key, "V%03d", parsed.number);
+            ReadScriptString("Variables", key, "", value, kVariableValueSize);
+            replaced = true;
+        }
+
+        if (replaced && replacements >= kMaxReplacements) {
+            WriteLogf("ERROR-=-", " variable expansion stopped after %d replacements: a variable refers to itself",
+                      kMaxReplacements);
+            free(value);
+            return count;
+        }
+        if (replaced) {
+            replacements++;
+            WriteLog("", "replaced variable in string.");
+            if (!SpliceReplacement(text, size, at, value, dropRest ? "" : rest)) {
+                *cut = true;
+                WriteLogf("ERROR-=-", " expanded text cut to %d characters", (int)size - 1);
+            }
+            WriteLogf("", "full string now is: %s", text);
+            // Scanning resumes at the replacement: a value may hold tokens.
+            scan = text + at;
+        } else {
+            WriteLog("ERROR-=-", " variable token found but no replacement made.");
+            WriteLog("ERROR-=-", token);
+            // The token stays; scanning goes on behind it.
+            scan = rest;
+        }
+        free(value);
+    }
+}
+
+int GetVariable(char* text, size_t size)
+{
+    bool cut;
+    return ExpandVariables(text, size, &cut);
+}
+
+// Writes [Variables] key=value after expanding both (section form).
+static void SetVariableFromLine(char* line)
+{
+    char* comma = strchr(line, ',');
+    if (!comma) {
+        WriteLogf("WARNINIG-=-", "Missing comma >%s<", line);
+        return;
+    }
+    *comma = '\0';
+    char key[kMessageSize];
+    char value[kMessageSize];
+    bool keyFits = CopyText(key, sizeof key, TrimSpaces(line));
+    bool valueFits = CopyText(value, sizeof value, TrimSpaces(comma + 1));
+    if (key[0] == '\0') {
+        WriteLogf("WARNINIG-=-", "Invalid Parameters : no Key >%s<", key);
+        return;
+    }
+    if (!keyFits || !valueFits) {
+        WriteLogf("WARNINIG-=-", "variable %s is longer than %d characters: not set", key, kMessageSize - 1);
+        return;
+    }
+    GetVariable(key, sizeof key);
+    GetVariable(value, sizeof value);
+    WriteScriptString("Variables", key, value);
+}
+
+int CMD27_SetVariable()
+{
+    if (g_run.commandSection[0] == '\0') {
+        char key[kMessageSize];
+        char value[kMessageSize];
+        ReadCommandField(g_run.commandNumber, 1, "", key, sizeof key);
+        ReadCommandField(g_run.commandNumber, 2, "", value, sizeof value);
+        GetVariable(value, sizeof value);
+        if (key[0] == '\0') {
+            WriteLogf("WARNINIG-=-", "Invalid Parameters : no Key >%s<", key);
+        } else {
+            WriteLogf("Writing: ", "[%s]:%s=%s", "Variables", key, value);
+            WriteScriptString("Variables", key, value);
+        }
+    } else {
+        char* lines = LoadProfileSection(g_run.commandSection, g_run.scriptPath);
+        if (!lines) {
+            WriteLog("ERROR-=-", "Missing the Data section or an extra comma.");
+            return 2;
+        }
+        for (char* line = lines; line;) {
+            char* next = NextSectionLine(line);
+            if (line[0] != ';')
+                SetVariableFromLine(line);
+            line = next;
+        }
+        free(lines);
+    }
+    FlushScript();
+    return 0;
+}

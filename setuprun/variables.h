@@ -1,0 +1,36 @@
+// Variable tokens in command arguments: "~%V000".."~%V999" read [Variables]
+// of the working copy; "~%C000" (a temporary file name), "~%C001" (the
+// program's directory), "~%C101".."~%C104" (Windows, inf, system and
+// drivers directories) are built in.
+#pragma once
+
+#include <stddef.h>
+
+// Expands the tokens of text in place; size is the capacity of the
+// caller's buffer, which the result never exceeds. Returns the number of
+// tokens found (replaced or not); 0 when there is none or memory is short.
+int GetVariable(char* text, size_t size);
+
+// GetVariable that also tells whether the result had to be cut to fit.
+int ExpandVariables(char* text, size_t size, bool* cut);
+
+// Handler of CMD27: defines script variables.
+int CMD27_SetVariable();
+
+// Token scanning, free of Windows calls. A token is "~%" plus a kind
+// letter and three characters read as a decimal number; it is six
+// characters long, or shorter where the text ends first.
+struct VariableToken {
+    char kind;       // 'C' or 'V' (upper case); 0 for an invalid kind letter
+    int number;
+    size_t length;   // characters the token occupies in the text
+};
+// Finds the next "~%" at or after from; null when there is none.
+const char* FindVariableToken(const char* from);
+VariableToken ParseVariableToken(const char* token);
+// Replaces text[at..] (the token and all after it) by value followed by
+// rest, within size. False when the result had to be cut.
+bool SpliceReplacement(char* text, size_t size, size_t at, const char* value, const char* rest);
+// The temporary file name of ~%C000: "TMP" and the last five decimal
+// digits of the process id.
+void TemporaryFileName(unsigned long processId, char* out, size_t size);
