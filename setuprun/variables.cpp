@@ -110,8 +110,13 @@ int ExpandVariables(char* text, size_t size, bool* cut)
             replacements++;
             WriteLog("", "replaced variable in string.");
             if (!SpliceReplacement(text, size, at, value, dropRest ? "" : rest)) {
+                // A cut may leave part of a token at the end: expanding
+                // that would put a different variable in. Stop here.
                 *cut = true;
+                WriteLogf("", "full string now is: %s", text);
                 WriteLogf("ERROR-=-", " expanded text cut to %d characters", (int)size - 1);
+                free(value);
+                return count;
             }
             WriteLogf("", "full string now is: %s", text);
             // Scanning resumes at the replacement: a value may hold tokens.

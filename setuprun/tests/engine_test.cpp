@@ -17,6 +17,7 @@
 #include "run_state.h"
 #include "script_file.h"
 #include "text.h"
+#include "variables.h"
 
 namespace {
 
@@ -197,6 +198,40 @@ TEST_F(Engine, BranchStepRecordsOnlyExistingSections)
     EXPECT_EQ(" unit.exe> ERROR-=- Section [Missing] is not found!\r", Unstamped(lines[0]));
     EXPECT_EQ(" unit.exe>   Setting next section to:  There\r", Unstamped(lines[1]));
     EXPECT_EQ(" unit.exe>   Setting next section to:  \r", Unstamped(lines[2]));
+}
+
+TEST_F(Engine, VariablesNeverOutgrowTheCallersBuffer)
+{
+    std::string file = dir + "\\vars.ini";
+    Write(file, "[Variables]\r\nV001=0123456789\r\nV002=~%V001~%V001\r\n");
+    CopyText(g_run.scriptPath, sizeof g_run.scriptPath, file.c_str());
+    const struct {
+        const char* text;
+        size_t size;
+        const char* expanded;
+        int count;
+        bool cut;
+    } cases[] = {
+        {"no token", 16, "no token", 0, false},
+        {"a~%V001b", 16, "a0123456789b", 1, false},
+        {"a~%V001b", 9, "a0123456", 1, true},
+        {"~%V002", 24, "01234567890123456789", 3, false},
+        // The cut leaves "~%V00" behind: it is not expanded as V000.
+        {"~%V002", 16, "0123456789~%V00", 2, true},
+        {"~%X002", 16, "~%X002", 0, false},
+        {"~%C555~%V001", 32, "~%C5550123456789", 2, false},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; i++) {
+        char buffer[64];
+        memset(buffer, 0xcc, sizeof buffer);
+        strcpy(buffer, cases[i].text);
+        bool cut = false;
+        EXPECT_EQ(cases[i].count, ExpandVariables(buffer, cases[i].size, &cut)) << "case " << i;
+        EXPECT_STREQ(cases[i].expanded, buffer) << "case " << i;
+        EXPECT_EQ(cases[i].cut, cut) << "case " << i;
+        for (size_t b = cases[i].size; b < sizeof buffer; b++)
+            ASSERT_EQ((char)0xcc, buffer[b]) << "case " << i << ": byte " << b << " written past the buffer";
+    }
 }
 
 } // namespace

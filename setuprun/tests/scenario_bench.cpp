@@ -140,12 +140,12 @@ BoxIcon IconOf(HWND box)
 BoxSeen Describe(HWND box)
 {
     BoxSeen seen;
-    char text[2048] = "";
-    GetWindowTextA(box, text, sizeof text);
-    seen.caption = text;
+    std::vector<char> text(32768);
+    GetWindowTextA(box, text.data(), (int)text.size());
+    seen.caption = text.data();
     text[0] = '\0';
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    seen.text = text;
+    GetDlgItemTextA(box, 0xFFFF, text.data(), (int)text.size());
+    seen.text = text.data();
     for (int id = IDOK; id <= IDNO; id++) {
         HWND button = GetDlgItem(box, id);
         if (button && IsWindowVisible(button))

@@ -140,6 +140,21 @@ TEST(Boxes, DefaultTitleAndAMissingFirstMessage)
     ASSERT_EQ(1u, r.boxes.size());
     EXPECT_EQ("Vorlix Setup", r.boxes[0].caption);
     EXPECT_EQ("", r.boxes[0].text);
+
+    // A hundred lines of 127 characters (longer values are cut to 127).
+    std::string section = "[Long.US]\nTitle=" + std::string(200, 'T') + "\n";
+    std::string expected;
+    for (int k = 1; k <= 100; k++) {
+        std::string line = std::to_string(k) + std::string(140, 'm');
+        section += "Message" + std::to_string(k) + "=" + line + "\n";
+        expected += line.substr(0, 127) + "\n";
+    }
+    b.WriteScript("long.ini", "[Data]\n" + b.LogKeys() + section + "[CommandsList]\n17,Long\n");
+    r = b.Run("long.ini");
+    ASSERT_TRUE(r.finished);
+    ASSERT_EQ(1u, r.boxes.size());
+    EXPECT_EQ(std::string(127, 'T'), r.boxes[0].caption);
+    EXPECT_EQ(expected, r.boxes[0].text);
 }
 
 TEST(Boxes, StartUpAndInternalErrorBoxes)
