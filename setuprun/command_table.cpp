@@ -44,37 +44,37 @@ const char CommandNames[kCommandTypeCount][50] = {
 // handlers land; 22, 23, 24, 33, 34 and 35 are reserved for good.
 const CommandHandler CommandHandlers[kCommandTypeCount] = {
     nullptr,                 // 0  end of the list: the run loop's check
-    CmdNotSupported,         // 1  Startup-folder link copy: not built yet
-    CmdNotSupported,         // 2  Startup-folder link removal: not built yet
-    CmdNotSupported,         // 3  registry value: not built yet
-    CmdNotSupported,         // 4  registry value removal: not built yet
+    CMD01_Copy_Lnk2StartF_W2000, // 1
+    CMD02_DEL_LnkInStartF_W2000, // 2
+    CmdSingleRegEdit,        // 3
+    CmdSingleRegEdit,        // 4
     CMD05_IncRunningCounter, // 5
     CMD06_DecCmdIndex,       // 6
     CMD07_IncCmdIndex,       // 7
     CMD08_ResetCmdIndex,     // 8
     CmdNotSupported,         // 9  firmware maker branch: not built yet
     CMD10_Exit,              // 10
-    CmdNotSupported,         // 11 program launch: not built yet
-    CmdNotSupported,         // 12 registry key removal: not built yet
+    CMD11_SpawnProgram,      // 11
+    CmdSingleRegEdit,        // 12
     CMD13_Sleep,             // 13
-    CmdNotSupported,         // 14 registry list: not built yet
-    CmdNotSupported,         // 15 file copy: not built yet
+    CMD14_MultiRegEdit,      // 14
+    CMD15_CopyFile,          // 15
     CMD16_DeleteFileOrDir,   // 16
     CMD17_DisplayMessageBox, // 17
     CMD18_BranchOnOS,        // 18
     CMD19_JumpToNextSection, // 19
     CMD20_ExitRebootSystem,  // 20
-    CmdNotSupported,         // 21 directory creation: not built yet
+    CMD21_MakeDir,           // 21
     CmdNotSupported,         // 22 reserved
     CmdNotSupported,         // 23 reserved
     CmdNotSupported,         // 24 reserved
     CmdNotSupported,         // 25 system ID branch: not built yet
-    CmdNotSupported,         // 26 script keys: not built yet
+    CMD26_SetValue,          // 26
     CMD27_SetVariable,       // 27
-    CmdNotSupported,         // 28 INI append: not built yet
+    CMD28_AppendINIFile,     // 28
     CMD29_ExitAndDeleteINIFile, // 29
     CMD30_BranchOnPowerManagement, // 30
-    CmdNotSupported,         // 31 rename: not built yet
+    CMD31_RenameFile,        // 31
     CMD32_LogMsg,            // 32
     CmdNotSupported,         // 33 reserved
     CmdNotSupported,         // 34 reserved

@@ -38,6 +38,28 @@ int CMD16_DeleteFileOrDir();
 void CmdRmdir(const char* path);
 void RemoveDir(const char* dir);
 
+// Registry commands (cmd_registry.cpp): types 3, 4 and 12 share one
+// handler.
+int CmdSingleRegEdit();
+int CMD14_MultiRegEdit();
+
+// File commands (cmd_files.cpp). SBCopyFile copies a directory's whole
+// content into an existing directory; MakeDirectory creates one level.
+int CMD01_Copy_Lnk2StartF_W2000();
+int CMD02_DEL_LnkInStartF_W2000();
+int CMD15_CopyFile();
+int CMD21_MakeDir();
+int CMD31_RenameFile();
+void SBCopyFile(const char* sourceDir, const char* destinationDir);
+bool MakeDirectory(const char* path);
+
+// Commands that edit the script file itself (cmd_ini.cpp).
+int CMD26_SetValue();
+int CMD28_AppendINIFile();
+
+// Program launch (cmd_launch.cpp).
+int CMD11_SpawnProgram();
+
 // Variables (variables.cpp).
 int CMD27_SetVariable();
 

@@ -1,0 +1,359 @@
+// File commands: copying files and trees (CMD15), renaming (CMD31),
+// creating directories (CMD21) and the Startup-folder link (CMD01, CMD02).
+#include <windows.h>
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "commands.h"
+#include "file_text.h"
+#include "log.h"
+#include "profile.h"
+#include "run_state.h"
+#include "text.h"
+#include "variables.h"
+
+static const char kDefaultStartupFolder[] = "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Startup";
+
+// Logs the last error as "<label with Error=%d, %s>" and a text.
+static void LogCopyFailure(const char* labelFormat, const char* source, const char* target)
+{
+    char errorText[kMessageSize];
+    DWORD code = GetLastErrorText(errorText, sizeof errorText);
+    char label[kLogLineSize];
+    FormatText(label, sizeof label, labelFormat, code, errorText);
+    WriteLogf(label, "\nfunction CopyFile() failed on src=%s, dst=%s", source, target);
+}
+
+static void LogFailWithLastError(const char* label)
+{
+    char errorText[kMessageSize];
+    DWORD code = GetLastErrorText(errorText, sizeof errorText);
+    WriteLogf(label, "%lu - %s", code, errorText);
+}
+
+// Copies text into a path buffer and expands it. A path that does not fit,
+// before or after expansion, is refused with a log line: a cut path would
+// name another file.
+static bool ExpandPath(const char* written, char* out, size_t size)
+{
+    bool cut = !CopyText(out, size, written);
+    if (!cut)
+        ExpandVariables(out, size, &cut);
+    if (cut)
+        WriteLogf("ERROR-=-", "path longer than %d characters, not used >%s<", (int)size - 1, written);
+    return !cut;
+}
+
+// Reads field m of the current command (into a buffer one larger than
+// the limit, so that an overlong field is seen) and expands it.
+static bool ReadPathField(int m, char* out, size_t size)
+{
+    char written[2 * kMessageSize];
+    ReadCommandField(g_run.commandNumber, m, "", written, sizeof written);
+    return ExpandPath(written, out, size);
+}
+
+// The language data section's Startup folder (not expanded).
+static void StartupFolder(char* folder, size_t size)
+{
+    GetPrivateProfileStringA(g_run.languageSection, "CommonStartupFolder", kDefaultStartupFolder, folder,
+                             (DWORD)size, g_run.scriptPath);
+}
+
+int CMD01_Copy_Lnk2StartF_W2000()
+{
+    char link[kMessageSize];
+    char folder[kMessageSize];
+    char target[kPathSize];
+    ReadScriptString(g_run.commandSection, "AddLinkFile", "", link, sizeof link);
+    StartupFolder(folder, sizeof folder);
+    if (!JoinPath(folder, LastPathComponent(link), target, sizeof target)) {
+        WriteLogf("ERROR-=-", "Startup folder path longer than %d characters >%s<", kPathSize - 1, folder);
+        return 0;
+    }
+    WriteLogf("...", "CopyFile(%s,%s)", link, target);
+    if (!CopyFileA(link, target, FALSE))
+        LogFailWithLastError("FAIL - Failure with CopyFile( )");
+    return 0;
+}
+
+int CMD02_DEL_LnkInStartF_W2000()
+{
+    char name[kMessageSize];
+    char folder[kMessageSize];
+    char target[kPathSize];
+    ReadScriptString(g_run.commandSection, "DeleteLinkFile", "", name, sizeof name);
+    StartupFolder(folder, sizeof folder);
+    if (!JoinPath(folder, name, target, sizeof target)) {
+        WriteLogf("ERROR-=-", "Startup folder path longer than %d characters >%s<", kPathSize - 1, folder);
+        return 0;
+    }
+    WriteLogf("...", "DeleteFile(%s)", target);
+    // A read-only link stays: its attributes are not changed.
+    if (!DeleteFileA(target))
+        LogFailWithLastError("FAIL - Failure with DeleteFile( )");
+    return 0;
+}
+
+void SBCopyFile(const char* sourceDir, const char* destinationDir)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(sourceDir, &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        char errorText[kMessageSize];
+        DWORD code = GetLastErrorText(errorText, sizeof errorText);
+        char label[kLogLineSize];
+        FormatText(label, sizeof label, " FindFirstFile(%s) %lu-%s", sourceDir, code, errorText);
+        WriteLogf(label, "SBCopyFile() - Invalid File Handle - %s", sourceDir);
+        return;
+    }
+    FindClose(search);
+
+    char pattern[kPathSize];
+    char sourceBase[kPathSize];
+    char destinationBase[kPathSize];
+    if (!JoinPath(sourceDir, "*.*", pattern, sizeof pattern) || !JoinPath(sourceDir, "", sourceBase, sizeof sourceBase) ||
+        !JoinPath(destinationDir, "", destinationBase, sizeof destinationBase)) {
+        WriteLogf("ERROR-=-", "SBCopyFile() - path longer than %d characters, not copied - %s", kPathSize - 1,
+                  sourceDir);
+        return;
+    }
+    search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        char errorText[kMessageSize];
+        DWORD code = GetLastErrorText(errorText, sizeof errorText);
+        char label[kLogLineSize];
+        FormatText(label, sizeof label, "SBCopyFile() - Invalid File Handle - %s", pattern);
+        WriteLogf(label, "\nFindFirstFile(%s) %lu-%s", pattern, code, errorText);
+        return;
+    }
+    do {
+        if (strcmp(found.cFileName, ".") == 0 || strcmp(found.cFileName, "..") == 0)
+            continue;
+        char source[kPathSize];
+        char target[kPathSize];
+        if (!JoinPath(sourceBase, found.cFileName, source, sizeof source) ||
+            !JoinPath(destinationBase, found.cFileName, target, sizeof target)) {
+            WriteLogf("ERROR-=-", "SBCopyFile() - path longer than %d characters, not copied - %s%s", kPathSize - 1,
+                      sourceBase, found.cFileName);
+            continue;
+        }
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (!CreateDirectoryA(target, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+                char errorText[kMessageSize];
+                DWORD code = GetLastErrorText(errorText, sizeof errorText);
+                char label[kLogLineSize];
+                FormatText(label, sizeof label, "SBCopyFile() -  Error=%lu, %s", code, errorText);
+                WriteLogf(label, "\nfunction CreateDirectory() failed on Dir=%s", target);
+            }
+            SBCopyFile(source, target);
+        } else {
+            WriteLogf("  ", " Copying %s to %s", source, target);
+            if (!CopyFileA(source, target, FALSE))
+                LogCopyFailure("SBCopyFile -  Error=%lu, %s", source, target);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+// One line of CMD15's list. False when a file copy failed: the command
+// then ends.
+static bool CopyListLine(char* line)
+{
+    char original[kLogLineSize];
+    CopyText(original, sizeof original, line);
+    char* sourceText;
+    char* destinationText;
+    TwoPathResult split = SplitTwoPathLine(line, &sourceText, &destinationText);
+    if (split == kTwoPathNoComma) {
+        WriteLogf("WARNINIG-=-", "CMD15_CopyFile() -   Missing comma >%s<", original);
+        return true;
+    }
+    if (split == kTwoPathComment)
+        return true;
+    if (!*sourceText) {
+        WriteLog("WARNINIG-=-", "CMD15_CopyFile() -  Invalid Parameters : Source Missing");
+        return true;
+    }
+    if (!*destinationText) {
+        WriteLog("WARNINIG-=-", "CMD15_CopyFile() -  Invalid Parameters : Destination Missing");
+        return true;
+    }
+    if (strchr(sourceText, '*')) {
+        WriteLog("NOTICE:", "Wild Cards not supported yet.");
+        return true;
+    }
+    if (DropTrailingBackslash(destinationText))
+        WriteLog("WARNINIG-=-", "CMD15_CopyFile() -  removing trailing \\ from destination");
+
+    char source[kPathSize];
+    char destination[kMessageSize];
+    if (!ExpandPath(sourceText, source, sizeof source) || !ExpandPath(destinationText, destination, sizeof destination))
+        return true;
+    WriteLogf("  ", "CMD - copy %s to %s", source, destination);
+    DWORD attributes = GetFileAttributesA(source);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        char label[kLogLineSize];
+        FormatText(label, sizeof label, "CMD15_CopyFile() -  Invalid Parameters : SourceFile (%s) does not Exist",
+                   source);
+        WriteLog(label, "");
+        return true;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        SBCopyFile(source, destination);
+        return true;
+    }
+    // A file copied into an existing directory keeps its name.
+    char target[kMessageSize];
+    DWORD targetAttributes = GetFileAttributesA(destination);
+    if (targetAttributes != INVALID_FILE_ATTRIBUTES && (targetAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (!JoinPath(destination, LastPathComponent(source), target, sizeof target)) {
+            WriteLogf("ERROR-=-", "path longer than %d characters, not used >%s<", kMessageSize - 1, destination);
+            return true;
+        }
+    } else {
+        CopyText(target, sizeof target, destination);
+    }
+    WriteLogf("  ", " Copying %s to %s", source, target);
+    if (!CopyFileA(source, target, FALSE)) {
+        LogCopyFailure("CMD15_CopyFile() -  Error=%lu, %s", source, target);
+        return false;
+    }
+    return true;
+}
+
+int CMD15_CopyFile()
+{
+    if (g_run.commandSection[0] == '\0') {
+        char source[kMessageSize];
+        char destination[kMessageSize];
+        if (!ReadPathField(1, source, sizeof source) || !ReadPathField(2, destination, sizeof destination))
+            return 2;
+        if (!CopyFileA(source, destination, FALSE)) {
+            LogCopyFailure("CMD15_CopyFile() -  Error=%lu, %s", source, destination);
+            return 2;
+        }
+        WriteLogf("  ", " Copying %s to %s", source, destination);
+        return 0;
+    }
+    char* lines = LoadProfileSection(g_run.commandSection, g_run.scriptPath);
+    if (!lines) {
+        WriteLog("ERROR-=-", "Missing the Data section or need an extra comma");
+        return 2;
+    }
+    int result = 0;
+    for (char* line = lines; line;) {
+        char* next = NextSectionLine(line); // before the line is cut in place
+        if (!CopyListLine(line)) {
+            result = 2;
+            break;
+        }
+        line = next;
+    }
+    free(lines);
+    return result;
+}
+
+// Creates exactly one directory level.
+bool MakeDirectory(const char* path)
+{
+    return CreateDirectoryA(path, nullptr) != FALSE;
+}
+
+int CMD21_MakeDir()
+{
+    if (g_run.commandSection[0] == '\0') {
+        char path[kCommandSectionSize];
+        if (!ReadPathField(1, path, sizeof path))
+            return 2;
+        if (!MakeDirectory(path)) {
+            WriteLogf("WARNING-=-", "function MakeDirectory () failed on src=%s", path);
+            return 2;
+        }
+        return 0;
+    }
+    char* lines = LoadProfileSection(g_run.commandSection, g_run.scriptPath);
+    if (!lines) {
+        WriteLog("ERROR-=-", "Missing the Data section or an extra comma.");
+        return 2;
+    }
+    int result = 0;
+    // Each line is a path exactly as written: no trimming, no comments.
+    for (char* line = lines; line; line = NextSectionLine(line)) {
+        char path[kPathSize];
+        if (!ExpandPath(line, path, sizeof path) || !MakeDirectory(path)) {
+            WriteLogf("WARNING-=-", "function MakeDirectory () failed on src=%s", path);
+            result = 2;
+            break;
+        }
+    }
+    free(lines);
+    return result;
+}
+
+// One line of CMD31's list; any problem is logged and the list goes on.
+static void RenameListLine(char* line)
+{
+    char original[kLogLineSize];
+    CopyText(original, sizeof original, line);
+    char* sourceText;
+    char* destinationText;
+    TwoPathResult split = SplitTwoPathLine(line, &sourceText, &destinationText);
+    if (split == kTwoPathNoComma) {
+        WriteLogf("WARNINIG-=-", "Missing comma >%s<", original);
+        return;
+    }
+    if (split == kTwoPathComment)
+        return;
+    if (!*sourceText) {
+        WriteLog("WARNINIG-=-", "Invalid Parameters : Source Missing");
+        return;
+    }
+    if (!*destinationText) {
+        WriteLog("WARNINIG-=-", "Invalid Parameters : Destination Missing");
+        return;
+    }
+    if (strchr(sourceText, '*')) {
+        WriteLog("NOTICE:", "Wild Cards not supported yet.");
+        return;
+    }
+    if (DropTrailingBackslash(destinationText))
+        WriteLogf("WARNINIG-=-", "Removing trailing \\ from destination >%s<", destinationText);
+    char source[kPathSize];
+    char destination[kPathSize];
+    if (!ExpandPath(sourceText, source, sizeof source) || !ExpandPath(destinationText, destination, sizeof destination))
+        return;
+    if (MoveFileA(source, destination))
+        WriteLogf(" ", " renamed %s to %s", source, destination);
+    else
+        WriteLogf("WARNING-=-", "function rename() failed on src=%s, dst=%s", source, destination);
+}
+
+int CMD31_RenameFile()
+{
+    if (g_run.commandSection[0] == '\0') {
+        char source[kPathSize];
+        char destination[kPathSize];
+        if (!ReadPathField(1, source, sizeof source) || !ReadPathField(2, destination, sizeof destination))
+            return 2;
+        if (!MoveFileA(source, destination)) {
+            WriteLogf("WARNING-=-", "function rename() failed on src=%s, dst=%s", source, destination);
+            return 2;
+        }
+        WriteLogf(" ", " Rename %s to %s", source, destination);
+        return 0;
+    }
+    char* lines = LoadProfileSection(g_run.commandSection, g_run.scriptPath);
+    if (!lines) {
+        WriteLog("ERROR-=-", "Missing the Data section or need an extra comma");
+        return 2;
+    }
+    for (char* line = lines; line;) {
+        char* next = NextSectionLine(line); // before the line is cut in place
+        RenameListLine(line);
+        line = next;
+    }
+    free(lines);
+    return 0;
+}

@@ -1,0 +1,332 @@
+// Registry commands: one value or key at a time (CMD03, CMD04, CMD12) or a
+// list of edits with whole subtrees deleted depth first (CMD14).
+#include <windows.h>
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "commands.h"
+#include "log.h"
+#include "profile.h"
+#include "registry_text.h"
+#include "run_state.h"
+#include "text.h"
+#include "variables.h"
+
+enum {
+    kSingleFieldSize = 512,  // keys of CMD03/04/12: at most 511 characters
+    kListFieldSize = 260,    // expanded value name and data of CMD14: 259
+    kSubkeyNameSize = 261,
+};
+
+static HKEY RootKey(RootKeyId id)
+{
+    switch (id) {
+    case kRootClassesRoot:
+        return HKEY_CLASSES_ROOT;
+    case kRootCurrentUser:
+        return HKEY_CURRENT_USER;
+    case kRootUsers:
+        return HKEY_USERS;
+    case kRootPerformanceData:
+        return HKEY_PERFORMANCE_DATA;
+    case kRootCurrentConfig:
+        return HKEY_CURRENT_CONFIG;
+    case kRootDynData:
+        return HKEY_DYN_DATA;
+    default:
+        return HKEY_LOCAL_MACHINE;
+    }
+}
+
+static void LogRegistryError(LONG code)
+{
+    char errorText[kMessageSize];
+    GetErrorText(errorText, sizeof errorText, (unsigned long)code);
+    WriteLog("ERROR details: ", errorText);
+}
+
+// Reads a key of the command section. A value longer than 511 characters
+// is refused: a cut key path or value name would change another one.
+static bool ReadSingleField(const char* key, char* out)
+{
+    char value[kSingleFieldSize + 2];
+    ReadScriptString(g_run.commandSection, key, "", value, sizeof value);
+    if (strlen(value) >= kSingleFieldSize) {
+        WriteLogf("ERROR-=-", "%s of [%s] is longer than %d characters: not done", key, g_run.commandSection,
+                  kSingleFieldSize - 1);
+        return false;
+    }
+    CopyText(out, kSingleFieldSize, value);
+    return true;
+}
+
+int CmdSingleRegEdit()
+{
+    char hive[kSingleFieldSize], keyPath[kSingleFieldSize], valueName[kSingleFieldSize], data[kSingleFieldSize];
+    if (!ReadSingleField("RegHive", hive) || !ReadSingleField("RegKey", keyPath) ||
+        !ReadSingleField("RegValue", valueName) || !ReadSingleField("RegData", data))
+        return 0;
+    HKEY root = RootKey(FindRootByLongName(hive));
+    bool cut;
+    ExpandVariables(data, sizeof data, &cut);
+    if (cut) {
+        WriteLogf("ERROR-=-", "RegData of [%s] is longer than %d characters once expanded: not done",
+                  g_run.commandSection, kSingleFieldSize - 1);
+        return 0;
+    }
+    char description[4 * kSingleFieldSize + 8];
+    FormatText(description, sizeof description, "%s\\%s\\%s:<%s>", hive, keyPath, valueName, data);
+
+    // The stored bytes are the text itself; binary and DWORD values store
+    // its characters without a terminating zero.
+    DWORD type;
+    DWORD size = (DWORD)strlen(data);
+    switch (ReadScriptInt(g_run.commandSection, "RegDataType", 0)) {
+    case 1:
+        type = REG_BINARY;
+        break;
+    case 2:
+        type = REG_DWORD;
+        break;
+    case 3:
+        type = REG_EXPAND_SZ;
+        size++;
+        break;
+    case 4:
+        type = REG_MULTI_SZ;
+        size++;
+        break;
+    default:
+        type = REG_SZ;
+        size++;
+        break;
+    }
+
+    HKEY key;
+    DWORD disposition;
+    LONG status = RegCreateKeyExA(root, keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                                  &disposition);
+    if (status != ERROR_SUCCESS) {
+        WriteLog("ERROR opening key: ", description);
+        LogRegistryError(status);
+        return 0;
+    }
+    switch (g_run.commandType) {
+    case 3:
+        status = RegSetValueExA(key, valueName, 0, type, (const BYTE*)data, size);
+        if (status == ERROR_SUCCESS) {
+            WriteLog("...adding key: ", description);
+        } else {
+            WriteLog("ERROR adding key: ", description);
+            LogRegistryError(status);
+        }
+        break;
+    case 4:
+        WriteLog("...deleting Value: ", description);
+        if (RegDeleteValueA(key, valueName) != ERROR_SUCCESS)
+            WriteLog("...ERROR deleting Value", " ");
+        break;
+    case 12:
+        RegCloseKey(key);
+        key = nullptr;
+        WriteLog("...deleting Key: ", keyPath);
+        if (RegDeleteKeyA(root, keyPath) != ERROR_SUCCESS)
+            WriteLog("...ERROR deleting Key", " ");
+        break;
+    }
+    if (key)
+        RegCloseKey(key);
+    return 0;
+}
+
+// The names of a key's subkeys as a list of NUL-ended names ended by an
+// empty one; null when there are none or memory is short.
+static char* SubkeyNames(HKEY key)
+{
+    char* names = nullptr;
+    size_t used = 0;
+    char name[kSubkeyNameSize];
+    for (DWORD index = 0; RegEnumKeyA(key, index, name, sizeof name) == ERROR_SUCCESS; index++) {
+        size_t length = strlen(name) + 1;
+        char* grown = (char*)realloc(names, used + length + 1);
+        if (!grown)
+            break;
+        names = grown;
+        memcpy(names + used, name, length);
+        used += length;
+        names[used] = '\0';
+    }
+    return names;
+}
+
+// Deletes a key with all its subkeys, deepest first; every subkey is tried
+// even when another fails (the parent's removal then fails and is logged).
+static void DeleteRegKeyTree(HKEY root, const char* keyPath)
+{
+    if (RegDeleteKeyA(root, keyPath) == ERROR_SUCCESS)
+        return;
+    HKEY key;
+    if (RegOpenKeyExA(root, keyPath, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+        char* names = SubkeyNames(key);
+        RegCloseKey(key);
+        for (char* name = names; name && *name; name += strlen(name) + 1) {
+            size_t length = strlen(keyPath) + 1 + strlen(name) + 1;
+            char* child = (char*)malloc(length);
+            if (!child)
+                break;
+            FormatText(child, length, "%s\\%s", keyPath, name);
+            DeleteRegKeyTree(root, child);
+            free(child);
+        }
+        free(names);
+    }
+    LONG status = RegDeleteKeyA(root, keyPath);
+    if (status != ERROR_SUCCESS) {
+        WriteLog("ERROR: error removing registry key->", keyPath);
+        LogRegistryError(status);
+    }
+}
+
+static const char* const kMissingFieldNotices[kRegistryLineFields] = {
+    "",
+    "NOTICE:Root Key not defined in line ->",
+    "NOTICE:Key not defined in line ->",
+    "NOTICE:Value name not defined in line ->",
+    "NOTICE:Data type not defined in line ->",
+    "NOTICE:Data not defined in line ->",
+};
+
+// Copies a CMD14 field into a 260-byte buffer and expands it; false (with
+// a log line) when it does not fit before or after expansion.
+static bool ExpandListField(const char* field, char* out, const char* what)
+{
+    bool cut = !CopyText(out, kListFieldSize, field);
+    if (!cut)
+        ExpandVariables(out, kListFieldSize, &cut);
+    if (cut)
+        WriteLogf("ERROR-=-", "%s longer than %d characters, line not done >%s<", what, kListFieldSize - 1, field);
+    return !cut;
+}
+
+// One line of CMD14. False when the line lacks a field: the rest of the
+// section is then not processed.
+static bool ExecuteRegistryLine(char* line)
+{
+    char original[kLogLineSize];
+    CopyText(original, sizeof original, line);
+    char* fields[kRegistryLineFields];
+    int found = SplitRegistryLine(line, fields);
+    if (found < kRegistryLineFields) {
+        WriteLog(kMissingFieldNotices[found], original);
+        return false;
+    }
+    int action = ParseDecimal(fields[0]);
+    char* rootName = TrimSpaces(fields[1]);
+    char* keyPath = TrimSpaces(fields[2]);
+    char* valueField = TrimSpaces(fields[3]);
+    char* typeField = TrimSpaces(fields[4]);
+    char* dataField = TrimSpaces(fields[5]);
+
+    char data[kListFieldSize];
+    if (!ExpandListField(dataField, data, "data"))
+        return true;
+    RootKeyId rootId = FindRootByAbbreviation(rootName);
+    if (rootId == kRootNotFound) {
+        WriteLog("NOTICE:", "unable to determine root key, defaulting to -> HKEY_LOCAL_MACHINE");
+        rootId = kRootLocalMachine;
+    }
+    HKEY root = RootKey(rootId);
+
+    // The stored bytes: hexadecimal for binary and DWORD values, else the text.
+    int typeCode = ParseDecimal(typeField);
+    DWORD type;
+    unsigned char bytes[kListFieldSize];
+    DWORD size;
+    char shown[kListFieldSize];
+    int textLength = 0;
+    ZeroMemory(bytes, sizeof bytes);
+    if (typeCode == 1) {
+        type = REG_BINARY;
+        size = (DWORD)HexTextToBytes(data, bytes, sizeof bytes - 1);
+    } else if (typeCode == 2) {
+        type = REG_DWORD;
+        unsigned long value = HexTextToDword(data);
+        for (int i = 0; i < 4; i++)
+            bytes[i] = (unsigned char)(value >> (8 * i));
+        size = 4;
+    } else {
+        type = typeCode == 3 ? REG_EXPAND_SZ : typeCode == 4 ? REG_MULTI_SZ : REG_SZ;
+        textLength = (int)strlen(data);
+        memcpy(bytes, data, (size_t)textLength + 1);
+        size = (DWORD)textLength + 1;
+    }
+    // The converted bytes shown as text, up to their first zero byte.
+    CopyText(shown, sizeof shown, (const char*)bytes);
+    WriteLogf("Size of Data is :", "iSize = %lu  %s strlen=%d", size, shown, textLength);
+
+    char valueName[kListFieldSize];
+    if (!ExpandListField(valueField, valueName, "value name"))
+        return true;
+
+    HKEY key;
+    DWORD disposition;
+    LONG status = RegCreateKeyExA(root, keyPath, 0, nullptr, REG_OPTION_BACKUP_RESTORE, KEY_ALL_ACCESS, nullptr,
+                                  &key, &disposition);
+    if (status != ERROR_SUCCESS) {
+        WriteLog("ERROR opening key: ", keyPath);
+        LogRegistryError(status);
+        return true;
+    }
+    switch (action) {
+    case 1:
+        WriteLog("Execute  CMD>14 - 1:", " Add Key to registry");
+        status = RegSetValueExA(key, valueName, 0, type, bytes, size);
+        if (status == ERROR_SUCCESS) {
+            WriteLogf("...adding key: ", "%s\\%s\\%s", RootLongName(rootId), keyPath, valueName);
+        } else {
+            WriteLog("ERROR Setting Value: ", valueName);
+            LogRegistryError(status);
+        }
+        RegCloseKey(key);
+        break;
+    case 2:
+        WriteLog("Execute  CMD>14 - 2:", " Delete Key from registry");
+        RegCloseKey(key);
+        DeleteRegKeyTree(root, keyPath);
+        break;
+    case 3:
+        WriteLog("Execute  CMD>14 - 3:", " Delete Value from registry");
+        status = RegDeleteValueA(key, valueName);
+        if (status == ERROR_SUCCESS) {
+            WriteLog("...removing value: ", valueName);
+        } else {
+            WriteLog("ERROR Removing Value: ", valueName);
+            LogRegistryError(status);
+        }
+        RegCloseKey(key);
+        break;
+    default:
+        WriteLog("ERROR:undefined action ->", fields[0]);
+        RegCloseKey(key);
+        break;
+    }
+    return true;
+}
+
+int CMD14_MultiRegEdit()
+{
+    char* lines = LoadProfileSection(g_run.commandSection, g_run.scriptPath);
+    if (!lines) {
+        WriteLog("ERROR-=-", "Missing the Data section");
+        return 2;
+    }
+    for (char* line = lines; line;) {
+        char* next = NextSectionLine(line); // before the line is cut in place
+        if (!ExecuteRegistryLine(line))
+            break;
+        line = next;
+    }
+    free(lines);
+    return 0;
+}

@@ -1,0 +1,102 @@
+#include "registry_text.h"
+
+#include <string.h>
+
+#include "text.h"
+
+namespace {
+
+struct RootName {
+    RootKeyId id;
+    const char* longName;
+    const char* abbreviation;
+};
+
+const RootName kRootNames[] = {
+    {kRootClassesRoot, "HKEY_CLASSES_ROOT", "HKCR"},
+    {kRootCurrentUser, "HKEY_CURRENT_USER", "HKCU"},
+    {kRootLocalMachine, "HKEY_LOCAL_MACHINE", "HKLM"},
+    {kRootUsers, "HKEY_USERS", "HKU"},
+    {kRootPerformanceData, "HKEY_PERFORMANCE_DATA", "HKPD"},
+    {kRootCurrentConfig, "HKEY_CURRENT_CONFIG", "HKCC"},
+    {kRootDynData, "HKEY_DYN_DATA", "HKDD"},
+};
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') // the text is read upper case
+        return c - 'a' + 10;
+    return 0;
+}
+
+} // namespace
+
+RootKeyId FindRootByLongName(const char* name)
+{
+    for (const RootName& root : kRootNames) {
+        if (EqualsNoCase(name, root.longName))
+            return root.id;
+    }
+    return kRootNotFound;
+}
+
+RootKeyId FindRootByAbbreviation(const char* name)
+{
+    for (const RootName& root : kRootNames) {
+        if (EqualsNoCase(name, root.abbreviation))
+            return root.id;
+    }
+    return kRootNotFound;
+}
+
+const char* RootLongName(RootKeyId id)
+{
+    for (const RootName& root : kRootNames) {
+        if (root.id == id)
+            return root.longName;
+    }
+    return "HKEY_LOCAL_MACHINE";
+}
+
+int SplitRegistryLine(char* line, char* fields[kRegistryLineFields])
+{
+    for (int i = 0; i < kRegistryLineFields; i++)
+        fields[i] = nullptr;
+    fields[0] = line;
+    int found = 1;
+    char* at = line;
+    while (found < kRegistryLineFields) {
+        char* comma = strchr(at, ',');
+        if (!comma)
+            break;
+        *comma = '\0';
+        at = comma + 1;
+        fields[found++] = at;
+    }
+    return found;
+}
+
+size_t HexTextToBytes(const char* text, unsigned char* out, size_t outSize)
+{
+    size_t count = strlen(text) / 2;
+    if (count > outSize)
+        count = outSize;
+    for (size_t i = 0; i < count; i++)
+        out[i] = (unsigned char)(HexDigit(text[2 * i]) << 4 | HexDigit(text[2 * i + 1]));
+    return count;
+}
+
+unsigned long HexTextToDword(const char* text)
+{
+    unsigned long value = 0;
+    size_t length = strlen(text);
+    for (size_t i = 0; i < length; i++)
+        value = (value << 4 | (unsigned long)HexDigit(text[i])) & 0xFFFFFFFFul;
+    if (length % 2)
+        value = (value << 4) & 0xFFFFFFFFul;
+    return value;
+}
