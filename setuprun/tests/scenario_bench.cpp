@@ -301,6 +301,7 @@ RunResult Bench::Run(const std::string& arguments, const RunOptions& options) co
     size_t nextAnswer = 0;
     HWND answered = nullptr;
     DWORD waited = 0;
+    std::vector<bool> fired(options.triggers.size(), false);
     for (;;) {
         if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) {
             result.finished = true;
@@ -309,6 +310,17 @@ RunResult Bench::Run(const std::string& arguments, const RunOptions& options) co
         waited += 50;
         if (waited >= options.timeoutMs)
             break;
+        if (std::find(fired.begin(), fired.end(), false) != fired.end()) {
+            std::vector<std::string> lines = RawLog();
+            for (size_t t = 0; t < options.triggers.size(); t++) {
+                for (const std::string& line : lines) {
+                    if (!fired[t] && line.find(options.triggers[t].text) != std::string::npos) {
+                        fired[t] = true;
+                        options.triggers[t].action(line);
+                    }
+                }
+            }
+        }
         if (answered && IsWindow(answered) && IsWindowVisible(answered))
             continue; // the box we pressed is still closing
         BoxSearch search = {process.dwProcessId, nullptr};

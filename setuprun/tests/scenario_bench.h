@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,11 +34,19 @@ struct BoxSeen {
 
 const char* IconName(BoxIcon icon);
 
+// Something a test does while a run goes on, as soon as the install log
+// shows a line that contains a text (once per run).
+struct LogTrigger {
+    std::string text;
+    std::function<void(const std::string& line)> action;
+};
+
 struct RunOptions {
     std::string tempDir;       // TMP and TEMP of the run; default: the bench's own
     std::vector<int> answers;  // button pressed on each box in turn; IDOK when none is left
     DWORD timeoutMs = 60000;   // a run still going after this is killed and reported
     std::string currentDir;    // default: the bench root (not the program directory)
+    std::vector<LogTrigger> triggers;
 };
 
 struct RunResult {
