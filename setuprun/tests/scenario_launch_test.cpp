@@ -23,7 +23,7 @@ std::string Recorded(const std::string& record, const std::string& key)
     size_t at = text.find(key + "=");
     if (at == std::string::npos)
         return "<missing>";
-    size_t end = text.find('\n', at);
+    size_t end = text.find_first_of("\r\n", at);
     return text.substr(at + key.size() + 1, end - at - key.size() - 1);
 }
 

@@ -2,6 +2,8 @@
 // C:\system.sav\util): these tests run one at a time.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "scenario_bench.h"
 
 using namespace scenario;
@@ -236,6 +238,62 @@ TEST(Machine, RestartComesAtTheEndOfTheRun)
         EXPECT_FALSE(watch.Happened(4000));
     }
     EXPECT_EQ(1, CountLines(b.Log(), "Not setting to reboot system since SuppressReboot is set "));
+}
+
+// CMD28 rewrites the script file through a temporary copy. Whatever step
+// fails, the script must stay whole: each case makes one step fail while
+// the command pauses before reading the script (the pause is timed, so
+// these cases run alone).
+TEST(Machine, AppendNeverLosesTheScript)
+{
+    const char* const kCases[] = {"script locked", "temporary file blocked", "aside name blocked"};
+    for (int c = 0; c < 3; c++) {
+        Bench b;
+        std::string extra = b.root + "\\extra.ini";
+        WriteTextFile(extra, "[Extra]\nKey=value\n");
+        b.WriteScript("keep.ini", "[Data]\n" + b.LogKeys() + "Marker=kept\n[CommandsList]\n28," + extra + "\n5\n");
+        std::string copy = b.WorkingCopy("keep.ini");
+        std::string blocker;
+        std::thread holder;
+        RunOptions options;
+        options.triggers.push_back({" creating temp file:  ", [&](const std::string& line) {
+            std::string temp = line.substr(line.find("creating temp file:  ") + 21);
+            if (c == 0) {
+                // Held without sharing until the command has given up.
+                HANDLE h = CreateFileA(copy.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+                holder = std::thread([h] {
+                    Sleep(2500);
+                    CloseHandle(h);
+                });
+            } else {
+                blocker = c == 1 ? temp : temp.substr(0, temp.size() - 4) + ".BAK";
+                CreateDirectoryA(blocker.c_str(), nullptr);
+            }
+        }});
+        RunResult r = b.Run("keep.ini -silent", options);
+        if (holder.joinable())
+            holder.join();
+        if (!blocker.empty())
+            RemoveDirectoryA(blocker.c_str());
+        ASSERT_TRUE(r.finished) << kCases[c];
+        EXPECT_EQ("kept", ReadKey(copy, "Data", "Marker")) << kCases[c];
+        EXPECT_EQ("<missing>", ReadKey(copy, "Extra", "Key")) << kCases[c];
+        std::vector<std::string> log = b.Log();
+        const char* expected[] = {"ERROR-=- CMD28_AppendINIFile() - cannot read the script ",
+                                  "ERROR-=- CMD28_AppendINIFile() - cannot create ",
+                                  "ERROR-=- CMD28_AppendINIFile() - cannot move the script aside to "};
+        bool logged = false;
+        for (const std::string& line : log)
+            logged |= line.rfind(expected[c], 0) == 0;
+        EXPECT_TRUE(logged) << kCases[c] << JoinLines(log);
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((b.tempDir + "TMP*").c_str(), &found);
+        EXPECT_EQ(INVALID_HANDLE_VALUE, search) << kCases[c] << ": left behind " << found.cFileName;
+        if (search != INVALID_HANDLE_VALUE)
+            FindClose(search);
+        if (c > 0)
+            EXPECT_EQ("1", ReadKey(copy, "DATA", "RunCount")) << kCases[c] << ": the run did not go on";
+    }
 }
 
 } // namespace
