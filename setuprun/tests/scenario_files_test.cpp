@@ -209,4 +209,26 @@ TEST(Files, DefaultStartupFolder)
                                      "Users\\Start Menu\\Programs\\Startup\\Setup.lnk)"));
 }
 
+TEST(Files, OverlongPathsAreRefusedNeverCut)
+{
+    Bench b;
+    std::string longDir = b.root + "\\" + std::string(300, 'd');
+    // Copy destinations may be 511 characters long (the copy itself then
+    // fails and ends the list); beyond that they are refused.
+    std::string longerDir = b.root + "\\" + std::string(600, 'D');
+    MakeFile(b.root + "\\src.txt", "s");
+    b.WriteScript("long.ini", "[Data]\n" + b.LogKeys() + "[Copies]\n" + b.root + "\\src.txt," + longerDir +
+                                  "\n" + b.root + "\\src.txt," + b.root + "\\ok.txt\n[Dirs]\n" + longDir + "\n" +
+                                  "[CommandsList]\n15,Copies\n21,Dirs\n21,," + b.root + "\\" + std::string(250, 'e') +
+                                  "\n31,," + b.root + "\\src.txt," + longDir + "\n5\n");
+    ASSERT_TRUE(b.Run("long.ini -silent").finished);
+    EXPECT_EQ("s", ReadTextFile(b.root + "\\ok.txt")) << "a refused line does not end the copy list";
+    EXPECT_TRUE(FileExists(b.root + "\\src.txt"));
+    EXPECT_EQ("1", b.WorkingKey("long.ini", "DATA", "RunCount"));
+    int refused = 0;
+    for (const std::string& line : b.Log())
+        refused += line.rfind("ERROR-=- path longer than ", 0) == 0;
+    EXPECT_EQ(4, refused) << JoinLines(b.Log());
+}
+
 } // namespace
