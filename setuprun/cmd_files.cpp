@@ -157,36 +157,66 @@ void SBCopyFile(const char* sourceDir, const char* destinationDir)
     FindClose(search);
 }
 
+// The warnings of a two-path list line, in the wording of each command.
+struct TwoPathMessages {
+    const char* missingComma;      // format, with the line
+    const char* sourceMissing;
+    const char* destinationMissing;
+    const char* trailingBackslash; // format, with the shortened destination
+};
+
+static const TwoPathMessages kCopyMessages = {
+    "CMD15_CopyFile() -   Missing comma >%s<",
+    "CMD15_CopyFile() -  Invalid Parameters : Source Missing",
+    "CMD15_CopyFile() -  Invalid Parameters : Destination Missing",
+    "CMD15_CopyFile() -  removing trailing \\ from destination",
+};
+
+static const TwoPathMessages kRenameMessages = {
+    "Missing comma >%s<",
+    "Invalid Parameters : Source Missing",
+    "Invalid Parameters : Destination Missing",
+    "Removing trailing \\ from destination >%s<",
+};
+
+// Splits and checks a two-path list line (CMD15, CMD31). False, with the
+// warning logged, when the line is to be skipped.
+static bool CheckTwoPathLine(char* line, const TwoPathMessages& messages, char** source, char** destination)
+{
+    char original[kLogLineSize];
+    CopyText(original, sizeof original, line);
+    TwoPathResult split = SplitTwoPathLine(line, source, destination);
+    if (split == kTwoPathNoComma) {
+        WriteLogf("WARNINIG-=-", messages.missingComma, original);
+        return false;
+    }
+    if (split == kTwoPathComment)
+        return false;
+    if (!**source) {
+        WriteLog("WARNINIG-=-", messages.sourceMissing);
+        return false;
+    }
+    if (!**destination) {
+        WriteLog("WARNINIG-=-", messages.destinationMissing);
+        return false;
+    }
+    if (strchr(*source, '*')) {
+        WriteLog("NOTICE:", "Wild Cards not supported yet.");
+        return false;
+    }
+    if (DropTrailingBackslash(*destination))
+        WriteLogf("WARNINIG-=-", messages.trailingBackslash, *destination);
+    return true;
+}
+
 // One line of CMD15's list. False when a file copy failed: the command
 // then ends.
 static bool CopyListLine(char* line)
 {
-    char original[kLogLineSize];
-    CopyText(original, sizeof original, line);
     char* sourceText;
     char* destinationText;
-    TwoPathResult split = SplitTwoPathLine(line, &sourceText, &destinationText);
-    if (split == kTwoPathNoComma) {
-        WriteLogf("WARNINIG-=-", "CMD15_CopyFile() -   Missing comma >%s<", original);
+    if (!CheckTwoPathLine(line, kCopyMessages, &sourceText, &destinationText))
         return true;
-    }
-    if (split == kTwoPathComment)
-        return true;
-    if (!*sourceText) {
-        WriteLog("WARNINIG-=-", "CMD15_CopyFile() -  Invalid Parameters : Source Missing");
-        return true;
-    }
-    if (!*destinationText) {
-        WriteLog("WARNINIG-=-", "CMD15_CopyFile() -  Invalid Parameters : Destination Missing");
-        return true;
-    }
-    if (strchr(sourceText, '*')) {
-        WriteLog("NOTICE:", "Wild Cards not supported yet.");
-        return true;
-    }
-    if (DropTrailingBackslash(destinationText))
-        WriteLog("WARNINIG-=-", "CMD15_CopyFile() -  removing trailing \\ from destination");
-
     char source[kPathSize];
     char destination[kMessageSize];
     if (!ExpandPath(sourceText, source, sizeof source) || !ExpandPath(destinationText, destination, sizeof destination))
@@ -295,31 +325,10 @@ int CMD21_MakeDir()
 // One line of CMD31's list; any problem is logged and the list goes on.
 static void RenameListLine(char* line)
 {
-    char original[kLogLineSize];
-    CopyText(original, sizeof original, line);
     char* sourceText;
     char* destinationText;
-    TwoPathResult split = SplitTwoPathLine(line, &sourceText, &destinationText);
-    if (split == kTwoPathNoComma) {
-        WriteLogf("WARNINIG-=-", "Missing comma >%s<", original);
+    if (!CheckTwoPathLine(line, kRenameMessages, &sourceText, &destinationText))
         return;
-    }
-    if (split == kTwoPathComment)
-        return;
-    if (!*sourceText) {
-        WriteLog("WARNINIG-=-", "Invalid Parameters : Source Missing");
-        return;
-    }
-    if (!*destinationText) {
-        WriteLog("WARNINIG-=-", "Invalid Parameters : Destination Missing");
-        return;
-    }
-    if (strchr(sourceText, '*')) {
-        WriteLog("NOTICE:", "Wild Cards not supported yet.");
-        return;
-    }
-    if (DropTrailingBackslash(destinationText))
-        WriteLogf("WARNINIG-=-", "Removing trailing \\ from destination >%s<", destinationText);
     char source[kPathSize];
     char destination[kPathSize];
     if (!ExpandPath(sourceText, source, sizeof source) || !ExpandPath(destinationText, destination, sizeof destination))
