@@ -263,6 +263,15 @@ Bench::Bench(WindowsVersion version)
         SetWineVersion(setting.programName, setting.wineVersion);
 }
 
+void Bench::RenameProgram(const std::string& name)
+{
+    std::string renamed = programDir + "\\" + name;
+    if (!MoveFileA(programPath.c_str(), renamed.c_str()))
+        ADD_FAILURE() << "cannot rename the program to " << renamed;
+    programName = name;
+    programPath = renamed;
+}
+
 std::string Bench::LogKeys() const
 {
     return "Logging=1\nLogFile=" + logPath + "\n";

@@ -66,6 +66,9 @@ public:
     std::string programName; // file name of the program copy
     std::string programPath;
 
+    // Runs the program under another file name (Wine's default version).
+    void RenameProgram(const std::string& name);
+
     // [Data] keys that turn the log on into logPath.
     std::string LogKeys() const;
     // Writes a script beside the program; "\n" becomes "\r\n".

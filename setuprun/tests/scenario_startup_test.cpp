@@ -37,6 +37,22 @@ TEST(StartUp, WithoutArgumentRunsTheScriptNamedAfterTheProgram)
                   "InitINIFile() The INI file in use is " + b.tempDir + "setuprun.INI", "DONE !"}));
 }
 
+TEST(StartUp, LongProgramNamesAreCutOnlyWhereTheyAreShown)
+{
+    Bench b;
+    std::string base(70, 'p');
+    b.RenameProgram(base + ".exe");
+    b.WriteScript(base + ".INI", CounterScript(b, 1));
+    ASSERT_TRUE(b.Run("").finished);
+    EXPECT_EQ("1", b.WorkingKey(base + ".INI", "DATA", "RunCount")) << "the default script keeps the whole name";
+    // Log lines carry the name cut to 63 characters.
+    std::string shown = base.substr(0, 63);
+    bool found = false;
+    for (const std::string& line : b.RawLog())
+        found |= line.find("  " + shown + "> DONE !") != std::string::npos;
+    EXPECT_TRUE(found) << JoinLines(b.RawLog());
+}
+
 TEST(StartUp, RelativeScriptIsTakenBesideTheProgramNotTheCurrentDirectory)
 {
     Bench b;
