@@ -80,9 +80,14 @@ void RemoveDir(const char* dir)
         if (isDir && !isLink) {
             RemoveDir(entry);
         } else if (isDir) {
-            SetFileAttributesA(entry, FILE_ATTRIBUTE_NORMAL);
             WriteLogf("  Deleting...", ">%s<", entry);
-            RemoveDirectoryA(entry);
+            if (!RemoveDirectoryA(entry)) {
+                char errorText[kMessageSize];
+                DWORD code = GetLastErrorText(errorText, sizeof errorText);
+                char label[kLogLineSize];
+                FormatText(label, sizeof label, " RemoveDirectory(%s) %lu-%s", entry, code, errorText);
+                WriteLogf(label, "RemoveDir() - link not removed - %s", entry);
+            }
         } else {
             RemoveTreeFile(entry);
         }
