@@ -6,7 +6,7 @@
 JOBS ?= $(shell nproc)
 BUILD := build
 
-.PHONY: all setup build demo test bench clean
+.PHONY: all setup build demo test bench fuzz clean
 
 all: build
 
@@ -31,6 +31,15 @@ test: build
 
 bench: build
 	tools/bench-setuprun
+
+# Fuzzes the pure text logic for FUZZ_SECONDS (not part of the tests).
+FUZZ_SECONDS ?= 60
+fuzz: setup
+	cmake -S . -B $(BUILD)/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
+		-DSETUPRUN_FUZZ=ON -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	cmake --build $(BUILD)/fuzz -j$(JOBS) --target fuzz_text
+	mkdir -p $(BUILD)/fuzz/corpus
+	$(BUILD)/fuzz/setuprun/tests/fuzz_text $(BUILD)/fuzz/corpus -max_total_time=$(FUZZ_SECONDS)
 
 clean:
 	tools/wine-session stop 2>/dev/null || true
