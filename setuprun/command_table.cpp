@@ -52,7 +52,7 @@ const CommandHandler CommandHandlers[kCommandTypeCount] = {
     CMD06_DecCmdIndex,       // 6
     CMD07_IncCmdIndex,       // 7
     CMD08_ResetCmdIndex,     // 8
-    CmdNotSupported,         // 9  firmware maker branch: not built yet
+    CMD09_BranchOnIsVorlix,  // 9
     CMD10_Exit,              // 10
     CmdNotSupported,         // 11 program launch: not built yet
     CmdNotSupported,         // 12 registry key removal: not built yet
@@ -68,7 +68,7 @@ const CommandHandler CommandHandlers[kCommandTypeCount] = {
     CmdNotSupported,         // 22 reserved
     CmdNotSupported,         // 23 reserved
     CmdNotSupported,         // 24 reserved
-    CmdNotSupported,         // 25 system ID branch: not built yet
+    CMD25_BranchOnSystemID,  // 25
     CmdNotSupported,         // 26 script keys: not built yet
     CMD27_SetVariable,       // 27
     CmdNotSupported,         // 28 INI append: not built yet

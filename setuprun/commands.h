@@ -43,3 +43,7 @@ int CMD27_SetVariable();
 
 // Reserved command types, and the types whose handlers are not built yet.
 int CmdNotSupported();
+
+// Machine-identity branches (cmd_identity.cpp).
+int CMD09_BranchOnIsVorlix();
+int CMD25_BranchOnSystemID();

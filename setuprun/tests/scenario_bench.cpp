@@ -484,4 +484,17 @@ std::string JoinLines(const std::vector<std::string>& lines)
     return all;
 }
 
+std::string ErrorPart(DWORD code)
+{
+    char* message = nullptr;
+    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
+                   code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), (LPSTR)&message, 0, nullptr);
+    std::string text = message ? message : "";
+    if (message)
+        LocalFree(message);
+    std::replace(text.begin(), text.end(), '\r', ' ');
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return "Error=" + std::to_string(code) + ", " + text;
+}
+
 } // namespace scenario
