@@ -363,6 +363,23 @@ TEST_F(FirmwareOps, ReadOnlyDriverLeftByAnEarlierRunIsReplaced)
     }
 }
 
+// The retry fails too (a directory holds the driver's name): the record
+// carries the first failure, access denied.
+TEST_F(FirmwareOps, CopyThatFailsAgainAfterTheRetryIsReported)
+{
+    std::string target = FirmwareSim::NtTargetPath();
+    sim.PlaceNtDriver(dir);
+    ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
+    ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+    int result = kDriverOpsNT.LoadDriver();
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(target.c_str());
+    EXPECT_EQ(1, result);
+    EXPECT_EQ(Record("WARNING ERROR-=-", "LoadNVXmgmt - CopyFile(" + dir + "\\NVXMGMT.SYS, " + target +
+                                             ", FALSE) returned with " + ErrorPart(5)),
+              Log());
+}
+
 TEST_F(FirmwareOps, VxdVariantCopiesAndRemovesItsFile)
 {
     const DriverOpsTable& ops = kDriverOpsVxD;
