@@ -40,8 +40,7 @@ const char CommandNames[kCommandTypeCount][50] = {
     "CMD35_",
 };
 
-// Types marked "not built yet" log " Not Supported yet." until their
-// handlers land; 22, 23, 24, 33, 34 and 35 are reserved for good.
+// Types 22, 23, 24, 33, 34 and 35 are reserved: they log " Not Supported yet.".
 const CommandHandler CommandHandlers[kCommandTypeCount] = {
     nullptr,                 // 0  end of the list: the run loop's check
     CMD01_Copy_Lnk2StartF_W2000, // 1
@@ -52,7 +51,7 @@ const CommandHandler CommandHandlers[kCommandTypeCount] = {
     CMD06_DecCmdIndex,       // 6
     CMD07_IncCmdIndex,       // 7
     CMD08_ResetCmdIndex,     // 8
-    CmdNotSupported,         // 9  firmware maker branch: not built yet
+    CMD09_BranchOnIsVorlix,  // 9
     CMD10_Exit,              // 10
     CMD11_SpawnProgram,      // 11
     CmdSingleRegEdit,        // 12
@@ -68,7 +67,7 @@ const CommandHandler CommandHandlers[kCommandTypeCount] = {
     CmdNotSupported,         // 22 reserved
     CmdNotSupported,         // 23 reserved
     CmdNotSupported,         // 24 reserved
-    CmdNotSupported,         // 25 system ID branch: not built yet
+    CMD25_BranchOnSystemID,  // 25
     CMD26_SetValue,          // 26
     CMD27_SetVariable,       // 27
     CMD28_AppendINIFile,     // 28

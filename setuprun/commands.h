@@ -63,5 +63,9 @@ int CMD11_SpawnProgram();
 // Variables (variables.cpp).
 int CMD27_SetVariable();
 
-// Reserved command types, and the types whose handlers are not built yet.
+// Reserved command types.
 int CmdNotSupported();
+
+// Machine-identity branches (cmd_identity.cpp).
+int CMD09_BranchOnIsVorlix();
+int CMD25_BranchOnSystemID();

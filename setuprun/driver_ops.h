@@ -4,6 +4,8 @@
 // driver for Windows NT 4.0 and 2000).
 #pragma once
 
+#include <stddef.h>
+
 struct DriverOpsTable {
     int (*LoadDriver)();                                  // 0 success, 1 failure
     int (*DelDriver)();                                   // result ignored
@@ -13,7 +15,8 @@ struct DriverOpsTable {
     int (*WriteCMOS)(int index, unsigned char value);     // result ignored
     int (*UpdateCMOSChecksum)();                          // result ignored
     int (*SetLangCodeInCMOS)(unsigned char code);         // always 0
-    unsigned char (*ReadFirmwareString)(char* out);       // firmware status byte
+    // Firmware status byte; out receives at most size - 1 characters.
+    unsigned char (*ReadFirmwareString)(char* out, size_t size);
     int (*ReadRomSignature)(char* out);                   // always 0; out zero-filled, >= 7 bytes
     unsigned short (*ReadSystemID)();                     // 0 when unavailable
 };

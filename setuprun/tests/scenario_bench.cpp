@@ -1,5 +1,7 @@
 #include "scenario_bench.h"
 
+#include <tlhelp32.h>
+
 #include <stdio.h>
 #include <string.h>
 
@@ -221,6 +223,22 @@ RestartWatch::RestartWatch(const Bench& bench)
     RegCloseKey(key);
 }
 
+// Whether a process of that file name runs.
+static bool ProcessRuns(const char* name)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return false;
+    PROCESSENTRY32 entry;
+    ZeroMemory(&entry, sizeof entry);
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry))
+        found = _stricmp(entry.szExeFile, name) == 0;
+    CloseHandle(snapshot);
+    return found;
+}
+
 RestartWatch::~RestartWatch()
 {
     HKEY key;
@@ -228,6 +246,10 @@ RestartWatch::~RestartWatch()
         RegDeleteValueA(key, valueName_.c_str());
         RegCloseKey(key);
     }
+    // A restart still running the RunOnce commands would run the next
+    // watch's command too: the next watch starts after it has ended.
+    for (DWORD waited = 0; waited < 10000 && ProcessRuns("wineboot.exe"); waited += 100)
+        Sleep(100);
 }
 
 bool RestartWatch::Happened(DWORD waitMs) const
@@ -503,6 +525,19 @@ std::string JoinLines(const std::vector<std::string>& lines)
     for (const std::string& line : lines)
         all += "  |" + line + "|\n";
     return all;
+}
+
+std::string ErrorPart(DWORD code)
+{
+    char* message = nullptr;
+    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
+                   code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), (LPSTR)&message, 0, nullptr);
+    std::string text = message ? message : "";
+    if (message)
+        LocalFree(message);
+    std::replace(text.begin(), text.end(), '\r', ' ');
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return "Error=" + std::to_string(code) + ", " + text;
 }
 
 } // namespace scenario

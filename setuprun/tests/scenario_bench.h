@@ -119,4 +119,8 @@ std::string UnixToWindowsPath(const std::string& unixPath);
 int CountLines(const std::vector<std::string>& lines, const std::string& text);
 std::string JoinLines(const std::vector<std::string>& lines);
 
+// "Error=<code>, <system text>" as the install log writes it through
+// GetLastErrorText (line breaks turned into blanks).
+std::string ErrorPart(DWORD code);
+
 } // namespace scenario

@@ -1,0 +1,244 @@
+#include "firmware_sim_bench.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "firmware_requests.h"
+#include "firmware_sim.h"
+#include "scenario_bench.h"
+
+namespace scenario {
+
+namespace {
+
+void SetValue(const char* name, DWORD type, const void* data, DWORD size)
+{
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, FW_SIM_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
+        ADD_FAILURE() << "cannot create HKLM\\" << FW_SIM_KEY;
+        return;
+    }
+    if (RegSetValueExA(key, name, 0, type, (const BYTE*)data, size) != ERROR_SUCCESS)
+        ADD_FAILURE() << "cannot set " << name;
+    RegCloseKey(key);
+}
+
+void SetDword(const char* name, DWORD value)
+{
+    SetValue(name, REG_DWORD, &value, sizeof value);
+}
+
+std::vector<char> QueryValue(const char* name)
+{
+    std::vector<char> data;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, FW_SIM_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return data;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS && size > 0) {
+        data.resize(size);
+        if (RegQueryValueExA(key, name, nullptr, nullptr, (BYTE*)data.data(), &size) != ERROR_SUCCESS)
+            data.clear();
+        else
+            data.resize(size);
+    }
+    RegCloseKey(key);
+    return data;
+}
+
+std::string SystemDirectory()
+{
+    char dir[MAX_PATH] = "";
+    GetSystemDirectoryA(dir, sizeof dir);
+    return dir;
+}
+
+void DeleteIfPresent(const std::string& path)
+{
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+}
+
+} // namespace
+
+FirmwareSim::FirmwareSim()
+{
+    Clean();
+}
+
+FirmwareSim::~FirmwareSim()
+{
+    Clean();
+}
+
+void FirmwareSim::Clean() const
+{
+    RemoveService(FW_NT_SERVICE_NAME);
+    RemoveService(FW_SIM_VXD_SERVICE);
+    DeleteIfPresent(NtTargetPath());
+    DeleteIfPresent(VxdTargetPath());
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, FW_SIM_KEY);
+}
+
+void FirmwareSim::SetRom(const std::string& bytes) const
+{
+    SetValue(FW_SIM_ROM_BYTES, REG_BINARY, bytes.data(), (DWORD)bytes.size());
+}
+
+void FirmwareSim::SetSystemId(unsigned id) const
+{
+    SetDword(FW_SIM_SYSTEM_ID, id);
+}
+
+void FirmwareSim::SetCmos(const std::vector<unsigned char>& bytes) const
+{
+    SetValue(FW_SIM_CMOS, REG_BINARY, bytes.data(), (DWORD)bytes.size());
+}
+
+void FirmwareSim::SetFirmwareText(const std::vector<unsigned char>& dataArea) const
+{
+    SetValue(FW_SIM_FIRMWARE_TEXT, REG_BINARY, dataArea.data(), (DWORD)dataArea.size());
+}
+
+void FirmwareSim::SetFirmwareStatus(unsigned status) const
+{
+    SetDword(FW_SIM_FIRMWARE_STATUS, status);
+}
+
+void FirmwareSim::SetFail(unsigned bits) const
+{
+    SetDword(FW_SIM_FAIL, bits);
+}
+
+std::vector<unsigned char> FirmwareSim::Cmos() const
+{
+    std::vector<char> data = QueryValue(FW_SIM_CMOS);
+    std::vector<unsigned char> cmos(data.begin(), data.end());
+    cmos.resize(FW_CMOS_SIZE, 0);
+    return cmos;
+}
+
+std::vector<std::string> FirmwareSim::Requests() const
+{
+    std::vector<std::string> lines;
+    std::vector<char> data = QueryValue(FW_SIM_REQUESTS);
+    for (size_t at = 0; at < data.size() && data[at] != '\0';) {
+        std::string line(&data[at]);
+        at += line.size() + 1;
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> FirmwareSim::WaitForRequests(size_t count, DWORD waitMs) const
+{
+    for (DWORD waited = 0;; waited += 50) {
+        std::vector<std::string> lines = Requests();
+        if (lines.size() >= count || waited >= waitMs)
+            return lines;
+        Sleep(50);
+    }
+}
+
+void FirmwareSim::ClearRequests() const
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, FW_SIM_KEY, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, FW_SIM_REQUESTS);
+        RegCloseKey(key);
+    }
+}
+
+void FirmwareSim::PlaceNtDriver(const std::string& dir) const
+{
+    std::string target = dir + FW_NT_SOURCE_TAIL;
+    if (!CopyFileA(BuiltDriver().c_str(), target.c_str(), FALSE))
+        ADD_FAILURE() << "cannot copy the simulated driver to " << target << ": " << GetLastError();
+}
+
+void FirmwareSim::PlaceVxdFile(const std::string& dir) const
+{
+    WriteTextFile(dir + FW_VXD_SOURCE_TAIL, "simulated VxD file\n");
+}
+
+bool FirmwareSim::StartVxd() const
+{
+    return CreateDriverService(FW_SIM_VXD_SERVICE, BuiltDriver(), true);
+}
+
+std::string FirmwareSim::BuiltDriver()
+{
+    return UnixToWindowsPath(FIRMWARE_SIM_SYS);
+}
+
+std::string FirmwareSim::NtTargetPath()
+{
+    return SystemDirectory() + FW_NT_TARGET_TAIL;
+}
+
+std::string FirmwareSim::VxdTargetPath()
+{
+    return SystemDirectory() + FW_VXD_TARGET_TAIL;
+}
+
+DWORD FirmwareSim::ServiceState(const char* name)
+{
+    DWORD state = 0;
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = manager ? OpenServiceA(manager, name, SERVICE_QUERY_STATUS) : nullptr;
+    if (service) {
+        SERVICE_STATUS status;
+        ZeroMemory(&status, sizeof status);
+        if (QueryServiceStatus(service, &status))
+            state = status.dwCurrentState;
+        CloseServiceHandle(service);
+    }
+    if (manager)
+        CloseServiceHandle(manager);
+    return state;
+}
+
+bool FirmwareSim::CreateDriverService(const char* name, const std::string& path, bool start)
+{
+    bool ok = false;
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = manager ? CreateServiceA(manager, name, name, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
+                                                 SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, path.c_str(), nullptr,
+                                                 nullptr, nullptr, nullptr, nullptr)
+                                : nullptr;
+    if (service) {
+        ok = !start || StartServiceA(service, 0, nullptr);
+        if (!ok)
+            ADD_FAILURE() << "cannot start the service " << name << ": " << GetLastError();
+        CloseServiceHandle(service);
+    } else {
+        ADD_FAILURE() << "cannot create the service " << name << ": " << GetLastError();
+    }
+    if (manager)
+        CloseServiceHandle(manager);
+    return ok;
+}
+
+void FirmwareSim::RemoveService(const char* name)
+{
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = manager ? OpenServiceA(manager, name, SERVICE_ALL_ACCESS) : nullptr;
+    if (service) {
+        SERVICE_STATUS status;
+        ZeroMemory(&status, sizeof status);
+        ControlService(service, SERVICE_CONTROL_STOP, &status);
+        DeleteService(service);
+        CloseServiceHandle(service);
+    }
+    if (manager)
+        CloseServiceHandle(manager);
+}
+
+int CountRequests(const std::vector<std::string>& requests, const std::string& text)
+{
+    return (int)std::count(requests.begin(), requests.end(), text);
+}
+
+} // namespace scenario
