@@ -101,35 +101,32 @@ size_t CopyLengthPrefixedText(const unsigned char* data, size_t dataSize, char* 
     return n;
 }
 
+// The first headLen characters of head followed by tail; false (out
+// empty) when the result does not fit.
+static bool JoinParts(char* out, size_t size, const char* head, size_t headLen, const char* tail)
+{
+    size_t tailLen = strlen(tail);
+    if (size == 0)
+        return false;
+    if (headLen + tailLen >= size) {
+        out[0] = '\0';
+        return false;
+    }
+    memcpy(out, head, headLen);
+    memcpy(out + headLen, tail, tailLen + 1);
+    return true;
+}
+
 bool JoinDriverPath(char* out, size_t size, const char* dir, const char* tail)
 {
     size_t dirLen = strlen(dir);
     if (dirLen > 0 && dir[dirLen - 1] == '\\' && tail[0] == '\\')
         tail++;
-    size_t tailLen = strlen(tail);
-    if (size == 0)
-        return false;
-    if (dirLen + tailLen >= size) {
-        out[0] = '\0';
-        return false;
-    }
-    memcpy(out, dir, dirLen);
-    memcpy(out + dirLen, tail, tailLen + 1);
-    return true;
+    return JoinParts(out, size, dir, dirLen, tail);
 }
 
 bool DriverSourcePath(char* out, size_t size, const char* programPath, const char* tail)
 {
     const char* slash = strrchr(programPath, '\\');
-    size_t dirLen = slash ? (size_t)(slash - programPath) : 0;
-    size_t tailLen = strlen(tail);
-    if (size == 0)
-        return false;
-    if (dirLen + tailLen >= size) {
-        out[0] = '\0';
-        return false;
-    }
-    memcpy(out, programPath, dirLen);
-    memcpy(out + dirLen, tail, tailLen + 1);
-    return true;
+    return JoinParts(out, size, programPath, slash ? (size_t)(slash - programPath) : 0, tail);
 }
