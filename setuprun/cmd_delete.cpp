@@ -22,10 +22,8 @@ static bool EndsWithBackslash(const char* path)
 // Logs a file that could not be made deletable, in the form of `where`.
 static void LogAttributeFailure(const char* path)
 {
-    char errorText[kMessageSize];
-    DWORD code = GetLastErrorText(errorText, sizeof errorText);
     char label[kLogLineSize];
-    FormatText(label, sizeof label, " SetFileAttributes() failed, (%lu)-%s", code, errorText);
+    FormatLastErrorLabel(label, sizeof label, " SetFileAttributes() failed, (%lu)-%s", nullptr);
     WriteLogf(label, "RemoveDir() - Error setting attribs on file - %s", path);
 }
 
@@ -36,10 +34,8 @@ static void RemoveTreeFile(const char* path)
         LogAttributeFailure(path);
     WriteLogf("  Deleting...", ">%s<", path);
     if (!DeleteFileA(path)) {
-        char errorText[kMessageSize];
-        DWORD code = GetLastErrorText(errorText, sizeof errorText);
         char label[kLogLineSize];
-        FormatText(label, sizeof label, " DeleteFile(%s) failed, (%lu)-%s", path, code, errorText);
+        FormatLastErrorLabel(label, sizeof label, " DeleteFile(%s) failed, (%lu)-%s", path);
         WriteLogf(label, "RemoveDir() - Error deleting file - %s", path);
     }
 }
@@ -57,10 +53,8 @@ void RemoveDir(const char* dir)
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);
     if (search == INVALID_HANDLE_VALUE) {
-        char errorText[kMessageSize];
-        DWORD code = GetLastErrorText(errorText, sizeof errorText);
         char label[kLogLineSize];
-        FormatText(label, sizeof label, " FindFirstFile(%s) %lu-%s", pattern, code, errorText);
+        FormatLastErrorLabel(label, sizeof label, " FindFirstFile(%s) %lu-%s", pattern);
         WriteLogf(label, "RemoveDir() - Invalid File Handle - %s", pattern);
         return;
     }
@@ -82,10 +76,8 @@ void RemoveDir(const char* dir)
         } else if (isDir) {
             WriteLogf("  Deleting...", ">%s<", entry);
             if (!RemoveDirectoryA(entry)) {
-                char errorText[kMessageSize];
-                DWORD code = GetLastErrorText(errorText, sizeof errorText);
                 char label[kLogLineSize];
-                FormatText(label, sizeof label, " RemoveDirectory(%s) %lu-%s", entry, code, errorText);
+                FormatLastErrorLabel(label, sizeof label, " RemoveDirectory(%s) %lu-%s", entry);
                 WriteLogf(label, "RemoveDir() - link not removed - %s", entry);
             }
         } else {
@@ -97,10 +89,8 @@ void RemoveDir(const char* dir)
     if (!SetFileAttributesA(dir, FILE_ATTRIBUTE_NORMAL))
         LogAttributeFailure(dir);
     if (!RemoveDirectoryA(dir)) {
-        char errorText[kMessageSize];
-        DWORD code = GetLastErrorText(errorText, sizeof errorText);
         char label[kLogLineSize];
-        FormatText(label, sizeof label, " RemoveDirectory(%s) %lu-%s", dir, code, errorText);
+        FormatLastErrorLabel(label, sizeof label, " RemoveDirectory(%s) %lu-%s", dir);
         WriteLogf(label, "RemoveDir() - Invalid File Handle - %s", dir);
     }
 }

@@ -18,10 +18,8 @@ static const char kDefaultStartupFolder[] = "C:\\Documents and Settings\\All Use
 // Logs the last error as "<label with Error=%d, %s>" and a text.
 static void LogCopyFailure(const char* labelFormat, const char* source, const char* target)
 {
-    char errorText[kMessageSize];
-    DWORD code = GetLastErrorText(errorText, sizeof errorText);
     char label[kLogLineSize];
-    FormatText(label, sizeof label, labelFormat, code, errorText);
+    FormatLastErrorLabel(label, sizeof label, labelFormat, nullptr);
     WriteLogf(label, "\nfunction CopyFile() failed on src=%s, dst=%s", source, target);
 }
 
@@ -101,10 +99,8 @@ void SBCopyFile(const char* sourceDir, const char* destinationDir)
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(sourceDir, &found);
     if (search == INVALID_HANDLE_VALUE) {
-        char errorText[kMessageSize];
-        DWORD code = GetLastErrorText(errorText, sizeof errorText);
         char label[kLogLineSize];
-        FormatText(label, sizeof label, " FindFirstFile(%s) %lu-%s", sourceDir, code, errorText);
+        FormatLastErrorLabel(label, sizeof label, " FindFirstFile(%s) %lu-%s", sourceDir);
         WriteLogf(label, "SBCopyFile() - Invalid File Handle - %s", sourceDir);
         return;
     }
@@ -141,10 +137,8 @@ void SBCopyFile(const char* sourceDir, const char* destinationDir)
         }
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (!CreateDirectoryA(target, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-                char errorText[kMessageSize];
-                DWORD code = GetLastErrorText(errorText, sizeof errorText);
                 char label[kLogLineSize];
-                FormatText(label, sizeof label, "SBCopyFile() -  Error=%lu, %s", code, errorText);
+                FormatLastErrorLabel(label, sizeof label, "SBCopyFile() -  Error=%lu, %s", nullptr);
                 WriteLogf(label, "\nfunction CreateDirectory() failed on Dir=%s", target);
             }
             SBCopyFile(source, target);

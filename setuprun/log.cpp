@@ -155,6 +155,16 @@ unsigned long GetLastErrorText(char* buffer, size_t size)
     return code;
 }
 
+void FormatLastErrorLabel(char* label, size_t size, const char* labelFormat, const char* subject)
+{
+    char errorText[kLogLineSize];
+    DWORD code = GetLastErrorText(errorText, sizeof errorText);
+    if (subject)
+        FormatText(label, size, labelFormat, subject, code, errorText);
+    else
+        FormatText(label, size, labelFormat, code, errorText);
+}
+
 unsigned long GetErrorText(char* buffer, size_t size, unsigned long code)
 {
     SystemMessage(code, buffer, size);

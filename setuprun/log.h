@@ -34,6 +34,11 @@ void WriteLogSeverity(const char* text1, const char* text2, int severity);
 // turned into blanks; returns the error code. Call it before any other
 // system call that could change the last error.
 unsigned long GetLastErrorText(char* buffer, size_t size);
+// A log label that carries the calling thread's last error: labelFormat
+// takes the subject first when it is not null, then the code and the
+// system text, as in " DeleteFile(%s) failed, (%lu)-%s". Call it before
+// any other system call can change the last error.
+void FormatLastErrorLabel(char* label, size_t size, const char* labelFormat, const char* subject);
 // The system's text for a given code (registry functions return theirs),
 // copied unchanged with its line breaks; returns the code.
 unsigned long GetErrorText(char* buffer, size_t size, unsigned long code);

@@ -104,10 +104,8 @@ static bool MakeWorkingCopy()
 {
     SetFileAttributesA(g_run.workingCopyPath, FILE_ATTRIBUTE_NORMAL);
     if (!CopyFileA(g_run.scriptPath, g_run.workingCopyPath, FALSE)) {
-        char errorText[kMessageSize];
-        DWORD code = GetLastErrorText(errorText, sizeof errorText);
-        char label[kMessageSize];
-        FormatText(label, sizeof label, "InitINIandLogFiles() -  Error=%lu, %s", code, errorText);
+        char label[kLogLineSize];
+        FormatLastErrorLabel(label, sizeof label, "InitINIandLogFiles() -  Error=%lu, %s", nullptr);
         WriteLogf(label, "ERROR-=-function CopyFile() failed on src=%s, dst=%s", g_run.scriptPath,
                   g_run.workingCopyPath);
         return false;
