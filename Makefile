@@ -5,6 +5,10 @@
 
 JOBS ?= $(shell nproc)
 BUILD := build
+# The build trees: win64 (tested under Wine), win32 (built only), native
+# (the pure logic under sanitizers). TREES=win64 builds and tests one.
+TREES ?= win64 win32 native
+export TREES
 
 .PHONY: all setup build demo test bench fuzz clean
 
@@ -14,14 +18,7 @@ setup:
 	tools/setup-debian.sh
 
 build: setup
-	cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake \
-		-DCMAKE_BUILD_TYPE=Release >/dev/null
-	cmake --build $(BUILD)/win64 -j$(JOBS)
-	cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake \
-		-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-	cmake --build $(BUILD)/win32 -j$(JOBS)
-	cmake -S . -B $(BUILD)/native -DCMAKE_BUILD_TYPE=Debug >/dev/null
-	cmake --build $(BUILD)/native -j$(JOBS)
+	tools/build-trees $(BUILD) $(JOBS) $(TREES)
 
 demo: build
 	tools/run-demo
@@ -41,7 +38,7 @@ fuzz: setup
 	mkdir -p $(BUILD)/fuzz/corpus
 	$(BUILD)/fuzz/setuprun/tests/fuzz_text $(BUILD)/fuzz/corpus -max_total_time=$(FUZZ_SECONDS)
 
+# The build and this checkout's Wine benches, wherever they live.
 clean:
-	tools/wine-session stop 2>/dev/null || true
-	WINE_BENCH=demo tools/wine-session stop 2>/dev/null || true
+	tools/wine-session clean
 	rm -rf $(BUILD)

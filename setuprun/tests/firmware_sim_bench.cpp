@@ -170,7 +170,7 @@ bool FirmwareSim::StartVxd() const
 
 std::string FirmwareSim::BuiltDriver()
 {
-    return UnixToWindowsPath(FIRMWARE_SIM_SYS);
+    return BuiltFile(FIRMWARE_SIM_SYS);
 }
 
 std::string FirmwareSim::NtTargetPath()

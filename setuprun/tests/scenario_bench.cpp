@@ -278,7 +278,7 @@ Bench::Bench(WindowsVersion version)
     programPath = programDir + "\\" + programName;
     MakeDirs(programDir);
     MakeDirs(tempDir);
-    std::string built = UnixToWindowsPath(SETUPRUN_EXE);
+    std::string built = BuiltFile(SETUPRUN_EXE);
     if (!CopyFileA(built.c_str(), programPath.c_str(), FALSE))
         ADD_FAILURE() << "cannot copy " << built << " to " << programPath << ": " << GetLastError();
     if (setting.wineVersion)
@@ -491,9 +491,17 @@ void MakeDirs(const std::string& path)
     }
 }
 
-std::string UnixToWindowsPath(const std::string& unixPath)
+std::string BuiltFile(const std::string& relative)
 {
-    std::string path = "Z:" + unixPath;
+    char self[MAX_PATH];
+    DWORD length = GetModuleFileNameA(NULL, self, sizeof self);
+    std::string tree(self, length < sizeof self ? length : 0);
+    // <tree>\tests\<program>.exe: drop the program, then its folder.
+    for (int level = 0; level < 2; level++) {
+        size_t slash = tree.find_last_of('\\');
+        tree.erase(slash == std::string::npos ? 0 : slash);
+    }
+    std::string path = tree + "\\" + relative;
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
 }

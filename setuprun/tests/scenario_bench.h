@@ -110,7 +110,10 @@ std::string ReadTextFile(const std::string& path);
 bool FileExists(const std::string& path);
 void RemoveTree(const std::string& path);
 void MakeDirs(const std::string& path);
-std::string UnixToWindowsPath(const std::string& unixPath);
+// A file of the build tree this test program belongs to, by its path in
+// that tree ("bin/setuprun.exe"): the tree is the folder above the
+// test program's own, wherever the bench has put it.
+std::string BuiltFile(const std::string& relative);
 
 // Lines of a log matching a pattern in order, each after the one before.
 ::testing::AssertionResult ContainsInOrder(const std::vector<std::string>& lines,

@@ -12,7 +12,7 @@ std::string PlaceRecorder(const std::string& dir, const char* name = "spawn_reco
 {
     MakeDirs(dir);
     std::string path = dir + "\\" + name;
-    CopyFileA(UnixToWindowsPath(SPAWN_RECORDER_EXE).c_str(), path.c_str(), FALSE);
+    CopyFileA(BuiltFile(SPAWN_RECORDER_EXE).c_str(), path.c_str(), FALSE);
     return path;
 }
 
@@ -74,7 +74,7 @@ TEST(Launch, DriveRootAndUnknownProgramsAndFlags)
     // A program at the root of C: starts in "C:\".
     std::string name = "srtest_recorder_" + std::to_string(GetCurrentProcessId()) + ".exe";
     std::string atRoot = "C:\\" + name;
-    CopyFileA(UnixToWindowsPath(SPAWN_RECORDER_EXE).c_str(), atRoot.c_str(), FALSE);
+    CopyFileA(BuiltFile(SPAWN_RECORDER_EXE).c_str(), atRoot.c_str(), FALSE);
     std::string record = b.root + "\\root.txt";
     b.WriteScript("root.ini", "[Data]\n" + b.LogKeys() +
                                   "[Plain]\nProgram=" + atRoot + " " + record + " 0\n"
