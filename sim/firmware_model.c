@@ -1,90 +1,34 @@
 #include "firmware_model.h"
 
 #include "firmware_sim.h"
+#include "sim_text.h"
 
-/* No C library in kernel mode: the few helpers are written out. */
-static void Fill(unsigned char* p, unsigned char value, size_t n)
+static void Begin(struct SimLine* line, char* record, size_t size, enum FwSimRole role)
 {
-    for (size_t i = 0; i < n; i++)
-        p[i] = value;
+    SimBegin(line, record, size);
+    SimPut(line, role == FW_SIM_ROLE_NT ? "NT " : "VxD ");
 }
 
-static void Copy(unsigned char* dst, const unsigned char* src, size_t n)
-{
-    for (size_t i = 0; i < n; i++)
-        dst[i] = src[i];
-}
-
-/* A record line built piece by piece, always terminated, cut at its size. */
-struct Line {
-    char* text;
-    size_t size;
-    size_t length;
-};
-
-static void Put(struct Line* line, const char* s)
-{
-    while (*s && line->length + 1 < line->size)
-        line->text[line->length++] = *s++;
-    if (line->size)
-        line->text[line->length] = '\0';
-}
-
-static void PutHex(struct Line* line, uint32_t value, int digits)
-{
-    char s[9];
-    if (digits > 8)
-        digits = 8;
-    for (int i = digits - 1; i >= 0; i--) {
-        s[i] = "0123456789ABCDEF"[value & 15];
-        value >>= 4;
-    }
-    s[digits] = '\0';
-    Put(line, s);
-}
-
-static void PutDec(struct Line* line, uint32_t value)
-{
-    char s[11];
-    int i = 10;
-    s[i] = '\0';
-    do {
-        s[--i] = (char)('0' + value % 10);
-        value /= 10;
-    } while (value);
-    Put(line, s + i);
-}
-
-static void Begin(struct Line* line, char* record, size_t size, enum FwSimRole role)
-{
-    line->text = record;
-    line->size = size;
-    line->length = 0;
-    if (size)
-        record[0] = '\0';
-    Put(line, role == FW_SIM_ROLE_NT ? "NT " : "VxD ");
-}
-
-static enum FwSimOutcome Finish(struct Line* line, enum FwSimOutcome outcome)
+static enum FwSimOutcome Finish(struct SimLine* line, enum FwSimOutcome outcome)
 {
     static const char* const kOutcome[] = {": ok", ": bad request", ": failed as configured", ": unknown code",
                                            ": not simulated"};
-    Put(line, kOutcome[outcome]);
+    SimPut(line, kOutcome[outcome]);
     return outcome;
 }
 
 void FwSimRecordText(char* record, size_t recordSize, enum FwSimRole role, const char* text)
 {
-    struct Line line;
+    struct SimLine line;
     Begin(&line, record, recordSize, role);
-    Put(&line, text);
+    SimPut(&line, text);
 }
 
 void FwSimMachineReset(struct FwSimMachine* m)
 {
-    Fill(m->rom, 0xFF, sizeof m->rom);
-    Fill(m->cmos, 0, sizeof m->cmos);
-    Fill(m->text, 0, sizeof m->text);
+    SimFill(m->rom, 0xFF, sizeof m->rom);
+    SimFill(m->cmos, 0, sizeof m->cmos);
+    SimFill(m->text, 0, sizeof m->text);
     m->systemId = 0;
     m->firmwareStatus = 0;
     m->fail = 0;
@@ -140,7 +84,7 @@ static void Firmware(struct FwSimMachine* m, struct Call* c, unsigned char* data
                 c->ah = 0x01;
                 return;
             }
-            Copy(data, m->text, FW_STRING_DATA_NT);
+            SimCopy(data, m->text, FW_STRING_DATA_NT);
         }
         break;
     default:
@@ -151,15 +95,15 @@ static void Firmware(struct FwSimMachine* m, struct Call* c, unsigned char* data
     c->carry = 0;
 }
 
-static void PutCall(struct Line* line, const struct Call* c, int withCx)
+static void PutCall(struct SimLine* line, const struct Call* c, int withCx)
 {
-    Put(line, "firmware ");
-    PutHex(line, (uint32_t)(c->ah << 8 | c->al), 4);
-    Put(line, " BX=");
-    PutHex(line, (uint32_t)(c->bh << 8 | c->bl), 4);
+    SimPut(line, "firmware ");
+    SimPutHex(line, (uint32_t)(c->ah << 8 | c->al), 4);
+    SimPut(line, " BX=");
+    SimPutHex(line, (uint32_t)(c->bh << 8 | c->bl), 4);
     if (withCx) {
-        Put(line, " CX=");
-        PutHex(line, c->cx, 4);
+        SimPut(line, " CX=");
+        SimPutHex(line, c->cx, 4);
     }
 }
 
@@ -173,18 +117,18 @@ static int CmosCallFails(const struct FwSimMachine* m, const struct Call* c)
 }
 
 static enum FwSimOutcome VxdFirmwareCall(struct FwSimMachine* m, const unsigned char* in, size_t inSize,
-                                         unsigned char* out, size_t outSize, size_t* returned, struct Line* line)
+                                         unsigned char* out, size_t outSize, size_t* returned, struct SimLine* line)
 {
     unsigned char block[FW_VXD_BLOCK_SIZE];
     if (inSize != FW_VXD_BLOCK_SIZE || outSize != FW_VXD_BLOCK_SIZE) {
-        Put(line, "firmware call with ");
-        PutDec(line, (uint32_t)inSize);
-        Put(line, "/");
-        PutDec(line, (uint32_t)outSize);
-        Put(line, " bytes");
+        SimPut(line, "firmware call with ");
+        SimPutDec(line, (uint32_t)inSize);
+        SimPut(line, "/");
+        SimPutDec(line, (uint32_t)outSize);
+        SimPut(line, " bytes");
         return Finish(line, FW_SIM_BAD_REQUEST);
     }
-    Copy(block, in, sizeof block);
+    SimCopy(block, in, sizeof block);
     struct Call c = {block[FW_VXD_AL], block[FW_VXD_AH], block[FW_VXD_BL], block[FW_VXD_BH],
                      FwGet16(block + FW_VXD_CX), 0};
     uint32_t address = FwGet32(block + FW_VXD_DATA_ADDRESS);
@@ -192,9 +136,9 @@ static enum FwSimOutcome VxdFirmwareCall(struct FwSimMachine* m, const unsigned 
     PutCall(line, &c, 1);
     int isString = c.ah == FW_FUNCTION && c.al == FW_SUB_STRING;
     if (address || length) {
-        Put(line, " data=");
-        PutDec(line, length);
-        Put(line, address ? " at caller" : " at null");
+        SimPut(line, " data=");
+        SimPutDec(line, length);
+        SimPut(line, address ? " at caller" : " at null");
     }
     /* Only the named fields may be set, and the data buffer only for E819h. */
     int layout = ZeroRange(block, 2, 4) && ZeroRange(block, 6, 8) && ZeroRange(block, 10, FW_VXD_DATA_ADDRESS) &&
@@ -210,28 +154,28 @@ static enum FwSimOutcome VxdFirmwareCall(struct FwSimMachine* m, const unsigned 
     block[FW_VXD_AL] = c.al;
     block[FW_VXD_AH] = c.ah;
     FwPut32(block + FW_VXD_FLAGS, c.carry ? FW_FLAG_CARRY : 0);
-    Copy(out, block, sizeof block);
+    SimCopy(out, block, sizeof block);
     *returned = sizeof block;
     return Finish(line, FW_SIM_OK);
 }
 
 static enum FwSimOutcome NtFirmwareCall(struct FwSimMachine* m, const unsigned char* in, size_t inSize,
-                                        unsigned char* out, size_t outSize, size_t* returned, struct Line* line)
+                                        unsigned char* out, size_t outSize, size_t* returned, struct SimLine* line)
 {
     unsigned char block[FW_STRING_BLOCK_NT];
     if (inSize != outSize || (inSize != FW_NT_BLOCK_SIZE && inSize != FW_STRING_BLOCK_NT)) {
-        Put(line, "firmware call with ");
-        PutDec(line, (uint32_t)inSize);
-        Put(line, "/");
-        PutDec(line, (uint32_t)outSize);
-        Put(line, " bytes");
+        SimPut(line, "firmware call with ");
+        SimPutDec(line, (uint32_t)inSize);
+        SimPut(line, "/");
+        SimPutDec(line, (uint32_t)outSize);
+        SimPut(line, " bytes");
         return Finish(line, FW_SIM_BAD_REQUEST);
     }
-    Copy(block, in, inSize);
+    SimCopy(block, in, inSize);
     struct Call c = {block[FW_NT_AL], block[FW_NT_AH], block[FW_NT_BL], block[FW_NT_BH], 0, 0};
     PutCall(line, &c, 0);
-    Put(line, " size=");
-    PutDec(line, (uint32_t)inSize);
+    SimPut(line, " size=");
+    SimPutDec(line, (uint32_t)inSize);
     uint32_t dataLength = (uint32_t)(inSize - FW_NT_BLOCK_SIZE);
     int layout = ZeroRange(block, 2, 4) && ZeroRange(block, 6, FW_NT_DATA_LENGTH) &&
                  FwGet32(block + FW_NT_DATA_LENGTH) == dataLength && FwGet32(block + FW_NT_DATA_LENGTH2) == dataLength &&
@@ -244,15 +188,15 @@ static enum FwSimOutcome NtFirmwareCall(struct FwSimMachine* m, const unsigned c
     block[FW_NT_AL] = c.al;
     block[FW_NT_AH] = c.ah;
     FwPut32(block + FW_NT_FLAGS, c.carry ? FW_FLAG_CARRY : 0);
-    Copy(out, block, inSize);
+    SimCopy(out, block, inSize);
     *returned = inSize;
     return Finish(line, FW_SIM_OK);
 }
 
 static enum FwSimOutcome SystemId(struct FwSimMachine* m, size_t inSize, unsigned char* out, size_t outSize,
-                                  size_t* returned, struct Line* line)
+                                  size_t* returned, struct SimLine* line)
 {
-    Put(line, "system id");
+    SimPut(line, "system id");
     if (inSize != 0 || outSize != FW_SYSTEM_ID_OUT)
         return Finish(line, FW_SIM_BAD_REQUEST);
     if (m->fail & FW_SIM_FAIL_SYSTEM_ID)
@@ -263,44 +207,44 @@ static enum FwSimOutcome SystemId(struct FwSimMachine* m, size_t inSize, unsigne
 }
 
 static enum FwSimOutcome NtRequest(struct FwSimMachine* m, uint32_t code, const unsigned char* in, size_t inSize,
-                                   unsigned char* out, size_t outSize, size_t* returned, struct Line* line)
+                                   unsigned char* out, size_t outSize, size_t* returned, struct SimLine* line)
 {
     uint32_t a = inSize >= 4 ? FwGet32(in) : 0;
     uint32_t b = inSize >= 8 ? FwGet32(in + 4) : 0;
     switch (code) {
     case FW_IOCTL_MEMORY_READ:
-        Put(line, "memory read ");
-        PutHex(line, a, 8);
-        Put(line, " ");
-        PutDec(line, b);
+        SimPut(line, "memory read ");
+        SimPutHex(line, a, 8);
+        SimPut(line, " ");
+        SimPutDec(line, b);
         /* Only the system ROM segment is there to read. */
         if (inSize != FW_MEMORY_READ_IN || b == 0 || outSize != b || a < 0xF0000u || a > 0x100000u ||
             b > 0x100000u - a)
             return Finish(line, FW_SIM_BAD_REQUEST);
         if (m->fail & FW_SIM_FAIL_MEMORY_READ)
             return Finish(line, FW_SIM_FAILED);
-        Copy(out, m->rom + (a - 0xF0000u), b);
+        SimCopy(out, m->rom + (a - 0xF0000u), b);
         *returned = b;
         return Finish(line, FW_SIM_OK);
     case FW_IOCTL_SYSTEM_ID:
         return SystemId(m, inSize, out, outSize, returned, line);
     case FW_IOCTL_CMOS_READ:
-        Put(line, "CMOS read ");
-        PutDec(line, a);
-        Put(line, " ");
-        PutDec(line, b);
+        SimPut(line, "CMOS read ");
+        SimPutDec(line, a);
+        SimPut(line, " ");
+        SimPutDec(line, b);
         if (inSize != FW_CMOS_READ_IN || b == 0 || outSize != b || a >= FW_CMOS_SIZE || b > FW_CMOS_SIZE - a)
             return Finish(line, FW_SIM_BAD_REQUEST);
         if (m->fail & FW_SIM_FAIL_CMOS_READ)
             return Finish(line, FW_SIM_FAILED);
-        Copy(out, m->cmos + a, b);
+        SimCopy(out, m->cmos + a, b);
         *returned = b;
         return Finish(line, FW_SIM_OK);
     case FW_IOCTL_CMOS_WRITE:
-        Put(line, "CMOS write ");
-        PutDec(line, a);
-        Put(line, " ");
-        PutHex(line, inSize >= 5 ? in[4] : 0, 2);
+        SimPut(line, "CMOS write ");
+        SimPutDec(line, a);
+        SimPut(line, " ");
+        SimPutHex(line, inSize >= 5 ? in[4] : 0, 2);
         if (inSize != FW_CMOS_WRITE_IN || outSize != 0 || a >= FW_CMOS_SIZE)
             return Finish(line, FW_SIM_BAD_REQUEST);
         if (m->fail & FW_SIM_FAIL_CMOS_WRITE)
@@ -313,20 +257,20 @@ static enum FwSimOutcome NtRequest(struct FwSimMachine* m, uint32_t code, const 
     default:
         break;
     }
-    Put(line, "control code ");
-    PutHex(line, code, 8);
+    SimPut(line, "control code ");
+    SimPutHex(line, code, 8);
     return Finish(line, FW_SIM_UNKNOWN_CODE);
 }
 
 static enum FwSimOutcome VxdRequest(struct FwSimMachine* m, uint32_t code, const unsigned char* in, size_t inSize,
-                                    unsigned char* out, size_t outSize, size_t* returned, struct Line* line)
+                                    unsigned char* out, size_t outSize, size_t* returned, struct SimLine* line)
 {
     switch (code) {
     case FW_VXD_FIRMWARE_CALL:
         return VxdFirmwareCall(m, in, inSize, out, outSize, returned, line);
     case FW_VXD_MAP_SEGMENT:
-        Put(line, "map segment ");
-        PutHex(line, inSize == 2 ? FwGet16(in) : 0, 4);
+        SimPut(line, "map segment ");
+        SimPutHex(line, inSize == 2 ? FwGet16(in) : 0, 4);
         if (inSize != 2 || outSize != 4)
             return Finish(line, FW_SIM_BAD_REQUEST);
         /* The answer is an address in the caller's own memory, which a
@@ -337,8 +281,8 @@ static enum FwSimOutcome VxdRequest(struct FwSimMachine* m, uint32_t code, const
     default:
         break;
     }
-    Put(line, "control code ");
-    PutHex(line, code, 8);
+    SimPut(line, "control code ");
+    SimPutHex(line, code, 8);
     return Finish(line, FW_SIM_UNKNOWN_CODE);
 }
 
@@ -346,7 +290,7 @@ enum FwSimOutcome FwSimHandle(struct FwSimMachine* m, enum FwSimRole role, uint3
                               size_t inSize, unsigned char* out, size_t outSize, size_t* returned, char* record,
                               size_t recordSize)
 {
-    struct Line line;
+    struct SimLine line;
     Begin(&line, record, recordSize, role);
     *returned = 0;
     if (!in)

@@ -60,112 +60,6 @@ std::string TestName()
     return name;
 }
 
-struct BoxSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindBox(HWND hwnd, LPARAM param)
-{
-    BoxSearch* search = (BoxSearch*)param;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    char cls[32] = "";
-    GetClassNameA(hwnd, cls, sizeof cls);
-    if (pid == search->processId && IsWindowVisible(hwnd) && strcmp(cls, "#32770") == 0) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Average colour of a window's pixels on the screen.
-bool AverageColour(HWND window, int* red, int* green, int* blue)
-{
-    RECT r;
-    if (!GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top)
-        return false;
-    int width = r.right - r.left, height = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFO info;
-    ZeroMemory(&info, sizeof info);
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    std::vector<DWORD> pixels((size_t)width * height);
-    int rows = GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    if (rows != height)
-        return false;
-    long long sum[3] = {0, 0, 0};
-    for (DWORD p : pixels) {
-        sum[0] += (p >> 16) & 0xff;
-        sum[1] += (p >> 8) & 0xff;
-        sum[2] += p & 0xff;
-    }
-    *red = (int)(sum[0] / (long long)pixels.size());
-    *green = (int)(sum[1] / (long long)pixels.size());
-    *blue = (int)(sum[2] / (long long)pixels.size());
-    return true;
-}
-
-// The icon control of a message box (id 0x440) shows nothing without an
-// icon; otherwise its colours tell the icon: red stop sign, yellow
-// triangle, blue circle.
-BoxIcon IconOf(HWND box)
-{
-    HWND control = GetDlgItem(box, 0x440);
-    if (!control || !SendMessageA(control, STM_GETICON, 0, 0))
-        return BoxIcon::None;
-    int r, g, b;
-    if (!AverageColour(control, &r, &g, &b))
-        return BoxIcon::Unknown;
-    if (r - g > 50 && std::abs(g - b) < 30)
-        return BoxIcon::Error;
-    if (r - b > 50 && g - b > 25)
-        return BoxIcon::Warning;
-    if (b - r > 30)
-        return BoxIcon::Information;
-    return BoxIcon::Unknown;
-}
-
-BoxSeen Describe(HWND box)
-{
-    BoxSeen seen;
-    std::vector<char> text(32768);
-    GetWindowTextA(box, text.data(), (int)text.size());
-    seen.caption = text.data();
-    text[0] = '\0';
-    GetDlgItemTextA(box, 0xFFFF, text.data(), (int)text.size());
-    seen.text = text.data();
-    for (int id = IDOK; id <= IDNO; id++) {
-        HWND button = GetDlgItem(box, id);
-        if (button && IsWindowVisible(button))
-            seen.buttons.push_back(id);
-    }
-    seen.systemModal = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-    seen.icon = IconOf(box);
-    return seen;
-}
-
-// Presses a button of a box in another process. Wine's modal loop notices
-// the end only when a posted message arrives, hence the WM_NULL.
-void Press(HWND box, int id)
-{
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(box, id));
-    PostMessageA(box, WM_NULL, 0, 0);
-}
-
 class EnvironmentOverride {
 public:
     EnvironmentOverride(const char* name, const std::string& value) : name_(name)
@@ -186,22 +80,6 @@ private:
 };
 
 } // namespace
-
-const char* IconName(BoxIcon icon)
-{
-    switch (icon) {
-    case BoxIcon::None:
-        return "none";
-    case BoxIcon::Error:
-        return "error";
-    case BoxIcon::Warning:
-        return "warning";
-    case BoxIcon::Information:
-        return "information";
-    default:
-        return "unknown";
-    }
-}
 
 static const char kRunOnceKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
@@ -354,15 +232,14 @@ RunResult Bench::Run(const std::string& arguments, const RunOptions& options) co
         }
         if (answered && IsWindow(answered) && IsWindowVisible(answered))
             continue; // the box we pressed is still closing
-        BoxSearch search = {process.dwProcessId, nullptr};
-        EnumWindows(FindBox, (LPARAM)&search);
-        if (!search.found)
+        HWND found = testkit::FindDialog(process.dwProcessId, nullptr);
+        if (!found)
             continue;
         Sleep(100); // let the box finish drawing its controls
-        result.boxes.push_back(Describe(search.found));
+        result.boxes.push_back(testkit::DescribeBox(found));
         int button = nextAnswer < options.answers.size() ? options.answers[nextAnswer++] : IDOK;
-        Press(search.found, button);
-        answered = search.found;
+        testkit::PressButton(found, button);
+        answered = found;
     }
     if (!result.finished) {
         TerminateProcess(process.hProcess, 1);
@@ -489,21 +366,6 @@ void MakeDirs(const std::string& path)
         if (i == path.size() || path[i] == '\\')
             CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
     }
-}
-
-std::string BuiltFile(const std::string& relative)
-{
-    char self[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, self, sizeof self);
-    std::string tree(self, length < sizeof self ? length : 0);
-    // <tree>\tests\<program>.exe: drop the program, then its folder.
-    for (int level = 0; level < 2; level++) {
-        size_t slash = tree.find_last_of('\\');
-        tree.erase(slash == std::string::npos ? 0 : slash);
-    }
-    std::string path = tree + "\\" + relative;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
 }
 
 ::testing::AssertionResult ContainsInOrder(const std::vector<std::string>& lines,

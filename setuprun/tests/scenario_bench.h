@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "desktop.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,20 +21,10 @@ namespace scenario {
 // each other's setting.
 enum class WindowsVersion { Default, Win95, Win98, NT4, Win2000, XP };
 
-// The icon of a message box, told by its colours on the screen as a person
-// would tell it. Reliable only while no other box covers it: tests that
-// check icons run one at a time.
-enum class BoxIcon { None, Error, Warning, Information, Unknown };
-
-struct BoxSeen {
-    std::string caption;
-    std::string text;
-    std::vector<int> buttons; // ids of the visible buttons: IDOK, IDCANCEL, IDYES, ...
-    bool systemModal = false; // system-modal boxes stay on top of every window
-    BoxIcon icon = BoxIcon::Unknown;
-};
-
-const char* IconName(BoxIcon icon);
+using testkit::BoxIcon;
+using testkit::BoxSeen;
+using testkit::BuiltFile;
+using testkit::IconName;
 
 // Something a test does while a run goes on, as soon as the install log
 // shows a line that contains a text (once per run).
@@ -110,10 +102,6 @@ std::string ReadTextFile(const std::string& path);
 bool FileExists(const std::string& path);
 void RemoveTree(const std::string& path);
 void MakeDirs(const std::string& path);
-// A file of the build tree this test program belongs to, by its path in
-// that tree ("bin/setuprun.exe"): the tree is the folder above the
-// test program's own, wherever the bench has put it.
-std::string BuiltFile(const std::string& relative);
 
 // Lines of a log matching a pattern in order, each after the one before.
 ::testing::AssertionResult ContainsInOrder(const std::vector<std::string>& lines,

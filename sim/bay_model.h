@@ -1,0 +1,104 @@
+/* The simulated bay machine's behaviour: what it has found, how it answers
+ * each request, and which devices and links the driver must make or
+ * delete in consequence. Pure C without system calls, so the kernel
+ * driver and native tests share it. Test equipment. */
+#ifndef BAY_MODEL_H
+#define BAY_MODEL_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "bay_sim.h"
+
+/* Where a request went. */
+enum BaySimNodeKind {
+    BAYSIM_NODE_BAY,     /* the bay driver's device, "swapctl0" */
+    BAYSIM_NODE_CONTROL, /* "BaySim" */
+    BAYSIM_NODE_PORT,    /* "scsi<index>" */
+    BAYSIM_NODE_CDROM,   /* "CdRom<index>" */
+    BAYSIM_NODE_FLOPPY,  /* "Floppy<index>" */
+    BAYSIM_NODE_DISK     /* "Harddisk<index>\Partition<partition>" */
+};
+
+typedef struct BaySimNode {
+    uint8_t kind;
+    uint8_t index;
+    uint8_t partition;
+} BaySimNode;
+
+enum { BAYSIM_CLASS_DEVICES = 16, BAYSIM_MADE_LINKS = 64, BAYSIM_ACTIONS = 64, BAYSIM_DEVICE_NAME = 48 };
+
+/* The class devices of one class, in number order. */
+typedef struct BaySimClass {
+    uint8_t count;
+    uint8_t drive[BAYSIM_CLASS_DEVICES]; /* the drive behind each number */
+    uint8_t gone[BAYSIM_CLASS_DEVICES];  /* taken out of use by a removal request */
+} BaySimClass;
+
+typedef struct BaySimState {
+    BaySimMachine machine;
+    uint8_t visible[BAYSIM_DRIVES];  /* its port shows it */
+    uint8_t hasClass[BAYSIM_DRIVES]; /* its class device exists */
+    BaySimClass cdroms, floppies, disks;
+    char links[BAYSIM_MADE_LINKS][BAYSIM_LINK_NAME]; /* links that exist, made by the machine */
+    uint32_t classDriverRunning[2];                  /* vlxcdrom, vlxls120 as last seen */
+} BaySimState;
+
+/* What the driver must do after a request. */
+enum BaySimActionKind {
+    BAYSIM_MAKE_DEVICE, /* node */
+    BAYSIM_MAKE_LINK,   /* name -> target */
+    BAYSIM_DELETE_LINK, /* name */
+    BAYSIM_DELETE_ALL,  /* every class device and every link made so far */
+    BAYSIM_FIRE_EVENT
+};
+
+typedef struct BaySimAction {
+    uint8_t kind;
+    uint8_t longTarget;
+    BaySimNode node;
+    char name[BAYSIM_LINK_NAME];
+    char target[BAYSIM_LINK_TARGET];
+} BaySimAction;
+
+typedef struct BaySimActions {
+    unsigned count;
+    BaySimAction items[BAYSIM_ACTIONS];
+} BaySimActions;
+
+enum BaySimOutcome {
+    BAYSIM_OK,
+    BAYSIM_REFUSED,      /* the machine was told to refuse it */
+    BAYSIM_BAD_REQUEST,  /* sizes or bytes not as the request's layout says */
+    BAYSIM_GONE,         /* the device was taken out of use */
+    BAYSIM_NAME_TAKEN,   /* a link of that name exists */
+    BAYSIM_NO_SUCH_LINK,
+    BAYSIM_UNKNOWN_CODE
+};
+
+/* An empty machine: nothing attached, no class device, no link. */
+void BaySimReset(BaySimState* s);
+
+/* Answers one device request. in and out may be the same buffer (as for
+ * buffered requests). *returned receives the answer's byte count, record
+ * one line describing the request and its outcome. */
+enum BaySimOutcome BaySimHandle(BaySimState* s, BaySimNode node, uint32_t code, const uint8_t* in, uint32_t inSize,
+                                uint8_t* out, uint32_t outSize, uint32_t* returned, BaySimActions* actions,
+                                char* record, size_t recordSize);
+
+/* Before every request: the class drivers' state as the stubs recorded it
+ * (nonzero: running). A class driver that has started since the last look
+ * finds the drives of its class. */
+void BaySimNoticeClassDrivers(BaySimState* s, uint32_t cdromRunning, uint32_t ls120Running, BaySimActions* actions);
+
+/* A line for an open of a node with the share mode asked. (The access
+ * asked does not reach a driver under Wine; the system itself refuses a
+ * request whose code needs access the handle lacks.) */
+void BaySimDescribeOpen(BaySimNode node, uint32_t share, char* record, size_t recordSize);
+
+/* The node's NT device name ("\Device\CdRom0"), and its short name as
+ * used in records ("CdRom0"). */
+void BaySimDeviceName(BaySimNode node, char* name, size_t size);
+void BaySimShortName(BaySimNode node, char* name, size_t size);
+
+#endif /* BAY_MODEL_H */

@@ -1,0 +1,114 @@
+#include "services.h"
+
+#include <gtest/gtest.h>
+
+namespace testkit {
+
+namespace {
+
+class ServiceHandle {
+public:
+    ServiceHandle(const char* name, DWORD access)
+    {
+        manager_ = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+        service_ = manager_ ? OpenServiceA(manager_, name, access) : nullptr;
+    }
+    ~ServiceHandle()
+    {
+        if (service_)
+            CloseServiceHandle(service_);
+        if (manager_)
+            CloseServiceHandle(manager_);
+    }
+    SC_HANDLE get() const { return service_; }
+
+private:
+    SC_HANDLE manager_;
+    SC_HANDLE service_;
+};
+
+bool WaitForState(const char* name, DWORD wanted, DWORD waitMs)
+{
+    for (DWORD waited = 0;; waited += 50) {
+        DWORD state = ServiceState(name);
+        if (state == wanted || (wanted == SERVICE_STOPPED && state == 0))
+            return true;
+        if (waited >= waitMs)
+            return false;
+        Sleep(50);
+    }
+}
+
+} // namespace
+
+DWORD ServiceState(const char* name)
+{
+    ServiceHandle service(name, SERVICE_QUERY_STATUS);
+    SERVICE_STATUS status;
+    ZeroMemory(&status, sizeof status);
+    if (!service.get() || !QueryServiceStatus(service.get(), &status))
+        return 0;
+    return status.dwCurrentState;
+}
+
+bool CreateDriverService(const char* name, const std::string& path, bool start)
+{
+    bool ok = false;
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = manager ? CreateServiceA(manager, name, name, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
+                                                 SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, path.c_str(), nullptr,
+                                                 nullptr, nullptr, nullptr, nullptr)
+                                : nullptr;
+    if (service) {
+        ok = !start || StartServiceA(service, 0, nullptr);
+        if (!ok)
+            ADD_FAILURE() << "cannot start the service " << name << ": " << GetLastError();
+        CloseServiceHandle(service);
+    } else {
+        ADD_FAILURE() << "cannot create the service " << name << ": " << GetLastError();
+    }
+    if (manager)
+        CloseServiceHandle(manager);
+    return ok;
+}
+
+bool StartNamedService(const char* name)
+{
+    ServiceHandle service(name, SERVICE_ALL_ACCESS);
+    return service.get() && StartServiceA(service.get(), 0, nullptr);
+}
+
+bool StopService(const char* name, DWORD waitMs)
+{
+    {
+        ServiceHandle service(name, SERVICE_ALL_ACCESS);
+        if (!service.get())
+            return true;
+        SERVICE_STATUS status;
+        ZeroMemory(&status, sizeof status);
+        ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
+    }
+    if (WaitForState(name, SERVICE_STOPPED, waitMs))
+        return true;
+    ADD_FAILURE() << "the service " << name << " did not stop within " << waitMs << " ms (state "
+                  << ServiceState(name) << ")";
+    return false;
+}
+
+void RemoveService(const char* name, DWORD waitMs)
+{
+    if (!ServiceState(name))
+        return;
+    StopService(name, waitMs);
+    {
+        ServiceHandle service(name, SERVICE_ALL_ACCESS);
+        if (service.get())
+            DeleteService(service.get());
+    }
+    for (DWORD waited = 0; ServiceState(name) && waited < waitMs; waited += 50)
+        Sleep(50);
+    if (ServiceState(name))
+        ADD_FAILURE() << "the service " << name << " is still registered after " << waitMs << " ms";
+}
+
+} // namespace testkit

@@ -1,0 +1,20 @@
+// The service's registration names and its two registry parameters, which
+// the Control Panel applet edits and the service reads afresh at each use.
+#pragma once
+
+#include <windows.h>
+
+#define SERVICE_NAME "vlxpnpmgr"
+#define SERVICE_DISPLAY_PREFIX "Vorlix PnP Manager "
+#define SERVICE_VERSION_TEXT "1.8"
+#define SERVICE_KEY "SYSTEM\\CurrentControlSet\\Services\\vlxpnpmgr"
+#define PARAMETERS_KEY "SYSTEM\\CurrentControlSet\\Services\\vlxpnpmgr\\Parameters"
+#define ENABLE_MESSAGES_VALUE "EnableMessages"
+#define ENABLE_WARM_SWAPPING_VALUE "EnableWarmSwapping"
+
+// The EnableMessages value itself; 0 when the key or the value is missing.
+DWORD ReadEnableMessages();
+
+// True when the Parameters key cannot be opened or EnableWarmSwapping is
+// nonzero; a missing value reads as false.
+bool ReadEnableWarmSwapping();

@@ -1,0 +1,71 @@
+// The text rules of drive-letter links, on tables.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "link_text.h"
+
+TEST(LinkText, FirstClearLetter)
+{
+    const struct {
+        uint32_t inUse;
+        int start;
+        int expected;
+    } cases[] = {
+        {0x5, 0, 1},           // A: and C: taken: B:
+        {0x5, 2, 3},           // ... and from C: on, D:
+        {0x0, -4, 0},          // a negative start counts as 0
+        {0x3FFFFFF, 0, -1},    // A: to Z: taken
+        {0x3FFFFFB, 0, 2},     // only C: free
+        {0x0, 25, 25},         // Z: itself
+        {0x0, 26, -1},         // past Z:
+        {0xFC000000, 25, 25},  // bits past Z: mean nothing
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; i++)
+        EXPECT_EQ(cases[i].expected, FirstClearLetter(cases[i].inUse, cases[i].start)) << "case " << i;
+}
+
+TEST(LinkText, NamesAndRequestsFitTheirBuffersOrAreRefused)
+{
+    char out[40];
+    memset(out, 'x', sizeof out);
+    // "\DosDevices\" is 12 characters: 27 more and the NUL fill 40.
+    std::string fits(27, 'N'), tooLong(28, 'N');
+    EXPECT_TRUE(FormatLinkName(out, sizeof out, fits.c_str()));
+    EXPECT_EQ("\\DosDevices\\" + fits, out);
+    memset(out, 'x', sizeof out);
+    EXPECT_FALSE(FormatLinkName(out, sizeof out, tooLong.c_str()));
+    EXPECT_EQ('\0', out[0]) << "refused, not cut";
+
+    char request[16];
+    memset(request, 'x', sizeof request);
+    EXPECT_EQ(8u, BuildDefineLinkRequest("\\L:", "\\D0", request, 8));
+    EXPECT_EQ(0, memcmp(request, "\\L:\0\\D0\0x", 9));
+    EXPECT_EQ(0u, BuildDefineLinkRequest("\\L:", "\\D0", request, 7)) << "one byte short";
+}
+
+TEST(LinkText, NameListsAreWalkedWithinTheirCount)
+{
+    const struct {
+        std::string list;
+        size_t count;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {std::string("C:\0D:\0\0", 7), 7, {"C:", "D:"}},
+        {std::string("C:\0D:\0\0", 7), 3, {"C:"}},                       // the count ends the list
+        {std::string("C:\0D:", 5), 5, {"C:"}},                           // a name without its NUL is not taken
+        {std::string("C:\0\0E:\0\0", 8), 8, {"C:"}},                     // an empty name ends it
+        {std::string("", 0), 0, {}},
+        {std::string("PhysicalDrive0\0\0", 16), 16, {"PhysicalDrive0"}},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; i++) {
+        NameList list(cases[i].list.data(), cases[i].count);
+        std::vector<std::string> seen;
+        for (const char* name = list.Next(); name; name = list.Next())
+            seen.push_back(name);
+        EXPECT_EQ(cases[i].expected, seen) << "case " << i;
+    }
+}
