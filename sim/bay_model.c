@@ -1,5 +1,7 @@
 #include "bay_model.h"
 
+#include <stddef.h>
+
 #include "sim_text.h"
 
 /* ---- small pieces -------------------------------------------------- */
@@ -184,14 +186,16 @@ static int RememberLink(BaySimState* s, const char* name)
     return 0;
 }
 
-static void SetMachine(BaySimState* s, const BaySimMachine* m, BaySimActions* actions)
+/* The machine arrives as bytes (no copy on the kernel's small stack). */
+static void SetMachine(BaySimState* s, const uint8_t* in, BaySimActions* actions)
 {
     uint32_t running[2] = {s->classDriverRunning[0], s->classDriverRunning[1]};
     Push(actions, BAYSIM_DELETE_ALL);
     BaySimReset(s);
     s->classDriverRunning[0] = running[0];
     s->classDriverRunning[1] = running[1];
-    s->machine = *m;
+    SimCopy((unsigned char*)&s->machine, in, sizeof s->machine);
+    const BaySimMachine* m = &s->machine;
     /* Found as at boot: floppy drives first among the floppy-class devices. */
     for (int pass = 0; pass < 2; pass++) {
         for (unsigned i = 0; i < BAYSIM_DRIVES; i++) {
@@ -215,13 +219,10 @@ static void SetMachine(BaySimState* s, const BaySimMachine* m, BaySimActions* ac
     }
 }
 
-static void Change(BaySimState* s, const BaySimMachine* m, BaySimActions* actions)
+/* Everything before the set-up links: status, failures, answers, drives. */
+static void Change(BaySimState* s, const uint8_t* in, BaySimActions* actions)
 {
-    SimCopy(s->machine.status, m->status, sizeof m->status);
-    s->machine.fail = m->fail;
-    s->machine.answers = m->answers;
-    for (unsigned i = 0; i < BAYSIM_DRIVES; i++)
-        s->machine.drives[i] = m->drives[i];
+    SimCopy((unsigned char*)&s->machine, in, offsetof(BaySimMachine, links));
     Push(actions, BAYSIM_FIRE_EVENT);
 }
 
@@ -605,12 +606,10 @@ enum BaySimOutcome BaySimHandle(BaySimState* s, BaySimNode node, uint32_t code, 
             if (!in || inSize != sizeof(BaySimMachine)) {
                 outcome = BAYSIM_BAD_REQUEST;
             } else {
-                BaySimMachine m;
-                SimCopy((unsigned char*)&m, in, sizeof m);
                 if (code == BAYSIM_IOCTL_SET_MACHINE)
-                    SetMachine(s, &m, actions);
+                    SetMachine(s, in, actions);
                 else
-                    Change(s, &m, actions);
+                    Change(s, in, actions);
                 outcome = BAYSIM_OK;
             }
         }

@@ -81,8 +81,143 @@ TEST(BayDriver, EveryRequestAsTheDriverReceivesIt)
     EXPECT_EQ(0u, counts.Floppies);
     EXPECT_EQ(1u, counts.CdRoms);
 
+    // The scan codes need read and write access: the system refuses them
+    // on a handle opened for writing only, before the driver sees them.
+    bay.ClearLog();
+    HANDLE writeOnly = CreateFileA(BAY_DRIVER_PATH, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, writeOnly);
+    BYTE answer[4];
+    DWORD returned = 0;
+    EXPECT_FALSE(DeviceIoControl(writeOnly, BAY_IOCTL_CDROM_SCAN, nullptr, 0, answer, sizeof answer, &returned, nullptr));
+    EXPECT_EQ((DWORD)ERROR_ACCESS_DENIED, GetLastError());
+    CloseHandle(writeOnly);
+    EXPECT_TRUE(bay.LogWith("CdRomScan").empty());
+
     // A status answer one byte short is no status.
     bay.machine.answers = BAYSIM_SHORT_STATUS;
     bay.Change();
     EXPECT_FALSE(QueryBayStatus(&status));
+}
+
+namespace {
+
+// The MS-DOS names in the system's own order.
+std::vector<std::string> DosNames()
+{
+    std::vector<char> list(65536);
+    DWORD n = QueryDosDeviceA(nullptr, list.data(), (DWORD)list.size());
+    std::vector<std::string> names;
+    for (DWORD at = 0; at < n && list[at];) {
+        names.push_back(&list[at]);
+        at += (DWORD)names.back().size() + 1;
+    }
+    return names;
+}
+
+size_t PlaceOf(const std::vector<std::string>& names, const std::string& name)
+{
+    for (size_t i = 0; i < names.size(); i++) {
+        if (names[i] == name)
+            return i;
+    }
+    return names.size();
+}
+
+std::string Found(const char* ntName)
+{
+    char name[40];
+    return FindDosName(ntName, name, sizeof name) ? name : "<none>";
+}
+
+} // namespace
+
+TEST(DriveLinks, LettersAreChosenFoundMadeAndRemoved)
+{
+    BayMachine bay;
+    bay.AddDrive(FloppyDrive());
+    bay.AddDrive(CdRom(1, 0, "VENDOR", "CD-ROM DRIVE"));
+    bay.AddLink("A:", "\\Device\\Floppy0");
+    BayMachine::AddStub("vlxcdrom", true);
+    ASSERT_TRUE(bay.Start());
+
+    char letter[3];
+    ASSERT_EQ(2, FirstFreeDriveLetter(0, letter, sizeof letter));
+    EXPECT_STREQ("B:", letter) << "A: and C: taken";
+    ASSERT_EQ(2, FirstFreeDriveLetter(2, letter, sizeof letter));
+    EXPECT_STREQ("D:", letter);
+    EXPECT_EQ(0, FirstFreeDriveLetter(0, letter, 2)) << "no room for the letter, its colon and NUL";
+
+    // No name: the first free letter from C:.
+    bay.ClearLog();
+    EXPECT_TRUE(DefineDriveLink(nullptr, "\\Device\\CdRom0"));
+    EXPECT_EQ(std::vector<std::string>{"swapctl0 DefineLink [\\DosDevices\\D:|\\Device\\CdRom0|] out=0: ok"},
+              bay.LogWith("DefineLink"));
+    EXPECT_EQ("\\Device\\CdRom0", LinkTarget("D:"));
+    EXPECT_TRUE(GetLogicalDrives() & (1u << 3));
+    EXPECT_EQ("D:", Found("\\Device\\CdRom0"));
+    EXPECT_EQ("<none>", Found("\\device\\cdrom0")) << "names are compared exactly";
+    EXPECT_EQ("A:", Found("\\Device\\Floppy0"));
+
+    // Two names for one device: the one the system lists first.
+    EXPECT_TRUE(DefineDriveLink("E:", "\\Device\\CdRom0"));
+    std::vector<std::string> names = DosNames();
+    EXPECT_EQ(PlaceOf(names, "D:") < PlaceOf(names, "E:") ? "D:" : "E:", Found("\\Device\\CdRom0"));
+    EXPECT_FALSE(DefineDriveLink("E:", "\\Device\\CdRom0")) << "a taken name is refused by the driver";
+
+    EXPECT_TRUE(RemoveDriveLink("D:"));
+    EXPECT_TRUE(RemoveDriveLink("E:"));
+    EXPECT_EQ("<none>", LinkTarget("D:"));
+    EXPECT_FALSE(GetLogicalDrives() & (1u << 3));
+    EXPECT_EQ("<none>", Found("\\Device\\CdRom0"));
+    EXPECT_FALSE(RemoveDriveLink("D:")) << "gone already";
+
+    // Names too long for their buffers are refused before any request.
+    bay.ClearLog();
+    EXPECT_FALSE(RemoveDriveLink(std::string(28, 'N').c_str()));
+    EXPECT_FALSE(DefineDriveLink(std::string(68, 'N').c_str(), "\\Device\\CdRom0"));
+    EXPECT_FALSE(DefineDriveLink("F:", nullptr));
+    EXPECT_TRUE(bay.Log().empty());
+    EXPECT_FALSE(RemoveDriveLink(std::string(27, 'N').c_str())) << "fits, reaches the driver, no such link";
+    EXPECT_EQ(1u, bay.LogWith("RemoveLink").size());
+}
+
+TEST(DriveLinks, NoFreeLetter)
+{
+    BayMachine bay;
+    // C: to Z: all taken.
+    for (char c = 'D'; c <= 'Z'; c++) {
+        char name[3] = {c, ':', 0};
+        bay.AddLink(name, "\\Device\\Harddisk0\\Partition1");
+    }
+    ASSERT_TRUE(bay.Start());
+    char letter[3];
+    EXPECT_EQ(0, FirstFreeDriveLetter(2, letter, sizeof letter));
+    ASSERT_EQ(2, FirstFreeDriveLetter(0, letter, sizeof letter));
+    EXPECT_STREQ("A:", letter);
+    EXPECT_FALSE(DefineDriveLink(nullptr, "\\Device\\CdRom0"));
+    EXPECT_TRUE(bay.LogWith("DefineLink").empty()) << "no request reaches the driver";
+}
+
+TEST(DriveLinks, AnUnreadableNameEndsTheSearch)
+{
+    // A name whose target list does not fit 2048 bytes ends the search:
+    // devices linked only under later names are not found.
+    BayMachine other;
+    const char* const devices[] = {"\\Device\\CdRom0", "\\Device\\CdRom1", "\\Device\\CdRom2", "\\Device\\CdRom3",
+                                   "\\Device\\CdRom4", "\\Device\\CdRom5"};
+    const char* const links[] = {"G:", "H:", "K:", "P:", "S:", "W:"};
+    other.AddLink("LONGNAME", "\\Device\\Long", true);
+    for (size_t i = 0; i < 6; i++)
+        other.AddLink(links[i], devices[i]);
+    ASSERT_TRUE(other.Start());
+    std::vector<std::string> names = DosNames();
+    size_t failing = PlaceOf(names, "LONGNAME");
+    ASSERT_LT(failing, names.size());
+    size_t before = 0, after = 0;
+    for (size_t i = 0; i < 6; i++) {
+        bool listedBefore = PlaceOf(names, links[i]) < failing;
+        EXPECT_EQ(listedBefore ? links[i] : "<none>", Found(devices[i])) << links[i];
+        (listedBefore ? before : after)++;
+    }
+    EXPECT_GT(after, 0u) << "the system lists no test name after the failing one";
 }

@@ -1,1 +1,184 @@
+// Progress windows as a person sees them on the screen: caption, text,
+// the icon of the template, how long each stays, and none while
+// EnableMessages is 0, without restarting anything when it changes.
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "bay_bench.h"
+#include "parameters.h"
+#include "progress.h"
+#include "resource.h"
+
+using namespace baytest;
+
+namespace {
+
+// The deliverable's own templates and icons, loaded as data.
+HMODULE Deliverable()
+{
+    static HMODULE module =
+        LoadLibraryExA(testkit::BuiltFile("bin/vlxpnpmgr.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    return module;
+}
+
+void SetMessages(DWORD value)
+{
+    SetDwordValue(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, value);
+}
+
+HWND IconControl(HWND window)
+{
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            return child;
+    }
+    return nullptr;
+}
+
+// The icon as the static control draws it: on the dialog's face colour.
+std::vector<DWORD> ExpectedIcon(int id, int width, int height)
+{
+    std::vector<DWORD> pixels;
+    HICON icon = (HICON)LoadImageA(Deliverable(), MAKEINTRESOURCEA(id), IMAGE_ICON, 32, 32, 0);
+    if (!icon)
+        return pixels;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    RECT all = {0, 0, width, height};
+    FillRect(memory, &all, GetSysColorBrush(COLOR_BTNFACE));
+    DrawIconEx(memory, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
+    SelectObject(memory, old);
+    BITMAPINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    pixels.resize((size_t)width * height);
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    for (DWORD& p : pixels)
+        p &= 0xFFFFFF;
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    DestroyIcon(icon);
+    return pixels;
+}
+
+struct WindowSeen {
+    bool seen = false;
+    std::string caption, text;
+    bool iconMatches = false;
+    int iconOf = 0; // the template whose icon the screen shows
+    DWORD shownMs = 0;
+};
+
+// Watches this process's progress window while `work` runs on a thread.
+WindowSeen Watch(const std::function<void()>& work)
+{
+    WindowSeen w;
+    std::atomic<bool> done(false);
+    std::thread worker([&] {
+        work();
+        done = true;
+    });
+    DWORD first = 0, last = 0;
+    while (!done) {
+        HWND window = testkit::FindDialog(GetCurrentProcessId(), "Vorlix PnP Manager");
+        if (window) {
+            last = GetTickCount();
+            if (!w.seen) {
+                first = last;
+                w.seen = true;
+                Sleep(200); // let it settle on the screen
+                w.caption = testkit::StoredText(window);
+                w.text = testkit::StoredText(GetDlgItem(window, IDC_PROGRESS_TEXT));
+                int width = 0, height = 0;
+                std::vector<DWORD> shown = testkit::ScreenPixels(IconControl(window), &width, &height);
+                for (int id : {IDI_CDROM, IDI_FLOPPY, IDI_DEVICES, IDI_DISK}) {
+                    if (!shown.empty() && shown == ExpectedIcon(id, width, height))
+                        w.iconOf = id;
+                }
+            }
+        }
+        Sleep(20);
+    }
+    worker.join();
+    w.shownMs = w.seen ? last - first : 0;
+    return w;
+}
+
+class Progress : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Deliverable()) << "cannot load bin/vlxpnpmgr.exe: " << GetLastError();
+        SetProgressInstance(Deliverable());
+    }
+    BayMachine bay; // cleans the service's key before and after
+};
+
+} // namespace
+
+TEST_F(Progress, EachTemplateShowsItsIconAndTextForTwoSeconds)
+{
+    SetMessages(1);
+    const struct {
+        int templateId;
+        const char* text;
+    } cases[] = {
+        {IDD_PROGRESS_CDROM, "Installing VENDOR  CD-ROM DRIVE     "},
+        {IDD_PROGRESS_FLOPPY, "Installing Floppy device"},
+        {IDD_PROGRESS_SEARCH, "Removing UNKOWN"},
+        {IDD_PROGRESS_DISK, "Removing DISKMAKEFIXED DISK 1234"},
+    };
+    for (const auto& c : cases) {
+        WindowSeen w = Watch([&] { ShowProgress(c.templateId, c.text); });
+        ASSERT_TRUE(w.seen) << c.templateId;
+        EXPECT_EQ("Vorlix PnP Manager", w.caption) << c.templateId;
+        EXPECT_EQ(c.text, w.text) << c.templateId;
+        EXPECT_EQ(c.templateId, w.iconOf) << "the icon of template " << c.templateId;
+        EXPECT_GE(w.shownMs, 1800u) << c.templateId;
+        EXPECT_LE(w.shownMs, 2600u) << c.templateId;
+    }
+}
+
+TEST_F(Progress, NoneWhileMessagesAreOffAndTheNextOneOnceTheyAreOn)
+{
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, PARAMETERS_KEY);
+    DWORD start = GetTickCount();
+    WindowSeen w = Watch([] { ShowProgress(IDD_PROGRESS_FLOPPY, "Installing Floppy device"); });
+    EXPECT_FALSE(w.seen) << "no Parameters key: messages are off";
+    SetMessages(0);
+    w = Watch([] { ShowProgress(IDD_PROGRESS_FLOPPY, "Installing Floppy device"); });
+    EXPECT_FALSE(w.seen);
+    w = Watch([] { CloseSearchWindow(OpenSearchWindow()); });
+    EXPECT_FALSE(w.seen);
+    EXPECT_LT(GetTickCount() - start, 1000u) << "no pause without a window";
+
+    SetMessages(2); // any nonzero value, read afresh
+    w = Watch([] { ShowProgress(IDD_PROGRESS_FLOPPY, "Removing Floppy device"); });
+    EXPECT_TRUE(w.seen);
+    EXPECT_EQ("Removing Floppy device", w.text);
+}
+
+TEST_F(Progress, TheSearchWindowLastsAsLongAsTheSearch)
+{
+    SetMessages(1);
+    WindowSeen w = Watch([] {
+        HWND window = OpenSearchWindow();
+        Sleep(700); // a rescan that takes a while
+        CloseSearchWindow(window);
+    });
+    ASSERT_TRUE(w.seen);
+    EXPECT_EQ("Searching for new devices...", w.text);
+    EXPECT_EQ(IDD_PROGRESS_SEARCH, w.iconOf);
+    EXPECT_GE(w.shownMs, 400u);
+    EXPECT_LE(w.shownMs, 1200u) << "no 2-second pause";
+}
