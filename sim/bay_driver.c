@@ -210,6 +210,11 @@ static void MakeDiskDirectory(ULONG disk)
 static void MakeClassDevice(BaySimNode node)
 {
     DEVICE_TYPE type = node.kind == BAYSIM_NODE_CDROM ? FILE_DEVICE_CD_ROM : FILE_DEVICE_DISK;
+    for (ULONG i = 0; i < s_deviceCount; i++) {
+        BaySimNode n = ((DeviceExtension*)s_devices[i]->DeviceExtension)->node;
+        if (n.kind == node.kind && n.index == node.index && n.partition == node.partition)
+            return; /* a number given back: the object is taken over */
+    }
     if (s_deviceCount >= kMaxDevices)
         return;
     if (node.kind == BAYSIM_NODE_DISK)
@@ -309,6 +314,12 @@ static void Carry(void)
         switch (a->kind) {
         case BAYSIM_MAKE_DEVICE:
             MakeClassDevice(a->node);
+            break;
+        case BAYSIM_DELETE_DEVICE:
+            /* The object stays (a handle may still be open on it, and a
+             * device deleted under an open handle is not safe here); the
+             * model refuses every request to it until its number is
+             * given to a new drive, which then takes the object over. */
             break;
         case BAYSIM_MAKE_LINK:
             MakeLink(a);

@@ -128,6 +128,7 @@ static void MakeClassDevice(BaySimState* s, unsigned drive, BaySimActions* actio
         return;
     unsigned number = c->count++;
     c->drive[number] = (uint8_t)drive;
+    c->exists[number] = 1;
     c->gone[number] = 0;
     s->hasClass[drive] = 1;
     BaySimAction* a;
@@ -523,9 +524,7 @@ static enum BaySimOutcome ClassRequest(BaySimState* s, BaySimNode node, uint32_t
     BaySimClass* c = node.kind == BAYSIM_NODE_CDROM ? &s->cdroms
                      : node.kind == BAYSIM_NODE_FLOPPY ? &s->floppies
                                                        : &s->disks;
-    if (node.index >= c->count)
-        return BAYSIM_GONE;
-    if (c->gone[node.index])
+    if (node.index >= c->count || !c->exists[node.index] || c->gone[node.index])
         return BAYSIM_GONE;
     unsigned drive = c->drive[node.index];
     const BaySimDrive* d = &s->machine.drives[drive];
@@ -545,11 +544,19 @@ static enum BaySimOutcome ClassRequest(BaySimState* s, BaySimNode node, uint32_t
         out[SCSI_ADDRESS_LUN] = d->lun;
         *returned = SCSI_ADDRESS_SIZE;
         return BAYSIM_OK;
-    case BAY_IOCTL_REMOVE_DRIVE:
+    case BAY_IOCTL_REMOVE_DRIVE: {
         if (fail & BAYSIM_FAIL_REMOVE_DRIVE)
             return BAYSIM_REFUSED;
-        c->gone[node.index] = 1;
+        BaySimAction* a = Push(actions, BAYSIM_DELETE_DEVICE);
+        if (a)
+            a->node = Node(node.kind, node.index, 0);
+        c->exists[node.index] = 0;
+        s->hasClass[drive] = 0;
+        s->visible[drive] = 0; /* found again only after a rescan */
+        while (c->count > 0 && !c->exists[c->count - 1])
+            c->count--;
         return BAYSIM_OK;
+    }
     case BAY_IOCTL_STORAGE_FIND_NEW_DEVICES:
     case BAY_IOCTL_DISK_FIND_NEW_DEVICES:
         if (fail & BAYSIM_FAIL_FIND_NEW)

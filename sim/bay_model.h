@@ -28,11 +28,14 @@ typedef struct BaySimNode {
 
 enum { BAYSIM_CLASS_DEVICES = 16, BAYSIM_MADE_LINKS = 64, BAYSIM_ACTIONS = 64, BAYSIM_DEVICE_NAME = 48 };
 
-/* The class devices of one class, in number order. */
+/* The class devices of one class, by number. The count is one past the
+ * highest number that exists: a device removed from the middle leaves a
+ * gap, one removed from the end gives its number back. */
 typedef struct BaySimClass {
     uint8_t count;
-    uint8_t drive[BAYSIM_CLASS_DEVICES]; /* the drive behind each number */
-    uint8_t gone[BAYSIM_CLASS_DEVICES];  /* taken out of use by a removal request */
+    uint8_t drive[BAYSIM_CLASS_DEVICES];  /* the drive behind each number */
+    uint8_t exists[BAYSIM_CLASS_DEVICES]; /* its device object exists */
+    uint8_t gone[BAYSIM_CLASS_DEVICES];   /* its drive left without a removal request */
 } BaySimClass;
 
 typedef struct BaySimState {
@@ -46,7 +49,8 @@ typedef struct BaySimState {
 
 /* What the driver must do after a request. */
 enum BaySimActionKind {
-    BAYSIM_MAKE_DEVICE, /* node */
+    BAYSIM_MAKE_DEVICE,   /* node */
+    BAYSIM_DELETE_DEVICE, /* node: a class device and, for a disk, its partitions */
     BAYSIM_MAKE_LINK,   /* name -> target */
     BAYSIM_DELETE_LINK, /* name */
     BAYSIM_DELETE_ALL,  /* every class device and every link made so far */

@@ -134,9 +134,10 @@ typedef struct BaySimMachine {
  * its class (the bay driver's scan request, find-new-devices to an
  * existing device of the class, or the start of the class driver:
  * "vlxcdrom" for CD-ROMs, "vlxls120" for LS-120 drives). A rescan also
- * forgets the drives that are no longer attached. A removal request
- * takes a drive's class device out of use: its name stays (device
- * numbers are never reused) but it refuses every request.
+ * forgets the drives that are no longer attached (their class devices
+ * stay, refusing every request). A removal request takes a drive out of
+ * use: its class device is deleted; a number at the end of its class is
+ * given back (the count drops), one in the middle leaves a gap.
  *
  * Every request is recorded as one line: where it went, what it was,
  * its input and the outcome (see bay_model.c, BaySimDescribe). */

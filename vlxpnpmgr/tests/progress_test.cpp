@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "bay_bench.h"
+#include "progress_icons.h"
 #include "parameters.h"
 #include "progress.h"
 #include "resource.h"
@@ -15,60 +16,9 @@ using namespace baytest;
 
 namespace {
 
-// The deliverable's own templates and icons, loaded as data.
-HMODULE Deliverable()
-{
-    static HMODULE module =
-        LoadLibraryExA(testkit::BuiltFile("bin/vlxpnpmgr.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    return module;
-}
-
 void SetMessages(DWORD value)
 {
     SetDwordValue(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, value);
-}
-
-HWND IconControl(HWND window)
-{
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-            return child;
-    }
-    return nullptr;
-}
-
-// The icon as the static control draws it: on the dialog's face colour.
-std::vector<DWORD> ExpectedIcon(int id, int width, int height)
-{
-    std::vector<DWORD> pixels;
-    HICON icon = (HICON)LoadImageA(Deliverable(), MAKEINTRESOURCEA(id), IMAGE_ICON, 32, 32, 0);
-    if (!icon)
-        return pixels;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    RECT all = {0, 0, width, height};
-    FillRect(memory, &all, GetSysColorBrush(COLOR_BTNFACE));
-    DrawIconEx(memory, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
-    SelectObject(memory, old);
-    BITMAPINFO info;
-    ZeroMemory(&info, sizeof info);
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    pixels.resize((size_t)width * height);
-    GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-    for (DWORD& p : pixels)
-        p &= 0xFFFFFF;
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    DestroyIcon(icon);
-    return pixels;
 }
 
 struct WindowSeen {
@@ -99,12 +49,7 @@ WindowSeen Watch(const std::function<void()>& work)
                 Sleep(200); // let it settle on the screen
                 w.caption = testkit::StoredText(window);
                 w.text = testkit::StoredText(GetDlgItem(window, IDC_PROGRESS_TEXT));
-                int width = 0, height = 0;
-                std::vector<DWORD> shown = testkit::ScreenPixels(IconControl(window), &width, &height);
-                for (int id : {IDI_CDROM, IDI_FLOPPY, IDI_DEVICES, IDI_DISK}) {
-                    if (!shown.empty() && shown == ExpectedIcon(id, width, height))
-                        w.iconOf = id;
-                }
+                w.iconOf = ProgressTemplateShown(window);
             }
         }
         Sleep(20);

@@ -1,0 +1,120 @@
+#include "identify.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "drive_links.h"
+#include "scsi_text.h"
+
+void ResetDeviceTable(DeviceTable* table)
+{
+    for (auto& port : table->records) {
+        for (DeviceRecord& r : port) {
+            memset(&r, 0, sizeof r);
+            r.deviceType = DEVICE_TYPE_NONE;
+        }
+    }
+    memset(&table->saved, 0, sizeof table->saved);
+}
+
+HANDLE OpenDriveForQuery(const char* path)
+{
+    return CreateFileA(path, 0, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+}
+
+HANDLE OpenDriveForRead(const char* path)
+{
+    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+void DrivePath(char* path, size_t size, const char* dosName)
+{
+    snprintf(path, size, "\\\\.\\%s", dosName);
+}
+
+void LetterPath(char* path, size_t size, const char* letter)
+{
+    snprintf(path, size, "\\\\.\\%.2s", letter);
+}
+
+bool QueryScsiAddress(HANDLE drive, ScsiAddress* address)
+{
+    if (drive == INVALID_HANDLE_VALUE)
+        return false;
+    unsigned char answer[SCSI_ADDRESS_SIZE] = {};
+    DWORD returned = 0;
+    BOOL ok = DeviceIoControl(drive, BAY_IOCTL_SCSI_GET_ADDRESS, nullptr, 0, answer, sizeof answer, &returned,
+                              nullptr);
+    CloseHandle(drive);
+    // An answer too short to hold the address is none.
+    if (!ok || returned < SCSI_ADDRESS_SIZE)
+        return false;
+    address->port = answer[SCSI_ADDRESS_PORT];
+    address->path = answer[SCSI_ADDRESS_PATH];
+    address->target = answer[SCSI_ADDRESS_TARGET];
+    address->lun = answer[SCSI_ADDRESS_LUN];
+    return true;
+}
+
+namespace {
+
+// The port's inquiry data into answer; its byte count, or 0.
+DWORD ReadInquiryData(int port, unsigned char* answer, DWORD size)
+{
+    char path[32];
+    snprintf(path, sizeof path, "\\\\.\\scsi%d:", port);
+    HANDLE handle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD returned = 0;
+    BOOL ok = DeviceIoControl(handle, BAY_IOCTL_SCSI_GET_INQUIRY_DATA, nullptr, 0, answer, size, &returned, nullptr);
+    CloseHandle(handle);
+    return ok ? (returned < size ? returned : size) : 0;
+}
+
+} // namespace
+
+bool IdentifyDevice(DeviceTable* table, const char* ntName)
+{
+    char dosName[DEVICE_NAME_SIZE];
+    char path[64];
+    if (!FindDosName(ntName, dosName, sizeof dosName))
+        return false;
+    DrivePath(path, sizeof path, dosName);
+    ScsiAddress address;
+    if (!QueryScsiAddress(OpenDriveForQuery(path), &address))
+        return false;
+    static unsigned char answer[BAY_ANSWER_BUFFER];
+    DWORD returned = ReadInquiryData(address.port, answer, sizeof answer);
+    if (!returned)
+        return false;
+    InquiryEntry entry;
+    if (address.port < DEVICE_PORTS && FindInquiryEntry(answer, returned, address.target, &entry)) {
+        DeviceRecord& r = table->records[address.port][entry.target];
+        r.present = true;
+        snprintf(r.ntName, sizeof r.ntName, "%s", ntName);
+        snprintf(r.dosName, sizeof r.dosName, "%s", dosName);
+        snprintf(r.description, sizeof r.description, "%s", entry.description);
+        r.port = address.port;
+        r.path = entry.path;
+        r.target = entry.target;
+        r.lun = entry.lun;
+        r.deviceType = entry.deviceType;
+    }
+    return true;
+}
+
+bool IdentifyDrive(DeviceTable* table, HANDLE drive, const char* ntName, char* message, size_t size)
+{
+    ScsiAddress address;
+    if (!QueryScsiAddress(drive, &address) || !IdentifyDevice(table, ntName))
+        return false;
+    // Only the controller's own ports and targets have records.
+    if (address.port < DEVICE_PORTS && address.target < DEVICE_TARGETS)
+        snprintf(message, size, "Installing %s", table->records[address.port][address.target].description);
+    else
+        snprintf(message, size, "Installing UNKOWN DEVICE");
+    return true;
+}

@@ -1,0 +1,32 @@
+// Identifying drives: their SCSI address, and their vendor, product and
+// device type from the inquiry data of their port.
+#pragma once
+
+#include <windows.h>
+
+#include <stddef.h>
+
+#include "device_table.h"
+
+// Opens of a drive, as the device procedures use them.
+HANDLE OpenDriveForQuery(const char* path); // access 0, share read, OPEN_ALWAYS
+HANDLE OpenDriveForRead(const char* path);  // read, share read and write, OPEN_EXISTING
+
+// "\\.\<name>" of an MS-DOS name, or of a drive letter's first two characters.
+void DrivePath(char* path, size_t size, const char* dosName);
+void LetterPath(char* path, size_t size, const char* letter);
+
+// Asks the drive for its SCSI address; the drive is closed either way.
+bool QueryScsiAddress(HANDLE drive, ScsiAddress* address);
+
+// Fills the record of the device's port and target from its port's
+// inquiry data. False when the device has no MS-DOS name, no address or
+// no inquiry data; true also when no entry matched.
+bool IdentifyDevice(DeviceTable* table, const char* ntName);
+
+// The identification sequence: the drive (opened as given) is asked for
+// its address, then identified under its NT name. Writes the message to
+// show into `message` ("Installing <description>", or for a target other
+// than 0 and 1 "Installing UNKOWN DEVICE"); false when the device is to
+// be skipped.
+bool IdentifyDrive(DeviceTable* table, HANDLE drive, const char* ntName, char* message, size_t size);

@@ -1,0 +1,192 @@
+#include "service_main.h"
+
+#include <string.h>
+
+#include "bay_devices.h"
+#include "bay_driver.h"
+#include "bay_plan.h"
+#include "error_box.h"
+#include "identify.h"
+#include "parameters.h"
+#include "service_control.h"
+
+namespace {
+
+// Shared by the service thread and the dispatcher's thread (the control
+// handler), without a lock: the handler writes the state and reports it,
+// the worker reads the state before each wait.
+SERVICE_STATUS g_status;
+SERVICE_STATUS_HANDLE g_statusHandle;
+HANDLE g_shutdown;
+
+void Report(DWORD state, DWORD checkpoint)
+{
+    g_status.dwCurrentState = state;
+    g_status.dwCheckPoint = checkpoint;
+    g_status.dwWaitHint = 0;
+    g_status.dwWin32ExitCode = 0;
+    g_status.dwServiceSpecificExitCode = 0;
+    if (g_statusHandle)
+        SetServiceStatus(g_statusHandle, &g_status);
+}
+
+// One table for the whole run of the service body.
+DeviceTable g_table;
+
+bool StartupChecks(HANDLE* change)
+{
+    g_shutdown = CreateEventA(nullptr, FALSE, FALSE, SHUTDOWN_EVENT_NAME);
+    if (!g_shutdown) {
+        ShowError("Could not create PNPMGR_SHUTDOWN_EVENT.");
+        return false;
+    }
+    *change = OpenEventA(EVENT_ALL_ACCESS, TRUE, BAY_DEVICE_CHANGE_EVENT);
+    if (!*change) {
+        ShowError("Cannot locate the PnP Device Change Event.");
+        return false;
+    }
+    if (GetServiceState("vlxpx4") != SERVICE_RUNNING) {
+        ShowError("This Service requires the Vorlix PIIX4 Scsi Miniport Driver (VLXPX4.SYS)");
+        return false;
+    }
+    if (GetServiceState(BAY_DRIVER_SERVICE) != SERVICE_RUNNING) {
+        ShowError("This Service requires the Vorlix PnP Device Manager to be present and running.");
+        return false;
+    }
+    return true;
+}
+
+struct WindowSearch {
+    const char* title;
+    bool told;
+};
+
+BOOL CALLBACK TellDriveWindow(HWND window, LPARAM param)
+{
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(param);
+    char title[256];
+    if (GetWindowTextA(window, title, sizeof title) <= 0 || strcmp(title, search->title) != 0)
+        return TRUE;
+    PostMessageA(window, WM_COMMAND, DRIVE_WINDOW_COMMAND, 0);
+    search->told = true;
+    return FALSE;
+}
+
+} // namespace
+
+void WINAPI ControlHandler(DWORD control)
+{
+    if (control != SERVICE_CONTROL_STOP && control != SERVICE_CONTROL_SHUTDOWN)
+        return;
+    g_status.dwWin32ExitCode = 0;
+    g_status.dwWaitHint = 0;
+    g_status.dwCurrentState = SERVICE_STOP_PENDING;
+    if (g_statusHandle)
+        SetServiceStatus(g_statusHandle, &g_status);
+    // Auto-reset: a signal given while the worker is busy waits for it.
+    SetEvent(g_shutdown);
+}
+
+void WINAPI ServiceMain(DWORD, LPSTR*)
+{
+    ZeroMemory(&g_status, sizeof g_status);
+    g_status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+    g_status.dwControlsAccepted = SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN;
+    // In the foreground run there is no manager: reports fail silently.
+    g_statusHandle = RegisterServiceCtrlHandlerA(SERVICE_NAME, ControlHandler);
+    Report(SERVICE_START_PENDING, 1);
+
+    HANDLE change = nullptr;
+    if (StartupChecks(&change)) {
+        ReletterFloppies();
+        InitialScan(&g_table);
+        Report(SERVICE_RUNNING, 2);
+        NotifyDriveWindow();
+        HANDLE waits[2] = {change, g_shutdown};
+        while (g_status.dwCurrentState != SERVICE_STOP_PENDING) {
+            if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0) {
+                HandleDeviceChange(&g_table);
+                NotifyDriveWindow();
+            }
+        }
+    }
+    if (change)
+        CloseHandle(change);
+    if (g_shutdown)
+        CloseHandle(g_shutdown);
+    g_shutdown = nullptr;
+    Report(SERVICE_STOPPED, 0);
+}
+
+void InitialScan(DeviceTable* table)
+{
+    ResetDeviceTable(table);
+    DeviceCounts counts;
+    if (!QueryDeviceCounts(&counts))
+        ZeroMemory(&counts, sizeof counts);
+    char name[DEVICE_NAME_SIZE];
+    for (uint32_t i = 0; i < counts.Disks; i++) {
+        wsprintfA(name, "\\Device\\Harddisk%u\\Partition0", (unsigned)i);
+        IdentifyDevice(table, name);
+    }
+    for (uint32_t i = 0; i < counts.CdRoms; i++) {
+        wsprintfA(name, "\\Device\\CdRom%u", (unsigned)i);
+        IdentifyDevice(table, name);
+    }
+    for (uint32_t i = 0; i < counts.Floppies; i++) {
+        wsprintfA(name, "\\Device\\Floppy%u", (unsigned)i);
+        IdentifyDevice(table, name);
+    }
+    if (!QueryBayStatus(&table->saved))
+        ZeroMemory(&table->saved, sizeof table->saved);
+}
+
+void HandleDeviceChange(DeviceTable* table)
+{
+    bool warm = ReadEnableWarmSwapping();
+    BayStatus now;
+    if (!QueryBayStatus(&now))
+        return;
+    BayPlan plan = PlanBayChange(table->saved, now, warm);
+    int rescans = 0;
+    for (int i = 0; i < plan.count; i++) {
+        const BayStep& step = plan.steps[i];
+        switch (step.kind) {
+        case BAY_STEP_REMOVE_FLOPPY:
+            RemoveFloppy();
+            break;
+        case BAY_STEP_REMOVE_DEVICE:
+            RemoveBayDevice(table, step.port, step.target);
+            break;
+        case BAY_STEP_INSTALL_FLOPPY:
+            InstallFloppy();
+            break;
+        case BAY_STEP_RESCAN_PORT:
+            if (RescanPort(step.port))
+                rescans++;
+            break;
+        }
+    }
+    if (rescans > 0) {
+        InstallLs120(table);
+        InstallCdRoms(table);
+        InstallHardDisks(table);
+    }
+    table->saved = now;
+}
+
+void NotifyDriveWindow()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, MY_COMPUTER_KEY, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    char name[256];
+    DWORD size = sizeof name - 1; // room kept for a NUL the value may lack
+    LONG result = RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(name), &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS)
+        return;
+    name[size < sizeof name ? size : sizeof name - 1] = '\0';
+    WindowSearch search = {name, false};
+    EnumWindows(TellDriveWindow, reinterpret_cast<LPARAM>(&search));
+}
