@@ -150,6 +150,9 @@ static void SetRunning(ULONG running)
 {
     HANDLE key;
     UNICODE_STRING name;
+    /* A key is made only under one that exists. */
+    if (NT_SUCCESS(OpenKey(BAYSIM_KEY_NT, TRUE, &key)))
+        ZwClose(key);
     if (!NT_SUCCESS(OpenKey(BAYSIM_DRIVERS_KEY_NT, TRUE, &key)))
         return;
     RtlInitUnicodeString(&name, s_serviceName);
@@ -188,7 +191,7 @@ static PDEVICE_OBJECT MakeDevice(BaySimNode node, DEVICE_TYPE type)
 /* \Device\Harddisk%d must exist before its partitions. */
 static void MakeDiskDirectory(ULONG disk)
 {
-    char text[16];
+    char text[BAYSIM_DEVICE_NAME];
     BaySimNode node = {BAYSIM_NODE_DISK, (uint8_t)disk, 0};
     UNICODE_STRING name;
     OBJECT_ATTRIBUTES attributes;
@@ -220,8 +223,17 @@ static void MakeClassDevice(BaySimNode node)
     if (node.kind == BAYSIM_NODE_DISK)
         MakeDiskDirectory(node.index);
     PDEVICE_OBJECT device = MakeDevice(node, type);
-    if (device)
+    if (device) {
         s_devices[s_deviceCount++] = device;
+    } else {
+        /* Said in the record, so that a test sees a machine that is not whole. */
+        char line[BAYSIM_LOG_LINE] = "BaySim cannot make ";
+        ULONG n = 0;
+        while (line[n])
+            n++;
+        BaySimDeviceName(node, line + n, sizeof line - n);
+        Record(line);
+    }
 }
 
 static void DeleteLinkNamed(const char* dosName)
@@ -427,23 +439,26 @@ static NTSTATUS WINAPI DispatchControl(PDEVICE_OBJECT device, PIRP irp)
         s_logFull = FALSE;
         status = STATUS_SUCCESS;
     } else {
+        if (code == BAYSIM_IOCTL_SET_MACHINE) {
+            s_logUsed = 0; /* the record starts with the machine */
+            s_logFull = FALSE;
+        }
         if (node.kind != BAYSIM_NODE_CONTROL) {
             ULONG cdrom, ls120;
             ReadClassDrivers(&cdrom, &ls120);
             BaySimNoticeClassDrivers(&s_state, cdrom, ls120, &s_actions);
             Carry();
         }
+        if (code == BAY_IOCTL_SCSI_RESCAN_BUS && (s_state.machine.answers & BAYSIM_SLOW_RESCAN)) {
+            LARGE_INTEGER halfSecond;
+            halfSecond.QuadPart = -5000000; /* relative, in 100 ns */
+            KeDelayExecutionThread(KernelMode, FALSE, &halfSecond);
+        }
         enum BaySimOutcome outcome = BaySimHandle(&s_state, node, code, buffer, buffer ? inSize : 0, buffer,
                                                   buffer ? outSize : 0, &returned, &s_actions, line, sizeof line);
         Carry();
-        if (node.kind == BAYSIM_NODE_CONTROL) {
-            if (code == BAYSIM_IOCTL_SET_MACHINE) {
-                s_logUsed = 0;
-                s_logFull = FALSE;
-            }
-        } else {
+        if (node.kind != BAYSIM_NODE_CONTROL)
             Record(line);
-        }
         status = StatusOf(outcome);
         if (!NT_SUCCESS(status))
             returned = 0;

@@ -26,6 +26,7 @@
  * REG_DWORD per service name: 1 while running, 0 once unloaded. The
  * machine reads it at every request, to notice a class driver that has
  * just started. */
+#define BAYSIM_KEY_NT L"\\Registry\\Machine\\SOFTWARE\\BaySim"
 #define BAYSIM_DRIVERS_KEY "SOFTWARE\\BaySim\\Drivers"
 #define BAYSIM_DRIVERS_KEY_NT L"\\Registry\\Machine\\SOFTWARE\\BaySim\\Drivers"
 
@@ -107,7 +108,8 @@ enum {
     BAYSIM_INQUIRY_LONG_ENTRY = 0x0010,  /* the last entry claims more inquiry bytes than remain */
     BAYSIM_INQUIRY_NO_BUSES = 0x0020,    /* the answer names no bus */
     BAYSIM_LAYOUT_COUNT_HIGH = 0x0040,   /* the layout counts more partitions than it holds */
-    BAYSIM_LAYOUT_SHORT = 0x0080         /* the layout answer stops inside its first entry */
+    BAYSIM_LAYOUT_SHORT = 0x0080,        /* the layout answer stops inside its first entry */
+    BAYSIM_SLOW_RESCAN = 0x0100          /* a rescan takes half a second */
 };
 
 typedef struct BaySimMachine {

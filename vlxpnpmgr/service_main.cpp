@@ -1,5 +1,6 @@
 #include "service_main.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include "bay_devices.h"
@@ -126,15 +127,15 @@ void InitialScan(DeviceTable* table)
         ZeroMemory(&counts, sizeof counts);
     char name[DEVICE_NAME_SIZE];
     for (uint32_t i = 0; i < counts.Disks; i++) {
-        wsprintfA(name, "\\Device\\Harddisk%u\\Partition0", (unsigned)i);
+        snprintf(name, sizeof name, "\\Device\\Harddisk%u\\Partition0", (unsigned)i);
         IdentifyDevice(table, name);
     }
     for (uint32_t i = 0; i < counts.CdRoms; i++) {
-        wsprintfA(name, "\\Device\\CdRom%u", (unsigned)i);
+        snprintf(name, sizeof name, "\\Device\\CdRom%u", (unsigned)i);
         IdentifyDevice(table, name);
     }
     for (uint32_t i = 0; i < counts.Floppies; i++) {
-        wsprintfA(name, "\\Device\\Floppy%u", (unsigned)i);
+        snprintf(name, sizeof name, "\\Device\\Floppy%u", (unsigned)i);
         IdentifyDevice(table, name);
     }
     if (!QueryBayStatus(&table->saved))

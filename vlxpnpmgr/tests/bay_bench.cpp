@@ -59,8 +59,11 @@ BaySimDrive FloppyDrive()
     return Drive(BAYSIM_FLOPPY, 0, 0, 0, "", "");
 }
 
-const char* const BayMachine::kServices[] = {"vlxpnpmgr", BAY_DRIVER_SERVICE, "vlxpx4", "vlxcdrom", "vlxls120",
-                                             "cdfs"};
+void BayMachine::RemoveServices()
+{
+    for (const char* service : {"vlxpnpmgr", BAY_DRIVER_SERVICE, "vlxpx4", "vlxcdrom", "vlxls120", "cdfs"})
+        testkit::RemoveService(service);
+}
 
 BayMachine::BayMachine()
 {
@@ -77,8 +80,7 @@ BayMachine::~BayMachine()
 
 void BayMachine::Clean()
 {
-    for (const char* service : kServices)
-        testkit::RemoveService(service);
+    RemoveServices();
     DeleteKeyTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\BaySim");
     DeleteKeyTree(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\vlxpnpmgr");
 }
@@ -113,7 +115,10 @@ bool BayMachine::Start()
     if (!testkit::CreateDriverService(BAY_DRIVER_SERVICE, testkit::BuiltFile("sim/bay_sim.sys"), true))
         return false;
     Set();
-    return true;
+    std::vector<std::string> problems = LogWith("BaySim cannot");
+    for (const std::string& p : problems)
+        ADD_FAILURE() << p;
+    return problems.empty();
 }
 
 bool BayMachine::Control(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned) const

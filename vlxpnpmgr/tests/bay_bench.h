@@ -55,7 +55,8 @@ public:
     // A value of a role's own service key (SimFailStart, SimNoEvent).
     static void SetRoleValue(const char* service, const char* value, DWORD data);
 
-    static const char* const kServices[];
+    // Stops and removes the service and every role of the machine.
+    static void RemoveServices();
 
 private:
     bool Control(DWORD code, const void* in, DWORD inSize, void* out = nullptr, DWORD outSize = 0,

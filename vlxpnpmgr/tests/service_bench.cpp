@@ -22,24 +22,31 @@ void DesktopWatcher::Run()
     HWND pressed = nullptr, progress = nullptr;
     DWORD progressFirst = 0;
     while (!stop_) {
-        HWND window = testkit::FindDialog(0, nullptr);
-        // Progress windows: captioned, with the text control, no buttons.
+        // A progress window gone, or another in its place: its time is known.
         HWND seen = testkit::FindDialog(0, "Vorlix PnP Manager");
-        if (seen && GetDlgItem(seen, IDC_PROGRESS_TEXT) && seen != progress) {
-            progress = seen;
-            progressFirst = GetTickCount();
-            Sleep(150); // let it settle on the screen
-            ProgressSeen p;
-            p.text = testkit::StoredText(GetDlgItem(seen, IDC_PROGRESS_TEXT));
-            p.templateId = ProgressTemplateShown(seen);
-            std::lock_guard<std::mutex> g(lock_);
-            windows_.push_back(p);
-        }
-        if (progress && !IsWindow(progress)) {
+        if (seen && !GetDlgItem(seen, IDC_PROGRESS_TEXT))
+            seen = nullptr;
+        if (progress && (!IsWindow(progress) || seen != progress)) {
             std::lock_guard<std::mutex> g(lock_);
             windows_.back().shownMs = GetTickCount() - progressFirst;
             progress = nullptr;
         }
+        if (seen && seen != progress) {
+            progress = seen;
+            progressFirst = GetTickCount();
+            // The window is painted after its text is set: its icon first,
+            // while it lasts, then the text.
+            ProgressSeen p;
+            for (int tries = 0; tries < 10 && !p.templateId && IsWindow(seen); tries++) {
+                p.templateId = ProgressTemplateShown(seen);
+                if (!p.templateId)
+                    Sleep(15);
+            }
+            p.text = testkit::StoredText(GetDlgItem(seen, IDC_PROGRESS_TEXT));
+            std::lock_guard<std::mutex> g(lock_);
+            windows_.push_back(p);
+        }
+        HWND window = testkit::FindDialog(0, nullptr);
         if (window && GetDlgItem(window, IDOK) && window != pressed) {
             Sleep(100); // let the box finish drawing its controls
             testkit::BoxSeen box = testkit::DescribeBox(window);
@@ -48,7 +55,7 @@ void DesktopWatcher::Run()
             std::lock_guard<std::mutex> g(lock_);
             boxes_.push_back(box);
         }
-        Sleep(20);
+        Sleep(10);
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "bay_bench.h"
 #include "parameters.h"
+#include "resource.h"
 #include "service_bench.h"
 #include "services.h"
 
@@ -13,20 +14,23 @@ using namespace baytest;
 
 namespace {
 
+const char kMiniportMessage[] = "This Service requires the Vorlix PIIX4 Scsi Miniport Driver (VLXPX4.SYS)";
+
 class Service : public ::testing::Test {
 protected:
+    explicit Service(const char* wineVersion = "win2k") : service(wineVersion) {}
+
     BayMachine bay; // first made, last gone: it cleans every service
     DesktopWatcher desktop;
     DriveWindow myComputer;
     BayService service;
 
-    // The machine with its miniport running, the service installed.
-    void Boot(std::initializer_list<const char*> runningStubs = {"vlxpx4"},
-              std::initializer_list<const char*> stoppedStubs = {})
+    // The machine with the stubs given, the service installed.
+    void Boot(std::initializer_list<const char*> running = {"vlxpx4"}, std::initializer_list<const char*> stopped = {})
     {
-        for (const char* stub : runningStubs)
+        for (const char* stub : running)
             BayMachine::AddStub(stub, true);
-        for (const char* stub : stoppedStubs)
+        for (const char* stub : stopped)
             BayMachine::AddStub(stub, false);
         ASSERT_TRUE(bay.Start());
         ASSERT_TRUE(service.Run("-install").finished);
@@ -39,6 +43,17 @@ protected:
         int told = myComputer.Told();
         ASSERT_TRUE(service.Start());
         ASSERT_TRUE(myComputer.WaitTold(told + 1)) << "the initial scan ends by telling the drive window";
+        bay.ClearLog();
+        desktop.Clear();
+    }
+
+    // The bays' kinds and change mask as the driver reports them.
+    void Bays(std::vector<uint8_t> kinds, uint8_t mask, uint8_t otherFloppy = 0)
+    {
+        for (size_t i = 0; i < 5; i++)
+            bay.machine.status[i] = i < kinds.size() ? kinds[i] : 0;
+        bay.machine.status[BAY_STATUS_OTHER_FLOPPY] = otherFloppy;
+        bay.machine.status[BAY_STATUS_CHANGE_MASK] = mask;
     }
 
     // Changes the bays and waits until the service has handled the event.
@@ -46,25 +61,300 @@ protected:
     {
         int told = myComputer.Told();
         bay.ClearLog();
+        desktop.Clear();
         bay.Change();
         ASSERT_TRUE(myComputer.WaitTold(told + 1)) << "the event ends by telling the drive window";
     }
+
+    void Attach(int slot, bool attached) { bay.machine.drives[slot].attached = attached; }
+
+    static void Messages(DWORD on) { SetDwordValue(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, on); }
+    static void WarmSwapping(DWORD on)
+    {
+        SetDwordValue(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, on);
+    }
+
+    std::vector<std::string> WindowTexts()
+    {
+        std::vector<std::string> texts;
+        for (const ProgressSeen& w : desktop.Windows())
+            texts.push_back(std::to_string(w.templateId) + " " + w.text);
+        return texts;
+    }
+
+    size_t Count(const std::string& request) { return bay.LogWith(request).size(); }
+
+    // A failed scenario shows what the machine was asked last.
+    void TearDown() override
+    {
+        if (!HasFailure())
+            return;
+        for (const std::string& line : bay.Log())
+            printf("    machine: %s\n", line.c_str());
+    }
 };
+
+class ServiceOnNt4 : public Service {
+protected:
+    ServiceOnNt4() : Service("nt40") {}
+};
+
+void ExpectPair(const std::vector<testkit::BoxSeen>& boxes, const std::string& message)
+{
+    ASSERT_EQ(2u, boxes.size()) << message;
+    EXPECT_EQ("Vorlix PnP Manager ", boxes[0].caption);
+    EXPECT_EQ(message, boxes[0].text);
+    EXPECT_EQ("GetLastError", boxes[1].caption);
+}
 
 } // namespace
 
-TEST_F(Service, StartsScansAndStops)
+TEST_F(Service, CommandLineOptions)
+{
+    // Words without "-" or "/", unknown words and no argument at all do
+    // nothing; outside the manager the dispatcher fails silently.
+    for (const char* arguments : {"install", "-foo", "debug", ""}) {
+        ProgramEnd end = service.Run(arguments, 10000);
+        EXPECT_TRUE(end.finished) << "'" << arguments << "' ends at once";
+        EXPECT_EQ(0u, end.exitCode) << arguments;
+        EXPECT_EQ(0u, service.State()) << arguments;
+    }
+    EXPECT_TRUE(service.Run("/INSTALL").finished);
+    EXPECT_EQ((DWORD)SERVICE_STOPPED, service.State());
+    Messages(1);
+    EXPECT_TRUE(service.Run("-Install").finished) << "registered already: removed and made again";
+    EXPECT_EQ((DWORD)SERVICE_STOPPED, service.State());
+    EXPECT_EQ(0u, ReadStoredValue(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_MESSAGES_VALUE).bytes[0]) << "reset";
+    EXPECT_TRUE(service.Run("-remove").finished);
+    EXPECT_EQ(0u, service.State());
+    EXPECT_TRUE(desktop.Boxes().empty());
+
+    EXPECT_TRUE(service.Run("/ReMoVe").finished);
+    ExpectPair(desktop.Boxes(), "PNP Manager removal failed.");
+    desktop.Clear();
+
+    // Another service with this service's display name: both tries fail.
+    ASSERT_TRUE(testkit::CreateDriverService("vlxother", "C:\\windows\\system32\\drivers\\none.sys", false));
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE other = OpenServiceA(manager, "vlxother", SERVICE_ALL_ACCESS);
+    ChangeServiceConfigA(other, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, "Vorlix PnP Manager 1.8");
+    CloseServiceHandle(other);
+    CloseServiceHandle(manager);
+    EXPECT_TRUE(service.Run("-install").finished);
+    testkit::RemoveService("vlxother");
+    ExpectPair(desktop.Boxes(), "PNP Manager installation failed.");
+    EXPECT_EQ(0u, service.State());
+}
+
+TEST_F(Service, InstallThenTheBodyInTheForeground)
+{
+    ASSERT_TRUE(bay.Start());
+    BayMachine::AddStub("vlxpx4", true);
+    // All arguments are looked at before the body runs in the foreground.
+    service.StartForeground("-debug -install");
+    EXPECT_TRUE(myComputer.WaitTold(1)) << "the body ran its initial scan";
+    EXPECT_EQ((DWORD)SERVICE_STOPPED, service.State()) << "installed first";
+    EXPECT_FALSE(service.WaitForeground(500).finished) << "the body waits for events until ended";
+    Bays({0, 0, 0, 0}, 0);
+    bay.Change();
+    EXPECT_TRUE(myComputer.WaitTold(2));
+}
+
+TEST_F(Service, StartWithoutTheMiniportStopsCleanly)
+{
+    Boot({}, {"vlxpx4"});
+    EXPECT_FALSE(service.Start());
+    EXPECT_TRUE(desktop.WaitForBoxes(2));
+    ExpectPair(desktop.Boxes(), kMiniportMessage);
+    for (int i = 0; i < 100 && service.State() != SERVICE_STOPPED; i++)
+        Sleep(50);
+    EXPECT_EQ((DWORD)SERVICE_STOPPED, service.State());
+    EXPECT_EQ(0u, service.ExitCode());
+    EXPECT_TRUE(bay.LogWith("scsi").empty() && bay.LogWith("Query").empty()) << "no device touched";
+    EXPECT_EQ(0, myComputer.Told());
+}
+
+TEST_F(Service, StartUpChecksInTheirOrder)
+{
+    // In the foreground: each failed check shows its pair, and the body
+    // ends with 0 once the boxes are closed.
+    const struct {
+        bool miniport, bayDriver, event;
+        const char* message;
+    } cases[] = {
+        {true, true, false, "Cannot locate the PnP Device Change Event."},
+        {true, false, true, "This Service requires the Vorlix PnP Device Manager to be present and running."},
+        {false, false, true, kMiniportMessage}, // the miniport is checked first
+    };
+    for (const auto& c : cases) {
+        BayMachine::AddStub("vlxpx4", c.miniport);
+        HANDLE ownEvent = nullptr;
+        if (c.bayDriver) {
+            BayMachine::SetRoleValue(BAY_DRIVER_SERVICE, BAYSIM_NO_EVENT, !c.event);
+            ASSERT_TRUE(bay.Start());
+        } else if (c.event) {
+            ownEvent = CreateEventA(nullptr, FALSE, FALSE, BAY_DEVICE_CHANGE_EVENT); // the driver's name, not the driver
+        }
+        desktop.Clear();
+        service.StartForeground();
+        ProgramEnd end = service.WaitForeground(20000);
+        EXPECT_TRUE(end.finished) << c.message;
+        EXPECT_EQ(0u, end.exitCode) << c.message;
+        ExpectPair(desktop.Boxes(), c.message);
+        service.EndForeground();
+        if (ownEvent)
+            CloseHandle(ownEvent);
+        BayMachine::RemoveServices();
+    }
+}
+
+TEST_F(Service, InitialScanThenEveryDeviceLeaves)
+{
+    // At boot: a CD-ROM in bay 1 (D:), an LS-120 drive in bay 2 (E:), a
+    // hard disk in bay 3 (PhysicalDrive1, partitions F: and G:).
+    bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
+    bay.AddDrive(Ls120(2, 0, "MAKER", "LS-120 DRIVE"));
+    bay.AddDrive(Disk(3, 0, "DISKMAKE", "FIXED DISK", {{1, 1}, {2, 1}}));
+    bay.AddLink("D:", "\\Device\\CdRom0");
+    bay.AddLink("E:", "\\Device\\Floppy0");
+    bay.AddLink("PhysicalDrive1", "\\Device\\Harddisk1\\Partition0");
+    bay.AddLink("F:", "\\Device\\Harddisk1\\Partition1");
+    bay.AddLink("G:", "\\Device\\Harddisk1\\Partition2");
+    Bays({0, 3, 3, 3}, 0);
+    Boot({"vlxpx4", "vlxcdrom", "vlxls120"});
+    StartService();
+    // No floppy drive: the floppy-class devices take the first letters from A:.
+    EXPECT_EQ("\\Device\\Floppy0", LinkTarget("A:"));
+    EXPECT_EQ("<none>", LinkTarget("E:"));
+
+    Messages(1);
+    for (int slot = 1; slot <= 3; slot++)
+        Attach(slot, false);
+    Bays({0, 0, 0, 0}, 0x0E);
+    ChangeBays();
+    EXPECT_EQ(std::vector<std::string>({"CdRom0 RemoveDrive out=0: ok", "Floppy0 RemoveDrive out=0: ok",
+                                        "Harddisk1\\Partition0 RemoveDrive out=0: ok"}),
+              bay.LogWith("RemoveDrive"))
+        << "the records made by the initial scan, bay by bay";
+    EXPECT_EQ("<none>", LinkTarget("D:"));
+    EXPECT_EQ("<none>", LinkTarget("A:"));
+    EXPECT_EQ("<none>", LinkTarget("PhysicalDrive1"));
+    EXPECT_EQ("\\Device\\Harddisk1\\Partition1", LinkTarget("F:")) << "partition letters stay";
+    EXPECT_EQ(std::vector<std::string>({"103 Removing VORLIX  CD-ROM CDR-24   ", "108 Removing MAKER   LS-120 DRIVE    ",
+                                        "110 Removing DISKMAKEFIXED DISK      "}),
+              WindowTexts());
+    for (const ProgressSeen& w : desktop.Windows())
+        EXPECT_GE(w.shownMs, 1800u) << w.text;
+}
+
+TEST_F(Service, CdRomsArrive)
+{
+    // Bay 1 empty, a CD-ROM waiting for it; the CD-ROM class driver runs.
+    int first = bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
+    int second = bay.AddDrive(CdRom(2, 0, "OTHER", "CD-ROM 2"));
+    Attach(first, false);
+    Attach(second, false);
+    bay.machine.answers = BAYSIM_SLOW_RESCAN; // long enough to see the search window
+    Boot({"vlxpx4", "vlxcdrom"});
+    StartService();
+    Messages(1);
+
+    // The first CD-ROM ever: the bay driver is asked to look for it.
+    Attach(first, true);
+    Bays({0, 3, 0, 0}, 0x02);
+    ChangeBays();
+    EXPECT_EQ(1u, Count("scsi1 RescanBus out=0: ok"));
+    EXPECT_EQ(1u, Count("swapctl0 CdRomScan"));
+    EXPECT_EQ("\\Device\\CdRom0", LinkTarget("D:")) << "the first free letter from C:";
+    EXPECT_EQ(std::vector<std::string>({"109 Searching for new devices...", "103 Installing VORLIX  CD-ROM CDR-24   "}),
+              WindowTexts());
+    Messages(0);
+
+    // A second one while the first exists: it is asked to find new devices.
+    Attach(second, true);
+    Bays({0, 3, 3, 0}, 0x04);
+    ChangeBays();
+    EXPECT_EQ(1u, Count("CdRom0 FindNewDevices"));
+    EXPECT_EQ(0u, Count("CdRomScan"));
+    EXPECT_EQ("\\Device\\CdRom1", LinkTarget("E:"));
+
+    // The first goes and comes back: its number and letter are given back.
+    Attach(first, false);
+    Bays({0, 0, 3, 0}, 0x02);
+    ChangeBays();
+    EXPECT_EQ("<none>", LinkTarget("D:"));
+    Attach(first, true);
+    Bays({0, 3, 3, 0}, 0x02);
+    ChangeBays();
+    EXPECT_EQ(1u, Count("CdRom1 FindNewDevices"));
+    EXPECT_EQ("\\Device\\CdRom0", LinkTarget("D:"));
+    EXPECT_TRUE(desktop.Boxes().empty());
+}
+
+TEST_F(Service, StoppedDriversAreStartedAndTheCdRomFileSystemBroughtUp)
+{
+    int cdrom = bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
+    Attach(cdrom, false);
+    Boot({"vlxpx4"}, {"vlxcdrom", "cdfs"});
+    StartService();
+    Attach(cdrom, true);
+    Bays({0, 3, 0, 0}, 0x02);
+    ChangeBays();
+    EXPECT_EQ((DWORD)SERVICE_RUNNING, testkit::ServiceState("vlxcdrom"));
+    EXPECT_EQ((DWORD)SERVICE_RUNNING, testkit::ServiceState("cdfs"));
+    StoredValue start = ReadStoredValue(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\cdfs", "Start");
+    ASSERT_EQ(4u, start.bytes.size());
+    EXPECT_EQ((BYTE)SERVICE_DISABLED, start.bytes[0]) << "started now, not at the next boot";
+    EXPECT_EQ(0u, Count("CdRomScan")) << "the starting class driver finds the drive itself";
+    EXPECT_EQ("\\Device\\CdRom0", LinkTarget("D:"));
+}
+
+TEST_F(Service, Ls120DrivesAndFloppyDrives)
+{
+    int ls120 = bay.AddDrive(Ls120(2, 0, "MAKER", "LS-120 DRIVE"));
+    Attach(ls120, false);
+    bay.machine.answers = BAYSIM_SLOW_RESCAN;
+    Boot({"vlxpx4"}, {"vlxls120"});
+    StartService();
+    Messages(1);
+
+    // The LS-120 class driver is started; the drive takes a letter from A:.
+    Attach(ls120, true);
+    Bays({0, 0, 3, 0}, 0x04);
+    ChangeBays();
+    EXPECT_EQ((DWORD)SERVICE_RUNNING, testkit::ServiceState("vlxls120"));
+    EXPECT_EQ("\\Device\\Floppy0", LinkTarget("A:"));
+    EXPECT_EQ(std::vector<std::string>({"109 Searching for new devices...", "108 Installing MAKER   LS-120 DRIVE    "}),
+              WindowTexts());
+
+    // A floppy drive arriving finds the first floppy-class device named already: nothing changes.
+    Bays({2, 0, 3, 0}, 0x01);
+    ChangeBays();
+    EXPECT_EQ("\\Device\\Floppy0", LinkTarget("A:"));
+    EXPECT_TRUE(WindowTexts().empty());
+}
+
+TEST_F(Service, FloppyDrivesInABayAndOutsideTheBays)
 {
     Boot();
     StartService();
-    EXPECT_EQ((DWORD)SERVICE_RUNNING, service.State());
-    bay.machine.status[BAY_STATUS_CHANGE_MASK] = 0;
-    ChangeBays();
-    EXPECT_EQ(std::vector<std::string>({"swapctl0 open share=read+write", "swapctl0 QueryStatus out=9: ok 9"}),
-              bay.Log());
-    DWORD before = GetTickCount();
-    EXPECT_TRUE(service.Stop());
-    EXPECT_LT(GetTickCount() - before, 2000u) << "an idle service stops at once";
-    EXPECT_EQ(0u, service.ExitCode());
-    EXPECT_TRUE(desktop.Boxes().empty());
+    Messages(1);
+    const struct {
+        std::vector<uint8_t> kinds;
+        uint8_t mask, otherFloppy;
+        const char* a; // the target of A: afterwards
+        const char* window;
+    } steps[] = {
+        {{2, 0, 0, 0}, 0x01, 0, "\\Device\\Floppy0", "108 Installing Floppy device"},
+        {{0, 0, 0, 0}, 0x01, 0, "<none>", "108 Removing Floppy device"},
+        {{0, 0, 0, 0}, 0x00, 1, "\\Device\\Floppy0", "108 Installing Floppy device"}, // no mask needed
+        {{0, 0, 0, 0}, 0x00, 0, "<none>", "108 Removing Floppy device"},
+    };
+    for (const auto& step : steps) {
+        Bays(step.kinds, step.mask, step.otherFloppy);
+        ChangeBays();
+        EXPECT_EQ(step.a, LinkTarget("A:")) << step.window;
+        EXPECT_EQ(std::vector<std::string>{step.window}, WindowTexts());
+    }
 }
