@@ -358,3 +358,207 @@ TEST_F(Service, FloppyDrivesInABayAndOutsideTheBays)
         EXPECT_EQ(std::vector<std::string>{step.window}, WindowTexts());
     }
 }
+
+TEST_F(Service, HardDisksWithTheirPartitions)
+{
+    // Partitions 1, 2 and 4 recognised, 3 not; the layout may count more than it holds.
+    int disk = bay.AddDrive(Disk(3, 0, "DISKMAKE", "FIXED DISK", {{1, 1}, {2, 1}, {3, 0}, {4, 1}}));
+    int other = bay.AddDrive(Disk(2, 0, "DISKMAKE", "SECOND DISK", {{1, 1}}));
+    Attach(disk, false);
+    Attach(other, false);
+    bay.machine.answers = BAYSIM_LAYOUT_COUNT_HIGH;
+    Boot();
+    StartService();
+    Messages(1);
+    Attach(disk, true);
+    Bays({0, 0, 0, 3}, 0x08);
+    ChangeBays();
+    EXPECT_EQ(1u, Count("Harddisk0\\Partition1 DiskFindNewDevices out=0: ok")) << "asked through the system disk";
+    EXPECT_EQ("\\Device\\Harddisk1\\Partition0", LinkTarget("PhysicalDrive1"));
+    EXPECT_EQ("\\Device\\Harddisk1\\Partition1", LinkTarget("D:")) << "letters from C: in partition order";
+    EXPECT_EQ("\\Device\\Harddisk1\\Partition2", LinkTarget("E:"));
+    EXPECT_EQ("\\Device\\Harddisk1\\Partition4", LinkTarget("F:")) << "an unrecognised partition gets none";
+    EXPECT_EQ("<none>", LinkTarget("G:"));
+    std::vector<std::string> windows = WindowTexts();
+    ASSERT_FALSE(windows.empty());
+    EXPECT_EQ("110 Installing DISKMAKEFIXED DISK      ", windows.back());
+
+    // A layout cut inside its first entry gives no letters, and the disk
+    // still gets its name.
+    Messages(0);
+    bay.machine.answers = BAYSIM_LAYOUT_SHORT;
+    Attach(other, true);
+    Bays({0, 0, 3, 3}, 0x04);
+    ChangeBays();
+    EXPECT_EQ("\\Device\\Harddisk2\\Partition0", LinkTarget("PhysicalDrive2"));
+    EXPECT_EQ("<none>", LinkTarget("G:"));
+}
+
+TEST_F(Service, WarmSwappingOffAndOn)
+{
+    int disk = bay.AddDrive(Disk(3, 0, "DISKMAKE", "FIXED DISK", {{1, 1}}));
+    int cdrom = bay.AddDrive(CdRom(3, 0, "VORLIX", "CD-ROM CDR-24"));
+    bay.AddLink("PhysicalDrive1", "\\Device\\Harddisk1\\Partition0");
+    Attach(cdrom, false);
+    Bays({0, 0, 0, 3}, 0);
+    Boot({"vlxpx4", "vlxcdrom"});
+    StartService();
+    // The disk is taken out and a CD-ROM put in without the bay being seen empty.
+    Attach(disk, false);
+    Attach(cdrom, true);
+    Bays({0, 0, 0, 3}, 0x08);
+    ChangeBays();
+    EXPECT_EQ(2u, bay.Log().size()) << "warm swapping off: only the status is read";
+    EXPECT_EQ("\\Device\\Harddisk1\\Partition0", LinkTarget("PhysicalDrive1"));
+
+    WarmSwapping(1); // read afresh at the next event
+    ChangeBays();
+    EXPECT_EQ(1u, Count("Harddisk1\\Partition0 RemoveDrive out=0: ok"));
+    EXPECT_EQ(1u, Count("scsi3 RescanBus out=0: ok"));
+    EXPECT_EQ("<none>", LinkTarget("PhysicalDrive1"));
+    EXPECT_EQ("\\Device\\CdRom0", LinkTarget("D:"));
+}
+
+TEST_F(Service, FailuresOnTheWay)
+{
+    int cdrom = bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
+    int odd = bay.AddDrive(CdRom(2, 2, "ODDONE", "TARGET TWO"));
+    bay.AddLink("D:", "\\Device\\CdRom0");
+    Attach(odd, false);
+    Bays({0, 3, 0, 0}, 0);
+    Boot({"vlxpx4", "vlxcdrom"});
+    StartService();
+
+    // A refused removal: the drive keeps its letter, nothing is shown.
+    Messages(1);
+    bay.machine.fail = BAYSIM_FAIL_REMOVE_DRIVE;
+    Attach(cdrom, false);
+    Bays({0, 0, 0, 0}, 0x02);
+    ChangeBays();
+    EXPECT_EQ(1u, Count("CdRom0 RemoveDrive out=0: refused"));
+    EXPECT_EQ("\\Device\\CdRom0", LinkTarget("D:"));
+    EXPECT_TRUE(WindowTexts().empty());
+
+    // A refused rescan: its error pair, and nothing installed.
+    bay.machine.fail = BAYSIM_FAIL_RESCAN;
+    Attach(odd, true);
+    Bays({0, 0, 3, 0}, 0x04);
+    ChangeBays();
+    ExpectPair(desktop.Boxes(), "Could not scan \\\\.\\scsi2:");
+    EXPECT_EQ(0u, Count("QueryCounts")) << "no install after a failed rescan";
+
+    // Nothing is retried until the bay changes again. A device at target 2:
+    // shown as unknown, never recorded.
+    bay.machine.fail = 0;
+    ChangeBays();
+    EXPECT_EQ(0u, Count("RescanBus"));
+    Bays({0, 0, 0, 0}, 0x04);
+    ChangeBays();
+    Bays({0, 0, 3, 0}, 0x04);
+    ChangeBays();
+    EXPECT_EQ("\\Device\\CdRom1", LinkTarget("E:"));
+    EXPECT_EQ(std::vector<std::string>({"103 Installing UNKOWN DEVICE"}), WindowTexts());
+    Messages(0);
+    Attach(odd, false);
+    Bays({0, 0, 0, 0}, 0x04);
+    ChangeBays();
+    EXPECT_EQ(0u, Count("RemoveDrive")) << "no record at port 2, target 0";
+}
+
+TEST_F(Service, NoFreeLetterAndHostileInquiryData)
+{
+    int cdrom = bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
+    Attach(cdrom, false);
+    for (char c = 'D'; c <= 'Z'; c++) {
+        char name[3] = {c, ':', 0};
+        bay.AddLink(name, "\\Device\\Harddisk0\\Partition1");
+    }
+    Boot({"vlxpx4", "vlxcdrom"});
+    StartService();
+    Attach(cdrom, true);
+    Bays({0, 3, 0, 0}, 0x02);
+    ChangeBays();
+    EXPECT_EQ(0u, Count("DefineLink")) << "no letter from C: on is free";
+    EXPECT_EQ(0u, Count("CdRom0 GetAddress"));
+
+    // Inquiry chains that loop, point outside, or run past the answer: each
+    // event still ends, and the service goes on.
+    for (uint32_t hostile : {BAYSIM_INQUIRY_LOOP, BAYSIM_INQUIRY_OUTSIDE, BAYSIM_INQUIRY_NEXT_OUTSIDE,
+                             BAYSIM_INQUIRY_LONG_ENTRY, BAYSIM_INQUIRY_NO_BUSES}) {
+        bay.machine.answers = hostile;
+        Attach(cdrom, false);
+        Bays({0, 0, 0, 0}, 0x02);
+        ChangeBays();
+        Attach(cdrom, true);
+        Bays({0, 3, 0, 0}, 0x02);
+        ChangeBays();
+        EXPECT_EQ(1u, Count("scsi1 RescanBus out=0: ok")) << hostile;
+    }
+    EXPECT_EQ((DWORD)SERVICE_RUNNING, service.State());
+}
+
+TEST_F(Service, TheDriveWindowIsToldOncePerEvent)
+{
+    Boot();
+    DriveWindow second;                   // the same title: only one of the two is told
+    DriveWindow otherCase("my computer"); // titles are compared exactly
+    auto toldInAll = [&](int count) {
+        for (int i = 0; i < 400 && myComputer.Told() + second.Told() < count; i++)
+            Sleep(25);
+        Sleep(200); // a second telling would come now
+        return myComputer.Told() + second.Told();
+    };
+    ASSERT_TRUE(service.Start());
+    EXPECT_EQ(1, toldInAll(1)) << "after the initial scan";
+    Bays({0, 0, 0, 0}, 0);
+    for (int i = 0; i < 3; i++) {
+        bay.Change();
+        EXPECT_EQ(i + 2, toldInAll(i + 2)) << "event " << i;
+    }
+    EXPECT_EQ(0, otherCase.Told());
+}
+
+TEST_F(Service, AStopWaitsForTheChangeBeingHandled)
+{
+    int cdrom = bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
+    Attach(cdrom, false);
+    Boot({"vlxpx4", "vlxcdrom"});
+    StartService();
+    Messages(1); // 2-second windows keep the service busy
+    Attach(cdrom, true);
+    Bays({0, 3, 0, 0}, 0x02);
+    int told = myComputer.Told();
+    bay.Change();
+    Sleep(300);
+    DWORD asked = GetTickCount();
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE handle = OpenServiceA(manager, SERVICE_NAME, SERVICE_ALL_ACCESS);
+    SERVICE_STATUS status;
+    ZeroMemory(&status, sizeof status);
+    EXPECT_TRUE(ControlService(handle, SERVICE_CONTROL_STOP, &status));
+    CloseServiceHandle(handle);
+    CloseServiceHandle(manager);
+    EXPECT_EQ((DWORD)SERVICE_STOP_PENDING, service.State());
+    ASSERT_TRUE(service.Stop(20000));
+    EXPECT_GE(GetTickCount() - asked, 1500u) << "the handling ran to its end";
+    EXPECT_EQ(told + 1, myComputer.Told()) << "the event was handled to its end first";
+    EXPECT_EQ("\\Device\\CdRom0", LinkTarget("D:"));
+    EXPECT_EQ(0u, service.ExitCode());
+}
+
+TEST_F(ServiceOnNt4, ACdRomArrivesAndLeaves)
+{
+    int cdrom = bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
+    Attach(cdrom, false);
+    Boot({"vlxpx4", "vlxcdrom"});
+    StartService();
+    Attach(cdrom, true);
+    Bays({0, 3, 0, 0}, 0x02);
+    ChangeBays();
+    EXPECT_EQ("\\Device\\CdRom0", LinkTarget("D:"));
+    Attach(cdrom, false);
+    Bays({0, 0, 0, 0}, 0x02);
+    ChangeBays();
+    EXPECT_EQ("<none>", LinkTarget("D:"));
+    EXPECT_TRUE(service.Stop());
+}
