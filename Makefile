@@ -28,15 +28,18 @@ test: build
 
 bench: build
 	tools/bench-setuprun
+	tools/bench-baymgr
 
-# Fuzzes the pure text logic for FUZZ_SECONDS (not part of the tests).
+# Fuzzes the pure logic for FUZZ_SECONDS each (not part of the tests):
+# the runner's text logic, then the bay manager's decisions and walks.
 FUZZ_SECONDS ?= 60
 fuzz: setup
 	cmake -S . -B $(BUILD)/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
 		-DSETUPRUN_FUZZ=ON -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
-	cmake --build $(BUILD)/fuzz -j$(JOBS) --target fuzz_text
-	mkdir -p $(BUILD)/fuzz/corpus
+	cmake --build $(BUILD)/fuzz -j$(JOBS) --target fuzz_text fuzz_bay
+	mkdir -p $(BUILD)/fuzz/corpus $(BUILD)/fuzz/corpus-bay
 	$(BUILD)/fuzz/setuprun/tests/fuzz_text $(BUILD)/fuzz/corpus -max_total_time=$(FUZZ_SECONDS)
+	$(BUILD)/fuzz/vlxpnpmgr/tests/fuzz_bay $(BUILD)/fuzz/corpus-bay -max_total_time=$(FUZZ_SECONDS)
 
 # The build and this checkout's Wine benches, wherever they live.
 clean:

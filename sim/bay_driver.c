@@ -30,6 +30,7 @@ static WCHAR s_serviceName[64];
 static BaySimState s_state;
 static BaySimActions s_actions;
 static char s_log[kLogBytes];
+static BaySimTimes s_times;
 static ULONG s_logUsed;
 static BOOLEAN s_logFull;
 
@@ -76,6 +77,9 @@ static void WideTarget(UNICODE_STRING* name, const char* text, BOOLEAN padded)
 
 static void Record(const char* line)
 {
+    LARGE_INTEGER now;
+    KeQuerySystemTime(&now);
+    s_times.lastRequest = now.QuadPart;
     ULONG length = 0;
     while (line[length])
         length++;
@@ -343,8 +347,12 @@ static void Carry(void)
             DeleteAll();
             break;
         case BAYSIM_FIRE_EVENT:
-            if (s_event)
+            if (s_event) {
+                LARGE_INTEGER now;
+                KeQuerySystemTime(&now);
+                s_times.fired = now.QuadPart;
                 KeSetEvent(s_event, IO_NO_INCREMENT, FALSE);
+            }
             break;
         }
     }
@@ -434,6 +442,13 @@ static NTSTATUS WINAPI DispatchControl(PDEVICE_OBJECT device, PIRP irp)
     if (node.kind == BAYSIM_NODE_CONTROL && code == BAYSIM_IOCTL_READ_LOG) {
         returned = buffer ? ReadLog((char*)buffer, outSize) : 0;
         status = STATUS_SUCCESS;
+    } else if (node.kind == BAYSIM_NODE_CONTROL && code == BAYSIM_IOCTL_READ_TIMES) {
+        status = STATUS_INVALID_PARAMETER;
+        if (buffer && outSize >= sizeof s_times) {
+            *(BaySimTimes*)buffer = s_times;
+            returned = sizeof s_times;
+            status = STATUS_SUCCESS;
+        }
     } else if (node.kind == BAYSIM_NODE_CONTROL && code == BAYSIM_IOCTL_CLEAR_LOG) {
         s_logUsed = 0;
         s_logFull = FALSE;

@@ -42,6 +42,14 @@
 #define BAYSIM_IOCTL_READ_LOG BAYSIM_IOCTL(0x902)    /* out: the record, lines ended by NUL, then a NUL */
 #define BAYSIM_IOCTL_CLEAR_LOG BAYSIM_IOCTL(0x903)
 #define BAYSIM_IOCTL_FIRE BAYSIM_IOCTL(0x904) /* the event fires, nothing changes */
+#define BAYSIM_IOCTL_READ_TIMES BAYSIM_IOCTL(0x905) /* out: BaySimTimes */
+
+/* When the event last fired and when the last request was recorded, in
+ * the system's time (100 ns units): what a bay change took. */
+typedef struct BaySimTimes {
+    int64_t fired;
+    int64_t lastRequest;
+} BaySimTimes;
 
 /* What a drive is. A floppy drive is not on a SCSI port. */
 enum BaySimKind {

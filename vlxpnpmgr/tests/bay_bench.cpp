@@ -175,6 +175,13 @@ void BayMachine::ClearLog() const
     Control(BAYSIM_IOCTL_CLEAR_LOG, nullptr, 0);
 }
 
+BaySimTimes BayMachine::Times() const
+{
+    BaySimTimes times = {0, 0};
+    Control(BAYSIM_IOCTL_READ_TIMES, nullptr, 0, &times, sizeof times);
+    return times;
+}
+
 std::vector<std::string> BayMachine::LogWith(const std::string& text) const
 {
     std::vector<std::string> found;

@@ -46,6 +46,8 @@ public:
     // What the machine was asked since it was set up, one line a request.
     std::vector<std::string> Log() const;
     void ClearLog() const;
+    // When the event last fired and the last request came, in 100 ns units.
+    BaySimTimes Times() const;
     // The log lines that contain the text.
     std::vector<std::string> LogWith(const std::string& text) const;
 

@@ -43,6 +43,10 @@ void DesktopWatcher::Run()
                     Sleep(15);
             }
             p.text = testkit::StoredText(GetDlgItem(seen, IDC_PROGRESS_TEXT));
+            if (p.text.empty()) {
+                progress = nullptr; // gone before it could be read: a glimpse, not a window seen
+                continue;
+            }
             std::lock_guard<std::mutex> g(lock_);
             windows_.push_back(p);
         }

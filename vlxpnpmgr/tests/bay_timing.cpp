@@ -1,0 +1,122 @@
+// Benchmark (not a test): how long the service takes to handle a bay
+// change, from the machine firing its event to the last request the
+// service makes for that change, with progress windows off. Run by
+// `make bench` (tools/bench-baymgr).
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "bay_bench.h"
+#include "drive_links.h"
+#include "parameters.h"
+#include "service_bench.h"
+
+using namespace baytest;
+
+namespace {
+
+const int kRounds = 20;
+
+class Timing : public ::testing::Test {
+protected:
+    BayMachine bay;
+    DesktopWatcher desktop;
+    DriveWindow myComputer;
+    BayService service;
+    std::vector<double> ms;
+
+    void Start(std::initializer_list<const char*> running)
+    {
+        for (const char* stub : running)
+            BayMachine::AddStub(stub, true);
+        ASSERT_TRUE(bay.Start());
+        ASSERT_TRUE(service.Run("-install").finished);
+        SetDwordValue(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, 0);
+        ASSERT_TRUE(service.Start());
+        ASSERT_TRUE(myComputer.WaitTold(1));
+    }
+
+    void Status(std::vector<uint8_t> kinds, uint8_t mask)
+    {
+        for (size_t i = 0; i < 4; i++)
+            bay.machine.status[i] = kinds[i];
+        bay.machine.status[BAY_STATUS_CHANGE_MASK] = mask;
+    }
+
+    // One change, handled to its end; its time is kept when measured.
+    void Change(bool measured)
+    {
+        int told = myComputer.Told();
+        bay.Change();
+        ASSERT_TRUE(myComputer.WaitTold(told + 1));
+        BaySimTimes t = bay.Times();
+        if (measured)
+            ms.push_back((double)(t.lastRequest - t.fired) / 10000.0);
+    }
+
+    void Report(const char* what)
+    {
+        std::sort(ms.begin(), ms.end());
+        printf("%-42s %6zu %10.1f %10.1f %10.1f\n", what, ms.size(), ms.front(), ms[ms.size() / 2], ms.back());
+    }
+};
+
+} // namespace
+
+TEST_F(Timing, ACdRomArrives)
+{
+    int cdrom = bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
+    bay.machine.drives[cdrom].attached = 0;
+    Start({"vlxpx4", "vlxcdrom"});
+    for (int i = 0; i < kRounds; i++) {
+        bay.machine.drives[cdrom].attached = 1;
+        Status({0, 3, 0, 0}, 0x02);
+        Change(true);
+        bay.machine.drives[cdrom].attached = 0;
+        Status({0, 0, 0, 0}, 0x02);
+        Change(false);
+    }
+    Report("a CD-ROM arriving");
+}
+
+TEST_F(Timing, AHardDiskWithFourPartitionsArrives)
+{
+    int disk = bay.AddDrive(Disk(3, 0, "DISKMAKE", "FIXED DISK", {{1, 1}, {2, 1}, {3, 1}, {4, 1}}));
+    bay.machine.drives[disk].attached = 0;
+    Start({"vlxpx4"});
+    for (int i = 0; i < kRounds; i++) {
+        bay.machine.drives[disk].attached = 1;
+        Status({0, 0, 0, 3}, 0x08);
+        Change(true);
+        bay.machine.drives[disk].attached = 0;
+        Status({0, 0, 0, 0}, 0x08);
+        Change(false);
+        // Partition letters stay when a disk leaves: free them for the next round.
+        for (const char* letter : {"D:", "E:", "F:", "G:"})
+            RemoveDriveLink(letter);
+    }
+    Report("a hard disk with four partitions arriving");
+}
+
+TEST_F(Timing, AWarmSwap)
+{
+    int disk = bay.AddDrive(Disk(3, 0, "DISKMAKE", "FIXED DISK", {{1, 1}}));
+    int cdrom = bay.AddDrive(CdRom(3, 0, "VORLIX", "CD-ROM CDR-24"));
+    bay.machine.drives[cdrom].attached = 0;
+    Status({0, 0, 0, 3}, 0);
+    Start({"vlxpx4", "vlxcdrom"});
+    SetDwordValue(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, 1);
+    for (int i = 0; i < kRounds; i++) {
+        bool toCdRom = i % 2 == 0;
+        bay.machine.drives[disk].attached = !toCdRom;
+        bay.machine.drives[cdrom].attached = toCdRom;
+        Status({0, 0, 0, 3}, 0x08);
+        Change(true);
+        if (!toCdRom)
+            RemoveDriveLink("D:");
+    }
+    Report("a warm swap (disk and CD-ROM in turn)");
+}
