@@ -10,7 +10,7 @@ BUILD := build
 TREES ?= win64 win32 native
 export TREES
 
-.PHONY: all setup build demo test bench fuzz clean
+.PHONY: all setup build demo test bench fuzz screenshots clean
 
 all: build
 
@@ -28,6 +28,10 @@ test: build
 
 bench: build
 	tools/bench-setuprun
+
+# Pictures of the applet's pages for the README, from the real applet.
+screenshots: build
+	tools/palprop-screenshots
 
 # Fuzzes the pure text logic for FUZZ_SECONDS (not part of the tests).
 FUZZ_SECONDS ?= 60
