@@ -379,6 +379,8 @@ MachineState::~MachineState()
         // The service control manager removes the key once the last handle is closed.
         for (int i = 0; i < 100 && KeyExists(kServiceKey); i++)
             Sleep(50);
+        if (KeyExists(kServiceKey))
+            ADD_FAILURE() << "the service's key stayed after the service was removed";
     }
     for (const char* path : kSavedTrees)
         DeleteTree(path);
