@@ -1,6 +1,7 @@
 #include "applet_bench.h"
 
 #include <commctrl.h>
+#include <shlwapi.h>
 
 #include <stdio.h>
 
@@ -30,66 +31,23 @@ const char* const kSavedTrees[] = {
 };
 const DWORD kWaitMs = 30000;
 
-MachineState::Key ReadTree(HKEY parent, const std::string& path, const std::string& name)
-{
-    MachineState::Key tree;
-    tree.path = path;
-    HKEY key;
-    if (RegOpenKeyExA(parent, name.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return tree;
-    for (DWORD i = 0;; i++) {
-        char valueName[512];
-        DWORD nameSize = sizeof valueName, type = 0, dataSize = 0;
-        if (RegEnumValueA(key, i, valueName, &nameSize, nullptr, &type, nullptr, &dataSize) != ERROR_SUCCESS)
-            break;
-        RegValue value{type, std::vector<BYTE>(dataSize)};
-        nameSize = sizeof valueName;
-        RegEnumValueA(key, i, valueName, &nameSize, nullptr, &type, value.data.data(), &dataSize);
-        value.data.resize(dataSize);
-        tree.values.emplace_back(valueName, value);
-    }
-    for (DWORD i = 0;; i++) {
-        char subkey[256];
-        DWORD size = sizeof subkey;
-        if (RegEnumKeyExA(key, i, subkey, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        tree.subkeys.push_back(ReadTree(key, path + "\\" + subkey, subkey));
-    }
-    RegCloseKey(key);
-    return tree;
-}
+// Where the trees a test changes are kept meanwhile, one folder per
+// machine state (a row of a table has one inside its test's).
+const char kBackupKey[] = "SOFTWARE\\palprop-tests";
+int g_machineStates = 0;
 
-void DeleteTree(const std::string& path)
+// Copies a tree of HKEY_LOCAL_MACHINE, whole, to another place there.
+void CopyTree(const std::string& from, const std::string& to)
 {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return;
-    std::vector<std::string> subkeys;
-    char subkey[256];
-    for (DWORD size = sizeof subkey; RegEnumKeyExA(key, (DWORD)subkeys.size(), subkey, &size, nullptr, nullptr,
-                                                   nullptr, nullptr) == ERROR_SUCCESS;
-         size = sizeof subkey)
-        subkeys.push_back(subkey);
-    RegCloseKey(key);
-    for (const std::string& name : subkeys)
-        DeleteTree(path + "\\" + name);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
-}
-
-void WriteTree(const MachineState::Key& tree)
-{
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, tree.path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
-        ADD_FAILURE() << "cannot put back " << tree.path;
+    HKEY target;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target, nullptr) !=
+        ERROR_SUCCESS) {
+        ADD_FAILURE() << "cannot make " << to;
         return;
     }
-    for (const auto& value : tree.values)
-        RegSetValueExA(key, value.first.c_str(), 0, value.second.type, value.second.data.data(),
-                       (DWORD)value.second.data.size());
-    RegCloseKey(key);
-    for (const auto& subkey : tree.subkeys)
-        WriteTree(subkey);
+    if (SHCopyKeyA(HKEY_LOCAL_MACHINE, from.c_str(), target, 0) != ERROR_SUCCESS)
+        ADD_FAILURE() << "cannot copy " << from << " to " << to;
+    RegCloseKey(target);
 }
 
 bool ServiceRegistered()
@@ -210,32 +168,18 @@ private:
     BYTE* base_;
 };
 
-const SIZE_T kTextOffset = 512, kTextSize = 256;
-
-std::string TabLabel(DWORD pid, HWND tabs, int index)
+// The text of an item of a tab control or list view in another process:
+// the item and its text buffer both in that process's memory.
+template <typename Item>
+std::string RemoteItemText(DWORD pid, HWND control, UINT message, int index, Item item)
 {
-    RemoteMemory memory(pid, kTextOffset + kTextSize);
-    TCITEMA item;
-    ZeroMemory(&item, sizeof item);
-    item.mask = TCIF_TEXT;
-    item.pszText = (char*)memory.At(kTextOffset);
-    item.cchTextMax = kTextSize;
-    char text[kTextSize] = "";
-    if (memory.Write(0, &item, sizeof item) && SendMessageA(tabs, TCM_GETITEMA, index, (LPARAM)memory.At(0)))
-        memory.Read(kTextOffset, text, sizeof text - 1);
-    return text;
-}
-
-std::string ListItemText(DWORD pid, HWND list, int index)
-{
-    RemoteMemory memory(pid, kTextOffset + kTextSize);
-    LVITEMA item;
-    ZeroMemory(&item, sizeof item);
-    item.pszText = (char*)memory.At(kTextOffset);
-    item.cchTextMax = kTextSize;
-    char text[kTextSize] = "";
-    if (memory.Write(0, &item, sizeof item) && SendMessageA(list, LVM_GETITEMTEXTA, index, (LPARAM)memory.At(0)))
-        memory.Read(kTextOffset, text, sizeof text - 1);
+    const SIZE_T textOffset = 512, textSize = 256;
+    RemoteMemory memory(pid, textOffset + textSize);
+    item.pszText = (char*)memory.At(textOffset);
+    item.cchTextMax = textSize;
+    char text[textSize] = "";
+    if (memory.Write(0, &item, sizeof item) && SendMessageA(control, message, index, (LPARAM)memory.At(0)))
+        memory.Read(textOffset, text, sizeof text - 1);
     return text;
 }
 
@@ -354,14 +298,17 @@ bool KeyExists(const char* keyPath)
     return ::testing::AssertionFailure() << "registry:\n" << wrong;
 }
 
-MachineState::MachineState() : registered_(false)
+MachineState::MachineState()
+    : backup_(std::string(kBackupKey) + "\\" + std::to_string(g_machineStates++)), registered_(false)
 {
     if (ServiceRegistered())
         ADD_FAILURE() << "the service " << kServiceName << " is registered on this machine: remove it first";
-    for (const char* path : kSavedTrees) {
-        if (KeyExists(path))
-            saved_.push_back(ReadTree(HKEY_LOCAL_MACHINE, path, path));
-        DeleteTree(path);
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, backup_.c_str());
+    for (size_t i = 0; i < sizeof kSavedTrees / sizeof kSavedTrees[0]; i++) {
+        saved_.push_back(KeyExists(kSavedTrees[i]));
+        if (saved_[i])
+            CopyTree(kSavedTrees[i], backup_ + "\\" + std::to_string(i));
+        SHDeleteKeyA(HKEY_LOCAL_MACHINE, kSavedTrees[i]);
     }
 }
 
@@ -382,10 +329,14 @@ MachineState::~MachineState()
         if (KeyExists(kServiceKey))
             ADD_FAILURE() << "the service's key stayed after the service was removed";
     }
-    for (const char* path : kSavedTrees)
-        DeleteTree(path);
-    for (const Key& tree : saved_)
-        WriteTree(tree);
+    for (size_t i = 0; i < saved_.size(); i++) {
+        SHDeleteKeyA(HKEY_LOCAL_MACHINE, kSavedTrees[i]);
+        if (saved_[i])
+            CopyTree(backup_ + "\\" + std::to_string(i), kSavedTrees[i]);
+    }
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, backup_.c_str());
+    if (--g_machineStates == 0)
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kBackupKey);
 }
 
 void MachineState::RegisterService()
@@ -496,7 +447,7 @@ void AppletRun::OpenFromPanel()
     }
     int count = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
     for (int i = 0; i < count; i++) {
-        std::string label = ListItemText(process_.dwProcessId, list, i);
+        std::string label = RemoteItemText(process_.dwProcessId, list, LVM_GETITEMTEXTA, i, LVITEMA{});
         if (label != "Pallard Properties")
             continue;
         panelItem = label;
@@ -541,7 +492,7 @@ std::vector<std::string> AppletRun::Tabs() const
     HWND tabs = (HWND)SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0);
     int count = tabs ? (int)SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0) : 0;
     for (int i = 0; i < count; i++)
-        labels.push_back(TabLabel(sheetProcessId_, tabs, i));
+        labels.push_back(RemoteItemText(sheetProcessId_, tabs, TCM_GETITEMA, i, TCITEMA{TCIF_TEXT}));
     return labels;
 }
 
@@ -650,8 +601,7 @@ std::vector<std::string> AppletRun::Record() const
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        if (line.compare(0, 7, "window ") != 0) // the window handle differs from run to run
-            lines.push_back(line);
+        lines.push_back(line);
     }
     return lines;
 }

@@ -59,14 +59,9 @@ public:
     void Set(const char* key, const char* name, const RegValue& value);
     void MakeKey(const char* key);
 
-    struct Key {
-        std::string path;
-        std::vector<std::pair<std::string, RegValue>> values;
-        std::vector<Key> subkeys;
-    };
-
 private:
-    std::vector<Key> saved_;
+    std::string backup_;      // where the trees are kept meanwhile
+    std::vector<bool> saved_; // which of them existed
     bool registered_;
 };
 

@@ -39,7 +39,6 @@ int main(int argc, char** argv)
     // The window a Control Panel passes: the applet must not own its sheet by it.
     HWND panel = CreateWindowA("STATIC", "palprop loader", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 500, 200, 100,
                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    Record("window %p", (void*)panel);
 
     Record("CPL_INIT %ld", proc(panel, CPL_INIT, 0, 0));
     Record("CPL_GETCOUNT %ld", proc(panel, CPL_GETCOUNT, 0, 0));
