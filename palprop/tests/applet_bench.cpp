@@ -63,20 +63,9 @@ bool ServiceRegistered()
 
 const char* TypeName(DWORD type)
 {
-    switch (type) {
-    case REG_DWORD:
-        return "dword";
-    case REG_BINARY:
-        return "binary";
-    case REG_QWORD:
-        return "qword";
-    case REG_DWORD_BIG_ENDIAN:
-        return "dword-be";
-    case REG_SZ:
-        return "sz";
-    default:
-        return "type";
-    }
+    static const char* const kNames[] = {"none", "sz", "expand-sz", "binary", "dword", "dword-be", "link",
+                                         "multi-sz", "resource-list", "descriptor", "requirements", "qword"};
+    return type < sizeof kNames / sizeof kNames[0] ? kNames[type] : "type";
 }
 
 std::string Describe(const RegValue& value)
@@ -196,35 +185,14 @@ void SelectListItem(DWORD pid, HWND list, int index)
 // Whether a control is mostly blue on the screen (the information icon).
 bool LooksBlue(HWND control)
 {
-    RECT r;
-    if (!control || !GetWindowRect(control, &r) || r.right <= r.left || r.bottom <= r.top)
-        return false;
-    int width = r.right - r.left, height = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFO info;
-    ZeroMemory(&info, sizeof info);
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    std::vector<DWORD> pixels((size_t)width * height);
-    int rows = GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    int width, height;
+    std::vector<DWORD> pixels = ScreenPixels(control, &width, &height);
     long long red = 0, blue = 0;
     for (DWORD p : pixels) {
         red += (p >> 16) & 0xff;
         blue += p & 0xff;
     }
-    return rows == height && blue - red > 30LL * (long long)pixels.size();
+    return !pixels.empty() && blue - red > 30LL * (long long)pixels.size();
 }
 
 Box DescribeBox(HWND window)
@@ -245,6 +213,38 @@ Box DescribeBox(HWND window)
 }
 
 } // namespace
+
+std::vector<DWORD> ScreenPixels(HWND window, int* width, int* height)
+{
+    std::vector<DWORD> pixels;
+    RECT r;
+    *width = *height = 0;
+    if (!window || !GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top)
+        return pixels;
+    *width = r.right - r.left;
+    *height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, *width, *height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, *width, *height, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = *width;
+    info.bmiHeader.biHeight = -*height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    pixels.resize((size_t)*width * *height);
+    if (GetDIBits(memory, bitmap, 0, *height, pixels.data(), &info, DIB_RGB_COLORS) != *height)
+        pixels.clear();
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
 
 RegValue Dword(DWORD value)
 {

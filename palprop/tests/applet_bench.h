@@ -122,6 +122,9 @@ private:
     std::string systemCopy_;
 };
 
+// A window's pixels as they are on the screen (0x00RRGGBB, top row first).
+std::vector<DWORD> ScreenPixels(HWND window, int* width, int* height);
+
 // A file of the build tree this test program belongs to ("bin/palprop.cpl").
 std::string BuiltFile(const std::string& relative);
 std::string ReadTextFile(const std::string& path);

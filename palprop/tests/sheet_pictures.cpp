@@ -12,40 +12,29 @@ namespace {
 
 std::string g_folder;
 
-// The sheet's window as it is on the screen, as a 24-bit bitmap file.
+// The sheet's window as it is on the screen, as a 32-bit bitmap file.
 bool SaveWindow(HWND window, const std::string& path)
 {
-    RECT r;
-    GetWindowRect(window, &r);
-    int width = r.right - r.left, height = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
+    int width, height;
+    std::vector<DWORD> pixels = ScreenPixels(window, &width, &height);
+    for (DWORD& pixel : pixels)
+        pixel |= 0xff000000; // opaque, whatever the screen left in the fourth byte
     BITMAPINFOHEADER info;
     ZeroMemory(&info, sizeof info);
     info.biSize = sizeof info;
     info.biWidth = width;
-    info.biHeight = height;
+    info.biHeight = -height;
     info.biPlanes = 1;
-    info.biBitCount = 24;
+    info.biBitCount = 32;
     info.biCompression = BI_RGB;
-    DWORD rowSize = ((DWORD)width * 3 + 3) & ~3u;
-    std::vector<BYTE> pixels((size_t)rowSize * height);
-    int rows = GetDIBits(memory, bitmap, 0, height, pixels.data(), (BITMAPINFO*)&info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     BITMAPFILEHEADER file;
     ZeroMemory(&file, sizeof file);
     file.bfType = 0x4d42;
     file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + (DWORD)pixels.size();
+    file.bfSize = file.bfOffBits + (DWORD)(pixels.size() * 4);
     FILE* out = fopen(path.c_str(), "wb");
-    bool written = out && rows == height && fwrite(&file, sizeof file, 1, out) == 1 &&
-                   fwrite(&info, sizeof info, 1, out) == 1 && fwrite(pixels.data(), pixels.size(), 1, out) == 1;
+    bool written = out && !pixels.empty() && fwrite(&file, sizeof file, 1, out) == 1 &&
+                   fwrite(&info, sizeof info, 1, out) == 1 && fwrite(pixels.data(), pixels.size() * 4, 1, out) == 1;
     if (out)
         written = fclose(out) == 0 && written;
     return written;
