@@ -10,7 +10,7 @@ BUILD := build
 TREES ?= win64 win32 native
 export TREES
 
-.PHONY: all setup build demo test bench fuzz clean
+.PHONY: all setup build demo test bench fuzz screenshots clean
 
 all: build
 
@@ -29,6 +29,10 @@ test: build
 bench: build
 	tools/bench-setuprun
 	tools/bench-baymgr
+
+# Pictures of the applet's pages for the README, from the real applet.
+screenshots: build
+	tools/palprop-screenshots
 
 # Fuzzes the pure logic for FUZZ_SECONDS each (not part of the tests):
 # the runner's text logic, then the bay manager's decisions and walks.

@@ -16,7 +16,7 @@ else
     WINE_USER=$(id -un)
 fi
 # One bench per name: "test" for the test suite, "demo" for the demo run,
-# "bench" for the benchmark.
+# "bench" for the benchmark, "pictures" for the applet's pictures.
 WINE_BENCH=${WINE_BENCH:-test}
 
 bench_fail() {

@@ -1,0 +1,80 @@
+#include "dma_page.h"
+
+#include "framework/data_exchange.h"
+#include "page_text.h"
+#include "registry_settings.h"
+#include "resource.h"
+
+static const char kEnableDma[] = "EnableDma";
+
+// Channel<n> of the DmaStatus key and the control that shows its mode.
+static const struct {
+    const char* valueName;
+    int controlId;
+} kChannels[] = {
+    {"Channel0", IDC_LEGACY_PRIMARY_MODE},
+    {"Channel1", IDC_LEGACY_SECONDARY_MODE},
+    {"Channel2", IDC_NATIVE_PRIMARY_MODE},
+    {"Channel3", IDC_NATIVE_SECONDARY_MODE},
+};
+
+BEGIN_MESSAGE_MAP(CDmaPage)
+ON_BN_CLICKED(IDC_ENABLE_DMA, &CDmaPage::OnEnableDmaClicked)
+END_MESSAGE_MAP()
+
+CDmaPage::CDmaPage() : CPropertyPage(IDD_CONTROLLER_PAGE), m_enableDma(0), m_savedEnableDma(0) {}
+
+void CDmaPage::DoDataExchange(CDataExchange* dx)
+{
+    CPropertyPage::DoDataExchange(dx);
+    DDX_Check(dx, IDC_ENABLE_DMA, m_enableDma);
+}
+
+BOOL CDmaPage::OnInitDialog()
+{
+    CPropertyPage::OnInitDialog();
+    m_enableDma = m_savedEnableDma = ReadSetting(kMiniportParametersKey, kEnableDma);
+
+    HKEY status;
+    bool opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kDmaStatusKey, 0, KEY_QUERY_VALUE, &status) == ERROR_SUCCESS;
+    for (const auto& channel : kChannels) {
+        DWORD value = 0;
+        bool read = opened && QueryFourBytes(status, channel.valueName, &value);
+        SetDlgItemTextA(m_hWnd, channel.controlId, ChannelModeText(opened, read, value));
+    }
+    if (opened)
+        RegCloseKey(status);
+
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+// The notice comes before the write and whatever its outcome; once the
+// user has seen it for a setting, it is not shown again for the same one.
+void CDmaPage::ApplyEnableDma()
+{
+    UpdateData(TRUE);
+    if (m_enableDma != m_savedEnableDma) {
+        MessageBoxA(m_hWnd, kRestartNotice, RestartNoticeCaption(m_enableDma != 0), MB_ICONINFORMATION | MB_OK);
+        m_savedEnableDma = m_enableDma;
+    }
+    WriteSetting(kMiniportParametersKey, kEnableDma, m_enableDma);
+}
+
+BOOL CDmaPage::OnApply()
+{
+    ApplyEnableDma();
+    return CPropertyPage::OnApply();
+}
+
+// The framework's OnApply comes here too, so every apply writes twice.
+void CDmaPage::OnOK()
+{
+    CPropertyPage::OnOK();
+    ApplyEnableDma();
+}
+
+void CDmaPage::OnEnableDmaClicked()
+{
+    SetModified(TRUE);
+}

@@ -1,0 +1,46 @@
+#include "registry_settings.h"
+
+#include "page_text.h"
+
+const char kServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\vlxpnpmgr";
+const char kServiceParametersKey[] = "SYSTEM\\CurrentControlSet\\Services\\vlxpnpmgr\\Parameters";
+const char kCdromKey[] = "SYSTEM\\CurrentControlSet\\Services\\vlxcdrom";
+const char kMiniportParametersKey[] = "SYSTEM\\CurrentControlSet\\Services\\vlxpx4\\Parameters";
+const char kDmaStatusKey[] = "SYSTEM\\CurrentControlSet\\Services\\vlxpx4\\Parameters\\DmaStatus";
+
+bool KeyOpens(const char* keyPath)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool QueryFourBytes(HKEY key, const char* valueName, DWORD* value)
+{
+    *value = 0;
+    DWORD size = sizeof *value;
+    return RegQueryValueExA(key, valueName, nullptr, nullptr, (BYTE*)value, &size) == ERROR_SUCCESS;
+}
+
+int ReadSetting(const char* keyPath, const char* valueName)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return 0;
+    DWORD value;
+    bool read = QueryFourBytes(key, valueName, &value);
+    RegCloseKey(key);
+    return FlagIsOn(read, value) ? 1 : 0;
+}
+
+void WriteSetting(const char* keyPath, const char* valueName, int on)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    DWORD value = on ? 1 : 0;
+    RegSetValueExA(key, valueName, 0, REG_DWORD, (const BYTE*)&value, sizeof value);
+    RegCloseKey(key);
+}

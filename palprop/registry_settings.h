@@ -1,0 +1,29 @@
+// The registry values the pages read and write, all under
+// HKEY_LOCAL_MACHINE. The pages never create a key, and every failure is
+// silent: a value that cannot be read is off, a key that cannot be opened
+// for writing is skipped.
+#pragma once
+
+#include <windows.h>
+
+extern const char kServiceKey[];            // the bay manager service
+extern const char kServiceParametersKey[];  // EnableMessages, EnableWarmSwapping
+extern const char kCdromKey[];              // Autorun of the CD-ROM driver
+extern const char kMiniportParametersKey[]; // EnableDma of the bay controller's miniport
+extern const char kDmaStatusKey[];          // Channel0 .. Channel3 of the miniport
+
+// Whether a key opens for reading.
+bool KeyOpens(const char* keyPath);
+
+// Queries a value of an open key into 4 bytes, whatever its type. The
+// bytes start as 0, so a shorter value reads as its own bytes; a longer
+// one fails.
+bool QueryFourBytes(HKEY key, const char* valueName, DWORD* value);
+
+// A setting is on (1) exactly when its value reads as the number 1, else 0.
+// The key is opened and closed for this one value.
+int ReadSetting(const char* keyPath, const char* valueName);
+
+// Writes a setting as REG_DWORD 1 (on: non-zero) or 0, with its own open
+// and close of the key. A key that does not open is skipped.
+void WriteSetting(const char* keyPath, const char* valueName, int on);

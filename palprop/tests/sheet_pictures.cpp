@@ -1,0 +1,79 @@
+// Pictures of the applet's two pages for the documentation, taken from the
+// real applet on the bench's screen: a machine with the service
+// registered, DMA on and the primary channel running it.
+//   palprop_pictures OUTPUT-FOLDER    (writes controller.bmp and bay.bmp)
+#include "applet_bench.h"
+
+#include <stdio.h>
+
+using namespace applet;
+
+namespace {
+
+std::string g_folder;
+
+// The sheet's window as it is on the screen, as a 32-bit bitmap file.
+bool SaveWindow(HWND window, const std::string& path)
+{
+    int width, height;
+    std::vector<DWORD> pixels = ScreenPixels(window, &width, &height);
+    for (DWORD& pixel : pixels)
+        pixel |= 0xff000000; // opaque, whatever the screen left in the fourth byte
+    BITMAPINFOHEADER info;
+    ZeroMemory(&info, sizeof info);
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = -height;
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    info.biCompression = BI_RGB;
+    BITMAPFILEHEADER file;
+    ZeroMemory(&file, sizeof file);
+    file.bfType = 0x4d42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + (DWORD)(pixels.size() * 4);
+    FILE* out = fopen(path.c_str(), "wb");
+    bool written = out && !pixels.empty() && fwrite(&file, sizeof file, 1, out) == 1 &&
+                   fwrite(&info, sizeof info, 1, out) == 1 && fwrite(pixels.data(), pixels.size() * 4, 1, out) == 1;
+    if (out)
+        written = fclose(out) == 0 && written;
+    return written;
+}
+
+} // namespace
+
+TEST(Pictures, BothPages)
+{
+    MachineState machine;
+    machine.RegisterService();
+    machine.Set(kMiniportKey, "EnableDma", Dword(1));
+    for (const char* channel : {"Channel1", "Channel2", "Channel3"})
+        machine.Set(kDmaStatusKey, channel, Dword(0));
+    machine.Set(kDmaStatusKey, "Channel0", Dword(1));
+    machine.Set(kCdromKey, "Autorun", Dword(1));
+    machine.Set(kParametersKey, "EnableMessages", Dword(1));
+    machine.Set(kParametersKey, "EnableWarmSwapping", Dword(1));
+    AppletRun run(Host::Loader);
+    ASSERT_TRUE(run.sheet);
+    const char* const names[] = {"controller.bmp", "bay.bmp"};
+    for (int page = 0; page < 2; page++) {
+        run.SelectTab(page);
+        RedrawWindow(run.sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Sleep(500);
+        EXPECT_TRUE(SaveWindow(run.sheet, g_folder + "\\" + names[page])) << names[page];
+    }
+    run.Press(IDCANCEL);
+    EXPECT_TRUE(run.Closed());
+}
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc != 2) {
+        fprintf(stderr, "usage: palprop_pictures OUTPUT-FOLDER\n");
+        return 2;
+    }
+    g_folder = argv[1];
+    CreateDirectoryA(g_folder.c_str(), nullptr);
+    return RUN_ALL_TESTS();
+}
