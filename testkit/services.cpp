@@ -80,6 +80,7 @@ bool StartNamedService(const char* name)
 
 bool StopService(const char* name, DWORD waitMs)
 {
+    DWORD processId = 0;
     {
         ServiceHandle service(name, SERVICE_ALL_ACCESS);
         if (!service.get())
@@ -87,12 +88,23 @@ bool StopService(const char* name, DWORD waitMs)
         SERVICE_STATUS status;
         ZeroMemory(&status, sizeof status);
         ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
+        SERVICE_STATUS_PROCESS process;
+        ZeroMemory(&process, sizeof process);
+        DWORD needed = 0;
+        if (QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO, (BYTE*)&process, sizeof process, &needed))
+            processId = process.dwProcessId;
     }
     if (WaitForState(name, SERVICE_STOPPED, waitMs))
         return true;
     ADD_FAILURE() << "the service " << name << " did not stop within " << waitMs << " ms (state "
-                  << ServiceState(name) << ")";
-    return false;
+                  << ServiceState(name) << "); its process is ended";
+    // A service process that does not stop would spoil every later test.
+    HANDLE process = processId ? OpenProcess(PROCESS_TERMINATE, FALSE, processId) : nullptr;
+    if (process) {
+        TerminateProcess(process, 1);
+        CloseHandle(process);
+    }
+    return WaitForState(name, SERVICE_STOPPED, 5000);
 }
 
 void RemoveService(const char* name, DWORD waitMs)

@@ -103,19 +103,27 @@ DriveWindow::DriveWindow(const char* title) : title_(title)
         RegisterClassA(&cls);
         HWND w = CreateWindowA(cls.lpszClassName, title_.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
                                nullptr, nullptr, cls.hInstance, nullptr);
+        if (!w) {
+            made_ = true; // no desktop: the window is reported missing, nothing waits for ever
+            return;
+        }
         SetWindowLongPtrA(w, GWLP_USERDATA, (LONG_PTR)this);
         window_ = w;
+        made_ = true;
         MSG m;
         while (GetMessageA(&m, nullptr, 0, 0) > 0)
             DispatchMessageA(&m);
     });
-    while (!window_)
+    while (!made_)
         Sleep(10);
+    if (!window_)
+        ADD_FAILURE() << "cannot make the window \"" << title_ << "\" (no desktop? start the bench)";
 }
 
 DriveWindow::~DriveWindow()
 {
-    PostMessageA(window_, WM_CLOSE, 0, 0);
+    if (window_)
+        PostMessageA(window_, WM_CLOSE, 0, 0);
     thread_.join();
 }
 

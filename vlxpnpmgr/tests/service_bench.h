@@ -57,6 +57,7 @@ private:
     std::string title_;
     std::atomic<int> told_{0};
     std::atomic<HWND> window_{nullptr};
+    std::atomic<bool> made_{false};
     std::thread thread_;
 };
 

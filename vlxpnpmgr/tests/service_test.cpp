@@ -114,6 +114,23 @@ void ExpectPair(const std::vector<testkit::BoxSeen>& boxes, const std::string& m
 
 } // namespace
 
+TEST_F(Service, AQuietEventAndAStopWhileIdle)
+{
+    Boot();
+    StartService();
+    EXPECT_EQ((DWORD)SERVICE_RUNNING, service.State());
+    // No mask bit and an unchanged floppy flag: only the status is read.
+    Bays({0, 0, 0, 0}, 0);
+    ChangeBays();
+    EXPECT_EQ(std::vector<std::string>({"swapctl0 open share=read+write", "swapctl0 QueryStatus out=9: ok 9"}),
+              bay.Log());
+    DWORD before = GetTickCount();
+    EXPECT_TRUE(service.Stop(10000));
+    EXPECT_LT(GetTickCount() - before, 2000u) << "an idle service stops at once";
+    EXPECT_EQ(0u, service.ExitCode());
+    EXPECT_TRUE(desktop.Boxes().empty());
+}
+
 TEST_F(Service, CommandLineOptions)
 {
     // Words without "-" or "/", unknown words and no argument at all do
