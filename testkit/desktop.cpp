@@ -116,11 +116,26 @@ std::vector<DWORD> ScreenPixels(HWND window, int* widthOut, int* heightOut)
     if (!GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top)
         return pixels;
     int width = r.right - r.left, height = r.bottom - r.top;
+    pixels = DrawnPixels(width, height, [&](HDC memory) {
+        HDC screen = GetDC(nullptr);
+        BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+    });
+    if (!pixels.empty() && widthOut)
+        *widthOut = width;
+    if (!pixels.empty() && heightOut)
+        *heightOut = height;
+    return pixels;
+}
+
+std::vector<DWORD> DrawnPixels(int width, int height, const std::function<void(HDC)>& draw)
+{
+    std::vector<DWORD> pixels;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    draw(memory);
     SelectObject(memory, old);
     BITMAPINFO info;
     ZeroMemory(&info, sizeof info);
@@ -139,10 +154,6 @@ std::vector<DWORD> ScreenPixels(HWND window, int* widthOut, int* heightOut)
         pixels.clear();
         return pixels;
     }
-    if (widthOut)
-        *widthOut = width;
-    if (heightOut)
-        *heightOut = height;
     for (DWORD& p : pixels)
         p &= 0xFFFFFF;
     return pixels;

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,10 @@ std::string StoredText(HWND window);
 // The window's pixels on the screen (0x00RRGGBB, rows top down); empty
 // when it cannot be read.
 std::vector<DWORD> ScreenPixels(HWND window, int* width = nullptr, int* height = nullptr);
+
+// The pixels (0x00RRGGBB, rows top down) of a bitmap of that size, like
+// the screen's, after `draw` has drawn into it; empty when they cannot be read.
+std::vector<DWORD> DrawnPixels(int width, int height, const std::function<void(HDC)>& draw);
 
 // Average colour of a window's pixels on the screen.
 bool AverageColour(HWND window, int* red, int* green, int* blue);

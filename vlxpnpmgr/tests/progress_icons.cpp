@@ -28,37 +28,17 @@ HWND IconControl(HWND window)
 // The icon as the static control draws it: on the dialog's face colour.
 std::vector<DWORD> ExpectedIcon(int id, int width, int height)
 {
-    std::vector<DWORD> pixels;
     HICON icon = (HICON)LoadImageA(Deliverable(), MAKEINTRESOURCEA(id), IMAGE_ICON, 32, 32, 0);
     if (!icon)
-        return pixels;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    RECT all = {0, 0, width, height};
-    FillRect(memory, &all, GetSysColorBrush(COLOR_BTNFACE));
-    DrawIconEx(memory, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
-    SelectObject(memory, old);
-    BITMAPINFO info;
-    ZeroMemory(&info, sizeof info);
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    pixels.resize((size_t)width * height);
-    GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-    for (DWORD& p : pixels)
-        p &= 0xFFFFFF;
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+        return {};
+    std::vector<DWORD> pixels = testkit::DrawnPixels(width, height, [&](HDC memory) {
+        RECT all = {0, 0, width, height};
+        FillRect(memory, &all, GetSysColorBrush(COLOR_BTNFACE));
+        DrawIconEx(memory, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
+    });
     DestroyIcon(icon);
     return pixels;
 }
-
 
 } // namespace
 
