@@ -96,6 +96,16 @@ stage_build() {
                 mv -f "$target.new" "$target"
             done
         done
+        # The example scripts, for the test that runs each of them: the
+        # build makes its copy afresh, and the stage takes it whole.
+        local examples=$built/tests/examples staged=$STAGE_DIR/tests/examples
+        if [ -d "$examples" ] && { [ ! -d "$staged" ] || [ "$examples" -nt "$staged" ]; }; then
+            rm -rf "$staged.new"
+            cp -rp "$examples" "$staged.new"
+            bench_own "$staged.new"
+            rm -rf "$staged"
+            mv "$staged.new" "$staged"
+        fi
     ) 9>"$BENCH_ROOT/stage.lock"
 }
 
