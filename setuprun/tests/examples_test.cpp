@@ -1,6 +1,5 @@
 // The example scripts of examples/ (not the demo) run as their headers say:
-// each is put beside the real setuprun.exe under its name without "-" (a
-// script argument ends at the first "-"), with the folder of its own name
+// each is put beside the real setuprun.exe, with the folder of its own name
 // when it has one, and run silently without restarts on the Windows
 // versions of its rows, against the simulated firmware where a row names a
 // machine. A RunOnce entry left by a run is run as Windows would run it
@@ -35,7 +34,7 @@ struct ExampleRun {
 };
 
 const ExampleRun kRuns[] = {
-    {"driver-package.ini", WindowsVersion::Default, nullptr, 0, "VlxFiltSetup",
+    {"package.ini", WindowsVersion::Default, nullptr, 0, "VlxFiltSetup",
      "SYSTEM\\CurrentControlSet\\Services\\vlxfilt",
      {" First part: registry values and files",
       "...adding key:  HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\vlxfilt\\Start",
@@ -45,22 +44,22 @@ const ExampleRun kRuns[] = {
       "Not setting to reboot system since SuppressReboot is set ", "DONE !",
       "InitINIFile() -resume given...will force a resume.", "InitCommandSection()  continuing with [CommandsList]",
       " Second part: after the restart", " vlxfilt installed", "DONE !"}},
-    {"version-branch.ini", WindowsVersion::Win95, nullptr, 0, nullptr, nullptr,
+    {"versions.ini", WindowsVersion::Win95, nullptr, 0, nullptr, nullptr,
      {"  Setting next section to:  Win95", " Windows 95: the bay tools use the VxD",
       "  Setting next section to:  AskUser", "  Setting next section to:  InstallTools",
       "...adding key:  HKEY_CURRENT_USER\\Software\\Vorlix\\BayTools\\Driver", " Bay tools installed", "DONE !"}},
-    {"version-branch.ini", WindowsVersion::NT4, nullptr, 0, nullptr, nullptr,
+    {"versions.ini", WindowsVersion::NT4, nullptr, 0, nullptr, nullptr,
      {"  Setting next section to:  WinNT4", " Windows NT 4.0: the bay tools use the kernel driver",
       "  Setting next section to:  InstallTools", " Bay tools installed", "DONE !"}},
-    {"version-branch.ini", WindowsVersion::Default, nullptr, 0, nullptr, nullptr,
+    {"versions.ini", WindowsVersion::Default, nullptr, 0, nullptr, nullptr,
      {"  Setting next section to:  OtherWindows", " This Windows has no bay tools: nothing to install", "DONE !"}},
-    {"identity-branch.ini", WindowsVersion::Win2000, "VORLIX", 0x0C20, nullptr, nullptr,
+    {"identity.ini", WindowsVersion::Win2000, "VORLIX", 0x0C20, nullptr, nullptr,
      {"  This is a Vorlix.", "  Setting next section to:  VorlixMachine", "  This is a Vorlix with ID  0X0C20",
       "  Setting next section to:  BayModel", " Bay support installed", "DONE !"}},
-    {"identity-branch.ini", WindowsVersion::Win2000, "VORLIX", 0x0B00, nullptr, nullptr,
+    {"identity.ini", WindowsVersion::Win2000, "VORLIX", 0x0B00, nullptr, nullptr,
      {"  This is a Vorlix.", "This is not a supported Vorlix  The ID 0X0B00 was not found in list.",
       "  Setting next section to:  NoBayModel", " This model has no bay: nothing to install", "DONE !"}},
-    {"identity-branch.ini", WindowsVersion::Default, nullptr, 0, nullptr, nullptr,
+    {"identity.ini", WindowsVersion::Default, nullptr, 0, nullptr, nullptr,
      {"  This is not a Vorlix.", "  Setting next section to:  OtherMachine",
       " Not a Vorlix machine: nothing to install", "DONE !"}},
 };
@@ -159,9 +158,7 @@ TEST(Examples, EveryExampleRunsAsItsHeaderSays)
             sim->PlaceNtDriver(b.programDir);
         }
         std::string example = run.example;
-        std::string runName = example;
-        runName.erase(std::remove(runName.begin(), runName.end(), '-'), runName.end());
-        std::string script = b.programDir + "\\" + runName;
+        std::string script = b.programDir + "\\" + example;
         ASSERT_TRUE(CopyFileA((ExamplesDir() + "\\" + example).c_str(), script.c_str(), FALSE));
         std::string folder = example.substr(0, example.size() - 4);
         if (FileExists(ExamplesDir() + "\\" + folder))
@@ -172,7 +169,7 @@ TEST(Examples, EveryExampleRunsAsItsHeaderSays)
 
         if (run.runOnceValue)
             TakeRunOnceValue(run.runOnceValue); // left by an earlier, failed run
-        ASSERT_TRUE(b.Run(runName + " -silent -noreboot").finished);
+        ASSERT_TRUE(b.Run(example + " -silent -noreboot").finished);
         int runs = 1;
         if (run.runOnceValue) {
             // What Windows runs after the restart: the quoted program, then its arguments.
