@@ -100,7 +100,7 @@ void Plain(const Bench& b, Trial& t, size_t n, const std::string& value, const s
 {
     t.value = value;
     static int serial = 0;
-    t.script = "limit" + std::to_string(++serial) + "-" + std::to_string(n) + ".ini";
+    t.script = "limit" + std::to_string(++serial) + "_" + std::to_string(n) + ".ini"; // no "-": it would end the argument
     b.WriteScript(t.script, text);
     t.arguments = t.script + " -silent";
 }

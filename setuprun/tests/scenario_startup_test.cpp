@@ -171,6 +171,7 @@ TEST(StartUp, DamagedWorkingCopyStartsAfreshFromTheScript)
     // and the start says so instead of finishing.
     b.WriteScript("nolist.ini", "[Data]\n" + b.LogKeys() + "ForceCleanStart=0\n");
     WriteTextFile(b.WorkingCopy("nolist.ini"), "");
+    b.ClearLog();
     ASSERT_TRUE(b.Run("nolist.ini -silent").finished);
     std::vector<std::string> log = b.Log();
     EXPECT_TRUE(ContainsInOrder(log, {"ERROR-=- working copy " + b.WorkingCopy("nolist.ini") +
