@@ -116,22 +116,32 @@ static bool MakeWorkingCopy()
     return true;
 }
 
+static bool HasSection(const char* section, const char* file)
+{
+    char* text = LoadProfileSection(section, file);
+    free(text);
+    return text != nullptr;
+}
+
 // Why the working copy cannot be continued, or null when it can. Wine
 // rewrites a profile file by cutting it to nothing and writing it whole:
-// a run killed in between leaves an empty copy, and a copy without the
-// first command list of its source has lost its commands as well. Taken
-// for a run in progress, either would end at once as a finished run.
+// a run killed in between leaves an empty copy, and a copy cut short
+// loses its last sections. Without the first command list of its source,
+// or started ([State] written) without compiled commands, it has lost its
+// commands: taken for a run in progress, it would end at once as a
+// finished run that ran nothing.
 static const char* WorkingCopyDamage(const char* sourcePath)
 {
     char names[4];
     if (GetPrivateProfileSectionNamesA(names, sizeof names, g_run.workingCopyPath) == 0)
         return "it holds no section";
-    char* sourceList = LoadProfileSection(kFirstList, sourcePath);
-    char* copyList = sourceList ? LoadProfileSection(kFirstList, g_run.workingCopyPath) : nullptr;
-    bool lost = sourceList && !copyList;
-    free(sourceList);
-    free(copyList);
-    return lost ? "its [CommandsList] is missing" : nullptr;
+    if (HasSection(kFirstList, sourcePath) && !HasSection(kFirstList, g_run.workingCopyPath))
+        return "its [CommandsList] is missing";
+    char current[kSectionNameSize];
+    GetPrivateProfileStringA("State", "CurrentSection", "", current, sizeof current, g_run.workingCopyPath);
+    if (current[0] && !HasSection("Commands", g_run.workingCopyPath))
+        return "it was started but holds no [Commands]";
+    return nullptr;
 }
 
 bool InitINIFile(const char* commandLine)

@@ -138,6 +138,8 @@ TEST(StartUp, DamagedWorkingCopyStartsAfreshFromTheScript)
         {"empty, resumed by -resume", "", "it holds no section", "-resume", ""},
         {"blank lines only", "\n\n", "it holds no section", "-resume", ""},
         {"[Data] alone", "[Data]\nRunCount=1\n", "its [CommandsList] is missing", "-resume", ""},
+        {"cut before [Commands]", "[Data]\nRunCount=1\n[CommandsList]\n5\n[State]\nCurrentSection=CommandsList\n",
+         "it was started but holds no [Commands]", "-resume", ""},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; i++) {
         std::string name = "damaged" + std::to_string(i) + ".ini";
