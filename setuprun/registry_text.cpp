@@ -35,15 +35,12 @@ int DigitValue(char c, unsigned base)
     return digit >= 0 && (unsigned)digit < base ? digit : -1;
 }
 
+// CMD14's hexadecimal data: the text is read upper case, and a character
+// that is no digit counts as 0.
 int HexDigit(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') // the text is read upper case
-        return c - 'a' + 10;
-    return 0;
+    int digit = DigitValue(c, 16);
+    return digit < 0 ? 0 : digit;
 }
 
 } // namespace
