@@ -65,6 +65,11 @@ int CMD01_Copy_Lnk2StartF_W2000()
     char folder[kMessageSize];
     char target[kPathSize];
     ReadScriptString(g_run.commandSection, "AddLinkFile", "", link, sizeof link);
+    // A cut source path would name another file.
+    if (strlen(link) >= kPathSize) {
+        WriteLogf("ERROR-=-", "AddLinkFile longer than %d characters, not copied >%s<", kPathSize - 1, link);
+        return 0;
+    }
     StartupFolder(folder, sizeof folder);
     if (!JoinPath(folder, LastPathComponent(link), target, sizeof target)) {
         WriteLogf("ERROR-=-", "Startup folder path longer than %d characters >%s<", kPathSize - 1, folder);
@@ -306,7 +311,11 @@ int CMD21_MakeDir()
     // Each line is a path exactly as written: no trimming, no comments.
     for (char* line = lines; line; line = NextSectionLine(line)) {
         char path[kPathSize];
-        if (!ExpandPath(line, path, sizeof path) || !MakeDirectory(path)) {
+        if (!ExpandPath(line, path, sizeof path)) {
+            result = 2;
+            break;
+        }
+        if (!MakeDirectory(path)) {
             WriteLogf("WARNING-=-", "function MakeDirectory () failed on src=%s", path);
             result = 2;
             break;

@@ -70,6 +70,18 @@ static UINT MessageBoxStyle(int kind)
     }
 }
 
+enum { kBoxLineSize = 128 };
+
+// Reads a text of a message section, at most 127 characters. A longer one
+// is only shown, so it is cut on purpose, with a warning.
+static void ReadBoxLine(const char* section, const char* key, const char* fallback, char* out)
+{
+    char line[2 * kBoxLineSize];
+    ReadScriptString(section, key, fallback, line, sizeof line);
+    if (!CopyText(out, kBoxLineSize, line))
+        WriteLogf("WARNING-=-", "%s of [%s] cut to %d characters", key, section, kBoxLineSize - 1);
+}
+
 // The message lines Message1, Message2, ... of a message section, each
 // followed by a line feed, up to the first empty or missing one.
 static void ReadMessageText(const char* section, char* text, size_t size)
@@ -77,9 +89,9 @@ static void ReadMessageText(const char* section, char* text, size_t size)
     text[0] = '\0';
     for (int k = 1;; k++) {
         char key[24];
-        char line[128];
+        char line[kBoxLineSize];
         FormatText(key, sizeof key, "Message%d", k);
-        ReadScriptString(section, key, "NO TEXT", line, sizeof line);
+        ReadBoxLine(section, key, "NO TEXT", line);
         if (line[0] == '\0' || EqualsNoCase(line, "NO TEXT"))
             break;
         if (line[0] == ';')
@@ -94,9 +106,9 @@ static void ReadMessageText(const char* section, char* text, size_t size)
 int CMD17_DisplayMessageBox()
 {
     char section[kPathSize];
-    char title[kSectionNameSize];
+    char title[kBoxLineSize];
     FormatText(section, sizeof section, "%s.%s", g_run.commandSection, "US");
-    ReadScriptString(section, "Title", "Vorlix Setup", title, sizeof title);
+    ReadBoxLine(section, "Title", "Vorlix Setup", title);
 
     int size = GetProfileSectionSize(section, g_run.scriptPath);
     char* lines = LoadProfileSection(section, g_run.scriptPath);

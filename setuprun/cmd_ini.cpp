@@ -188,7 +188,14 @@ static AppendStep BuildAppendedCopy(const char* tempPath, const char* appendPath
 
 int CMD28_AppendINIFile()
 {
-    GetVariable(g_run.commandSection, sizeof g_run.commandSection);
+    bool cut;
+    ExpandVariables(g_run.commandSection, sizeof g_run.commandSection, &cut);
+    if (cut) {
+        // A cut path would name another file.
+        WriteLogf("ERROR-=-", "CMD28_AppendINIFile() - path longer than %d characters, not appended",
+                  kCommandSectionSize - 1);
+        return 2;
+    }
     char scriptDir[kPathSize];
     char scriptName[kPathSize];
     SplitPath(g_run.scriptPath, scriptDir, sizeof scriptDir, scriptName, sizeof scriptName);

@@ -78,16 +78,31 @@ int CmdSingleRegEdit()
     char description[4 * kSingleFieldSize + 8];
     FormatText(description, sizeof description, "%s\\%s\\%s:<%s>", hive, keyPath, valueName, data);
 
-    // The stored bytes are the text itself; binary and DWORD values store
-    // its characters without a terminating zero.
-    DWORD type;
+    // The stored bytes: the text's characters for a binary value, a 32-bit
+    // number for a DWORD, else the text and its zero; a multi-string is a
+    // list of strings that ends with an empty one, so one more zero.
+    unsigned char bytes[kSingleFieldSize + 1];
     DWORD size = (DWORD)strlen(data);
+    memcpy(bytes, data, size + 1);
+    bytes[size + 1] = '\0';
+    DWORD type;
     switch (ReadScriptInt(g_run.commandSection, "RegDataType", 0)) {
     case 1:
         type = REG_BINARY;
         break;
     case 2:
         type = REG_DWORD;
+        if (g_run.commandType == 3) {
+            unsigned long number;
+            if (!ParseDwordText(data, &number)) {
+                WriteLogf("ERROR-=-", "%s\\%s\\%s: RegData >%s< is no 32-bit number (decimal, or hexadecimal "
+                          "after 0x): not stored", hive, keyPath, valueName, data);
+                return 0;
+            }
+            for (int i = 0; i < 4; i++)
+                bytes[i] = (unsigned char)(number >> (8 * i));
+            size = 4;
+        }
         break;
     case 3:
         type = REG_EXPAND_SZ;
@@ -95,7 +110,7 @@ int CmdSingleRegEdit()
         break;
     case 4:
         type = REG_MULTI_SZ;
-        size++;
+        size += 2;
         break;
     default:
         type = REG_SZ;
@@ -114,7 +129,7 @@ int CmdSingleRegEdit()
     }
     switch (g_run.commandType) {
     case 3:
-        status = RegSetValueExA(key, valueName, 0, type, (const BYTE*)data, size);
+        status = RegSetValueExA(key, valueName, 0, type, bytes, size);
         if (status == ERROR_SUCCESS) {
             WriteLog("...adding key: ", description);
         } else {
@@ -241,7 +256,7 @@ static bool ExecuteRegistryLine(char* line)
     // The stored bytes: hexadecimal for binary and DWORD values, else the text.
     int typeCode = ParseDecimal(typeField);
     DWORD type;
-    unsigned char bytes[kListFieldSize];
+    unsigned char bytes[kListFieldSize + 1]; // a multi-string's second zero
     DWORD size;
     char shown[kListFieldSize];
     int textLength = 0;
@@ -259,7 +274,9 @@ static bool ExecuteRegistryLine(char* line)
         type = typeCode == 3 ? REG_EXPAND_SZ : typeCode == 4 ? REG_MULTI_SZ : REG_SZ;
         textLength = (int)strlen(data);
         memcpy(bytes, data, (size_t)textLength + 1);
-        size = (DWORD)textLength + 1;
+        // A multi-string ends with an empty string: its second zero is
+        // already in place.
+        size = (DWORD)textLength + (type == REG_MULTI_SZ ? 2 : 1);
     }
     // The converted bytes shown as text, up to their first zero byte.
     CopyText(shown, sizeof shown, (const char*)bytes);

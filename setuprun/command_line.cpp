@@ -17,16 +17,25 @@ bool ExtractScriptArgument(const char* commandLine, char* out, size_t outSize)
 {
     if (outSize == 0)
         return false;
+    out[0] = '\0';
+    // The text before the first "-", up to a ";", without the blanks around
+    // it: measured only then, so that the blank before an option does not
+    // count against the limit.
     const char* dash = strchr(commandLine, '-');
-    size_t len = dash ? (size_t)(dash - commandLine) : strlen(commandLine);
-    if (len >= outSize) {
-        out[0] = '\0';
+    const char* end = dash ? dash : commandLine + strlen(commandLine);
+    const char* comment = (const char*)memchr(commandLine, ';', (size_t)(end - commandLine));
+    if (comment)
+        end = comment;
+    const char* start = commandLine;
+    while (start < end && IsBlankOrControl(*start))
+        start++;
+    while (end > start && IsBlankOrControl(end[-1]))
+        end--;
+    size_t len = (size_t)(end - start);
+    if (len >= outSize)
         return false;
-    }
-    memcpy(out, commandLine, len);
+    memcpy(out, start, len);
     out[len] = '\0';
-    char* kept = StripText(out);
-    memmove(out, kept, strlen(kept) + 1);
     return true;
 }
 

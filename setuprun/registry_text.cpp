@@ -22,15 +22,25 @@ const RootName kRootNames[] = {
     {kRootDynData, "HKEY_DYN_DATA", "HKDD"},
 };
 
+// -1 for a character that is not a digit of the base.
+int DigitValue(char c, unsigned base)
+{
+    int digit = -1;
+    if (c >= '0' && c <= '9')
+        digit = c - '0';
+    else if (c >= 'A' && c <= 'F')
+        digit = c - 'A' + 10;
+    else if (c >= 'a' && c <= 'f')
+        digit = c - 'a' + 10;
+    return digit >= 0 && (unsigned)digit < base ? digit : -1;
+}
+
+// CMD14's hexadecimal data: the text is read upper case, and a character
+// that is no digit counts as 0.
 int HexDigit(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') // the text is read upper case
-        return c - 'a' + 10;
-    return 0;
+    int digit = DigitValue(c, 16);
+    return digit < 0 ? 0 : digit;
 }
 
 } // namespace
@@ -99,4 +109,26 @@ unsigned long HexTextToDword(const char* text)
     if (length % 2)
         value = (value << 4) & 0xFFFFFFFFul;
     return value;
+}
+
+bool ParseDwordText(const char* text, unsigned long* value)
+{
+    unsigned base = 10;
+    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text += 2;
+    }
+    if (!*text)
+        return false;
+    unsigned long long number = 0;
+    for (; *text; text++) {
+        int digit = DigitValue(*text, base);
+        if (digit < 0)
+            return false;
+        number = number * base + (unsigned)digit;
+        if (number > 0xFFFFFFFFull)
+            return false;
+    }
+    *value = (unsigned long)number;
+    return true;
 }

@@ -37,3 +37,9 @@ size_t HexTextToBytes(const char* text, unsigned char* out, size_t outSize);
 // Type 2: the text as one number, read as if a "0" followed an odd count
 // of digits; only the low 32 bits remain.
 unsigned long HexTextToDword(const char* text);
+
+// The DWORD data of CMD03: an unsigned decimal number, or hexadecimal after
+// "0x" (or "0X"), of at most 32 bits. Anything else (empty text, a sign,
+// blanks, letters, "0x" without digits, a larger number) is refused:
+// returns false and leaves *value alone.
+bool ParseDwordText(const char* text, unsigned long* value);

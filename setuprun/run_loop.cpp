@@ -28,8 +28,9 @@ static void LogCommand(int n, int type)
 }
 
 // Runs command N. Returns true when the run is done; *advance tells
-// whether the command number moves on afterwards.
-static bool ExecuteCommand(int type, bool* advance)
+// whether the command number moves on afterwards. fieldFits is false when
+// field 0 did not fit the command section buffer.
+static bool ExecuteCommand(int type, bool fieldFits, bool* advance)
 {
     *advance = true;
     if (type < 0 || type >= kCommandTypeCount) {
@@ -40,8 +41,14 @@ static bool ExecuteCommand(int type, bool* advance)
         *advance = false;
         return EndOfListCheck();
     }
-    if (type == 5 || type == 6 || type == 7)
+    if (type == 5 || type == 6 || type == 7) {
         CopyText(g_run.commandSection, sizeof g_run.commandSection, "DATA");
+    } else if (!fieldFits) {
+        // A cut section name, path or target would be another one.
+        WriteLogf("ERROR-=-", "CMD%d: field 0 is longer than %d characters, command not run", g_run.commandNumber,
+                  kCommandSectionSize - 1);
+        return false;
+    }
     int result = CommandHandlers[type]();
     switch (type) {
     case 8:  // the run state is erased
@@ -66,12 +73,16 @@ void RunLoop()
         char key[40];
         FormatText(key, sizeof key, "Cmd%d", n);
         g_run.commandType = ReadScriptInt("Commands", key, 0);
-        ReadCommandField(n, 0, "", g_run.commandSection, sizeof g_run.commandSection);
+        // Read into a buffer larger than the limit, so that an overlong
+        // field 0 is seen.
+        char field[2 * kCommandSectionSize];
+        ReadCommandField(n, 0, "", field, sizeof field);
+        bool fieldFits = CopyText(g_run.commandSection, sizeof g_run.commandSection, field);
         if (g_run.commandType != 0)
             LogCommand(n, g_run.commandType);
 
         bool advance;
-        done = ExecuteCommand(g_run.commandType, &advance);
+        done = ExecuteCommand(g_run.commandType, fieldFits, &advance);
         if (advance) {
             // Recorded and flushed after every command, so that a restart
             // or a power loss resumes with the next one.

@@ -186,9 +186,16 @@ bool SectionHasText(const char* name)
     return text != nullptr;
 }
 
-void RecordNextSection(const char* name)
+bool RecordNextSection(const char* name)
 {
+    // [State] is read back into 128-byte buffers: a longer name would come
+    // back cut and name another section.
+    if (strlen(name) >= kSectionNameSize) {
+        WriteLogf("ERROR-=-", "section name %s is longer than %d characters: no branch", name, kSectionNameSize - 1);
+        return false;
+    }
     WriteScriptString("State", "NextSection", name);
+    return true;
 }
 
 void ShowInternalErrorBox()
@@ -204,8 +211,7 @@ bool SetNextSection(const char* name)
 {
     if (SectionHasText(name)) {
         WriteLog("  Setting next section to: ", name);
-        RecordNextSection(name);
-        return true;
+        return RecordNextSection(name);
     }
     ShowInternalErrorBox();
     WriteLogf("ERROR-=-", "Section [%s] is not found!", name);

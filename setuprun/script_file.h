@@ -26,13 +26,15 @@ bool EndOfListCheck();
 
 // The branch step. With existence test (CMD09, CMD18, CMD19, CMD25, CMD30):
 // records the target when the section exists, else shows the internal-error
-// box (unless silent) and logs it. Returns whether the branch was recorded.
+// box (unless silent) and logs it; a name over 127 characters is refused
+// with a log line. Returns whether the branch was recorded.
 bool SetNextSection(const char* name);
-// Without existence test (CMD17): records the name as it is; an empty name
-// cancels a pending branch.
+// Without existence test (CMD17): records the name as it is (unless it is
+// over 127 characters); an empty name cancels a pending branch.
 void SetNextSectionUnchecked(const char* name);
 
 // Parts of the branch step for commands that order them their own way.
 bool SectionHasText(const char* name);
-void RecordNextSection(const char* name);
+// False (logged, nothing recorded) for a name over 127 characters.
+bool RecordNextSection(const char* name);
 void ShowInternalErrorBox();

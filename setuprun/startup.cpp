@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <stdlib.h>
 #include <string.h>
 
 #include "command_line.h"
@@ -15,6 +16,7 @@ static const char kVersionText[] = "2.00.4";
 static const char kKitIniPath[] = "C:\\system.sav\\util\\kit.ini";
 static const char kFallbackTempDir[] = "c:\\temp\\";
 static const char kInitLabel[] = "InitINIFile()";
+static const char kFirstList[] = "CommandsList";
 
 // Finds the script named by the command line, or the default one beside
 // the program. Logging is not on yet, so the failures write nothing.
@@ -114,6 +116,34 @@ static bool MakeWorkingCopy()
     return true;
 }
 
+static bool HasSection(const char* section, const char* file)
+{
+    char* text = LoadProfileSection(section, file);
+    free(text);
+    return text != nullptr;
+}
+
+// Why the working copy cannot be continued, or null when it can. Wine
+// rewrites a profile file by cutting it to nothing and writing it whole:
+// a run killed in between leaves an empty copy, and a copy cut short
+// loses its last sections. Without the first command list of its source,
+// or started ([State] written) without compiled commands, it has lost its
+// commands: taken for a run in progress, it would end at once as a
+// finished run that ran nothing.
+static const char* WorkingCopyDamage(const char* sourcePath)
+{
+    char names[4];
+    if (GetPrivateProfileSectionNamesA(names, sizeof names, g_run.workingCopyPath) == 0)
+        return "it holds no section";
+    if (HasSection(kFirstList, sourcePath) && !HasSection(kFirstList, g_run.workingCopyPath))
+        return "its [CommandsList] is missing";
+    char current[kSectionNameSize];
+    GetPrivateProfileStringA("State", "CurrentSection", "", current, sizeof current, g_run.workingCopyPath);
+    if (current[0] && !HasSection("Commands", g_run.workingCopyPath))
+        return "it was started but holds no [Commands]";
+    return nullptr;
+}
+
 bool InitINIFile(const char* commandLine)
 {
     if (!LocateScript(commandLine))
@@ -161,6 +191,13 @@ bool InitINIFile(const char* commandLine)
     }
 
     if (GetFileAttributesA(g_run.workingCopyPath) == INVALID_FILE_ATTRIBUTES || force) {
+        if (!MakeWorkingCopy())
+            return false;
+    } else if (const char* damage = WorkingCopyDamage(g_run.scriptPath)) {
+        // The run position is lost with it. The source script is never
+        // written, so it is the last whole state: the run starts afresh.
+        WriteLogf("ERROR-=-", "working copy %s is damaged (%s): starting afresh from %s", g_run.workingCopyPath,
+                  damage, g_run.scriptPath);
         if (!MakeWorkingCopy())
             return false;
     }

@@ -65,7 +65,8 @@ int ExpandVariables(char* text, size_t size, bool* cut)
         const char* token = FindVariableToken(scan);
         if (!token)
             return count;
-        char* value = (char*)malloc(kVariableValueSize);
+        // One byte more than a value may use, so that an overlong one is seen.
+        char* value = (char*)malloc(kVariableValueSize + 1);
         if (!value) {
             WriteLog("ERROR-=-", "GetVariable().../Cannot malloc memory");
             return 0;
@@ -96,7 +97,15 @@ int ExpandVariables(char* text, size_t size, bool* cut)
         } else {
             char key[8];
             FormatText(key, sizeof key, "V%03d", parsed.number);
-            ReadScriptString("Variables", key, "", value, kVariableValueSize);
+            ReadScriptString("Variables", key, "", value, kVariableValueSize + 1);
+            if (strlen(value) >= kVariableValueSize) {
+                // A cut value would put another text in: the token stays.
+                *cut = true;
+                WriteLogf("ERROR-=-", " variable %s is longer than %d characters: not expanded", key,
+                          kVariableValueSize - 1);
+                free(value);
+                return count;
+            }
             replaced = true;
         }
 
@@ -166,14 +175,19 @@ static void SetVariableFromLine(char* line)
 int CMD27_SetVariable()
 {
     if (g_run.commandSection[0] == '\0') {
-        char key[kMessageSize];
-        char value[kMessageSize];
+        // Read into buffers larger than the limit, so that an overlong key
+        // or value is seen and refused as in the section form, never cut.
+        char key[2 * kMessageSize];
+        char value[2 * kMessageSize];
         ReadCommandField(g_run.commandNumber, 1, "", key, sizeof key);
         ReadCommandField(g_run.commandNumber, 2, "", value, sizeof value);
-        GetVariable(value, sizeof value);
         if (key[0] == '\0') {
             WriteLogf("WARNINIG-=-", "Invalid Parameters : no Key >%s<", key);
+        } else if (strlen(key) >= kMessageSize || strlen(value) >= kMessageSize) {
+            WriteLogf("WARNINIG-=-", "variable %.*s is longer than %d characters: not set", kMessageSize - 1, key,
+                      kMessageSize - 1);
         } else {
+            GetVariable(value, kMessageSize);
             WriteLogf("Writing: ", "[%s]:%s=%s", "Variables", key, value);
             WriteScriptString("Variables", key, value);
         }

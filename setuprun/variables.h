@@ -11,7 +11,8 @@
 // tokens found (replaced or not); 0 when there is none or memory is short.
 int GetVariable(char* text, size_t size);
 
-// GetVariable that also tells whether the result had to be cut to fit.
+// GetVariable that also tells whether the result had to be cut to fit, or
+// was left unexpanded because a variable's value is over 259 characters.
 int ExpandVariables(char* text, size_t size, bool* cut);
 
 // Handler of CMD27: defines script variables.

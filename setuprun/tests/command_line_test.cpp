@@ -54,9 +54,22 @@ TEST(CommandLine, OverlongScriptArgumentIsRefusedNotCut)
     EXPECT_TRUE(ExtractScriptArgument(line.c_str(), out, sizeof out));
     EXPECT_STREQ("a.ini", out);
 
-    std::string exact(259, 'b');
-    EXPECT_TRUE(ExtractScriptArgument(exact.c_str(), out, sizeof out));
-    EXPECT_EQ(259u, strlen(out));
+    // The limit counts the argument alone, not the blanks around it.
+    const struct {
+        std::string commandLine;
+        bool accepted;
+    } cases[] = {
+        {std::string(259, 'b'), true},
+        {std::string(259, 'b') + " -silent", true},
+        {"   " + std::string(259, 'b') + "  ; note -resume", true},
+        {std::string(260, 'b'), false},
+        {std::string(260, 'b') + " -silent", false},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; i++) {
+        memset(out, 0xcc, sizeof out);
+        EXPECT_EQ(cases[i].accepted, ExtractScriptArgument(cases[i].commandLine.c_str(), out, sizeof out)) << i;
+        EXPECT_EQ(cases[i].accepted ? 259u : 0u, strlen(out)) << i;
+    }
 }
 
 TEST(CommandLine, RelativeScriptsLiveBesideTheProgram)

@@ -58,6 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     unsigned char bytes[8];
     HexTextToBytes(text.c_str(), bytes, sizeof bytes);
     HexTextToDword(text.c_str());
+    unsigned long dword;
+    ParseDwordText(text.c_str(), &dword);
     FindRootByAbbreviation(text.c_str());
 
     std::string two = text;

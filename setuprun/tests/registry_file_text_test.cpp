@@ -74,6 +74,43 @@ TEST(RegistryText, HexadecimalData)
     EXPECT_EQ(2u, HexTextToBytes("0102030405", small, sizeof small)) << "never past the buffer";
 }
 
+TEST(RegistryText, DwordDataOfSingleValues)
+{
+    const unsigned long kUntouched = 0xDEADBEEF;
+    const struct {
+        const char* text;
+        bool accepted;
+        unsigned long value;
+    } cases[] = {
+        {"1", true, 1},
+        {"0", true, 0},
+        {"007", true, 7},
+        {"4294967295", true, 0xFFFFFFFF},
+        {"4294967296", false, 0},            // one past 32 bits
+        {"99999999999999999999999", false, 0}, // never wraps
+        {"0x2A", true, 0x2A},
+        {"0XfFfFfFfF", true, 0xFFFFFFFF},
+        {"0x100000000", false, 0},
+        {"0x000000001", true, 1},             // leading zeros are no extra bits
+        {"0x", false, 0},
+        {"", false, 0},
+        {"abc", false, 0},
+        {"2A", false, 0},                     // hexadecimal only after 0x
+        {"12a", false, 0},
+        {"-1", false, 0},
+        {"+1", false, 0},
+        {" 1", false, 0},
+        {"1 ", false, 0},
+        {"0x1G", false, 0},
+        {"1,2", false, 0},                    // one string, commas included
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; i++) {
+        unsigned long value = kUntouched;
+        EXPECT_EQ(cases[i].accepted, ParseDwordText(cases[i].text, &value)) << "case " << i << " >" << cases[i].text << "<";
+        EXPECT_EQ(cases[i].accepted ? cases[i].value : kUntouched, value) << "case " << i;
+    }
+}
+
 TEST(FileText, TwoPathLines)
 {
     std::string line = "  C:\\a.txt  ,  C:\\dir\\ ; a note ";

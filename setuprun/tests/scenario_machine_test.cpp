@@ -63,18 +63,24 @@ TEST_F(MachineFiles, DefaultLogAndOverlongLogFile)
     std::string text = ReadTextFile(kDefaultLog);
     EXPECT_NE(std::string::npos, text.find("setuprun.exe> DONE !"));
 
-    // A LogFile longer than 127 characters is refused, not cut: the log
-    // goes to the default file with a warning.
-    DeleteFileA(kDefaultLog);
-    std::string longPath = b.root + "\\" + std::string(140, 'L') + ".log";
-    b.WriteScript("longlog.ini", "[Data]\nLogging=1\nLogFile=" + longPath + "\n[CommandsList]\n5\n");
-    ASSERT_TRUE(b.Run("longlog.ini -silent").finished);
-    text = ReadTextFile(kDefaultLog);
-    EXPECT_NE(std::string::npos,
-              text.find("WARNING-=- LogFile is longer than 127 characters, logging to C:\\system.sav\\util\\install.log "
-                        "instead"))
-        << text;
-    EXPECT_FALSE(FileExists(longPath));
+    // A LogFile of 127 characters is used; one of 128 is refused, not cut:
+    // the log goes to the default file with a warning. The longer path cut
+    // by one is the shorter one, so a cut would write there.
+    std::string atLimit = b.root + "\\" + std::string(127 - b.root.size() - 5, 'L') + ".log";
+    std::string onePast = atLimit + "g";
+    ASSERT_EQ(127u, atLimit.size());
+    for (const std::string& path : {onePast, atLimit}) {
+        DeleteFileA(kDefaultLog);
+        b.WriteScript("longlog.ini", "[Data]\nLogging=1\nLogFile=" + path + "\n[CommandsList]\n5\n");
+        ASSERT_TRUE(b.Run("longlog.ini -silent").finished);
+        bool used = path == atLimit;
+        text = ReadTextFile(kDefaultLog);
+        EXPECT_EQ(!used, text.find("WARNING-=- LogFile is longer than 127 characters, logging to "
+                                   "C:\\system.sav\\util\\install.log instead") != std::string::npos)
+            << path.size() << text;
+        EXPECT_EQ(used, ReadTextFile(atLimit).find("setuprun.exe> DONE !") != std::string::npos) << path.size();
+        EXPECT_FALSE(FileExists(onePast));
+    }
 }
 
 } // namespace

@@ -80,7 +80,7 @@ TEST(Registry, SingleValuesStoreTheTextAsTheirTypeSays)
                                  SingleSection("Binary", "HKEY_CURRENT_USER", key, "Binary", "AB", "1") +
                                  SingleSection("Text", "hkey_current_user", key, "Path", "~%V001", nullptr) +
                                  SingleSection("Expand", "HKEY_CURRENT_USER", key, "Expand", "%SystemRoot%", "3") +
-                                 SingleSection("Multi", "HKEY_CURRENT_USER", key, "Multi", "one", "4") +
+                                 SingleSection("Multi", "HKEY_CURRENT_USER", key, "Multi", "one,two", "4") +
                                  SingleSection("Default", "HKEY_CURRENT_USER", key, "", "unnamed", "0") +
                                  SingleSection("Abbrev", "HKCU", key, "Machine", "x", nullptr) +
                                  "[CommandsList]\n3,Dword\n3,Binary\n3,Text\n3,Expand\n3,Multi\n3,Default\n3,Abbrev\n");
@@ -92,11 +92,11 @@ TEST(Registry, SingleValuesStoreTheTextAsTheirTypeSays)
         DWORD type;
         std::vector<unsigned char> bytes;
     } expected[] = {
-        {HKEY_CURRENT_USER, "Dword", REG_DWORD, {0x31}},
+        {HKEY_CURRENT_USER, "Dword", REG_DWORD, {1, 0, 0, 0}},
         {HKEY_CURRENT_USER, "Binary", REG_BINARY, {0x41, 0x42}},
         {HKEY_CURRENT_USER, "Path", REG_SZ, Bytes("C:\\Tools", true)},
         {HKEY_CURRENT_USER, "Expand", REG_EXPAND_SZ, Bytes("%SystemRoot%", true)},
-        {HKEY_CURRENT_USER, "Multi", REG_MULTI_SZ, Bytes("one", true)},
+        {HKEY_CURRENT_USER, "Multi", REG_MULTI_SZ, Bytes(std::string("one,two", 8), true)}, // one string, two zeros
         {HKEY_CURRENT_USER, "", REG_SZ, Bytes("unnamed", true)},
         {HKEY_LOCAL_MACHINE, "Machine", REG_SZ, Bytes("x", true)}, // an abbreviation is no long name: HKLM
     };
@@ -113,6 +113,63 @@ TEST(Registry, SingleValuesStoreTheTextAsTheirTypeSays)
     EXPECT_EQ(0, CountLines(log, "NOTICE: unable to determine root key, defaulting to -> HKEY_LOCAL_MACHINE"));
     RemoveKey(HKEY_CURRENT_USER, key);
     RemoveKey(HKEY_LOCAL_MACHINE, key);
+}
+
+TEST(Registry, SingleDwordValuesAreNumbersOrRefused)
+{
+    Bench b;
+    std::string key = TestKey();
+    RemoveKey(HKEY_CURRENT_USER, key);
+    const struct {
+        const char* data;
+        bool stored;
+        std::vector<unsigned char> bytes;
+    } cases[] = {
+        {"42", true, {42, 0, 0, 0}},
+        {"0x2A", true, {42, 0, 0, 0}},
+        {"4294967295", true, {0xFF, 0xFF, 0xFF, 0xFF}},
+        {"0xDEADBEEF", true, {0xEF, 0xBE, 0xAD, 0xDE}},
+        {"~%V001", true, {7, 0, 0, 0}}, // read once expanded
+        {"4294967296", false, {}},
+        {"0x1FFFFFFFF", false, {}},
+        {"ten", false, {}},
+        {"2A", false, {}},
+        {"-1", false, {}},
+        {"", false, {}},
+    };
+    std::string sections, list;
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; i++) {
+        std::string name = "D" + std::to_string(i);
+        sections += SingleSection(name.c_str(), "HKEY_CURRENT_USER", key, name.c_str(), cases[i].data, "2");
+        list += "3," + name + "\n";
+    }
+    b.WriteScript("dword.ini", "[Data]\n" + b.LogKeys() + "[Variables]\nV001=7\n" + sections + "[CommandsList]\n" +
+                                   list + "5\n");
+    ASSERT_TRUE(b.Run("dword.ini -silent").finished);
+    std::vector<std::string> log = b.Log();
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; i++) {
+        std::string name = "D" + std::to_string(i);
+        Value v = ReadValue(HKEY_CURRENT_USER, key, name.c_str());
+        EXPECT_EQ(cases[i].stored, v.found) << "case " << i << " >" << cases[i].data << "<";
+        if (cases[i].stored) {
+            EXPECT_EQ((DWORD)REG_DWORD, v.type) << "case " << i;
+            EXPECT_EQ(cases[i].bytes, v.bytes) << "case " << i;
+        } else {
+            EXPECT_EQ(1, CountLines(log, "ERROR-=- HKEY_CURRENT_USER\\" + key + "\\" + name + ": RegData >" +
+                                             cases[i].data + "< is no 32-bit number (decimal, or hexadecimal "
+                                                             "after 0x): not stored"))
+                << "case " << i << JoinLines(log);
+        }
+    }
+    EXPECT_EQ("1", b.WorkingKey("dword.ini", "DATA", "RunCount")) << "a refused value does not stop the run";
+
+    // Removing a DWORD value does not read its data.
+    b.WriteScript("dwdel.ini", "[Data]\n" + b.LogKeys() +
+                                   SingleSection("Del", "HKEY_CURRENT_USER", key, "D0", "not a number", "2") +
+                                   "[CommandsList]\n4,Del\n");
+    ASSERT_TRUE(b.Run("dwdel.ini -silent").finished);
+    EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, key, "D0").found);
+    RemoveKey(HKEY_CURRENT_USER, key);
 }
 
 TEST(Registry, RemovingValuesAndKeys)
@@ -159,6 +216,7 @@ TEST(Registry, ListEditsConvertHexadecimalData)
                   "1,HKCU," + key + ",BinG,1,0G\n"
                   "1,HKCU," + key + ",BinOdd,1,ABC\n"
                   "1,HKCU," + key + ",Text,0,a,b,c\n"
+                  "1,HKCU," + key + ",Multi,4,a,b,c\n"
                   "1, hkcu , " + key + " , ~%V001 , 3 , ~%V001 \n"
                   "[CommandsList]\n14,Edits\n");
     ASSERT_TRUE(b.Run("multi.ini -silent").finished);
@@ -175,6 +233,7 @@ TEST(Registry, ListEditsConvertHexadecimalData)
         {"BinG", REG_BINARY, {0x00}},
         {"BinOdd", REG_BINARY, {0xAB}},
         {"Text", REG_SZ, Bytes("a,b,c", true)},
+        {"Multi", REG_MULTI_SZ, Bytes(std::string("a,b,c", 6), true)}, // one string, and the list's end
         {"Named", REG_EXPAND_SZ, Bytes("Named", true)},
     };
     for (size_t i = 0; i < sizeof expected / sizeof expected[0]; i++) {
@@ -189,7 +248,8 @@ TEST(Registry, ListEditsConvertHexadecimalData)
     EXPECT_TRUE(ContainsInOrder(log, {"Size of Data is : iSize = 4  ", " strlen=0",
                                       "Execute  CMD>14 - 1:  Add Key to registry",
                                       "...adding key:  HKEY_CURRENT_USER\\" + key + "\\Count"}));
-    EXPECT_TRUE(ContainsInOrder(log, {"Size of Data is : iSize = 6  a,b,c strlen=5"}));
+    EXPECT_TRUE(ContainsInOrder(log, {"Size of Data is : iSize = 6  a,b,c strlen=5",
+                                      "Size of Data is : iSize = 7  a,b,c strlen=5"}));
     RemoveKey(HKEY_CURRENT_USER, key);
 }
 

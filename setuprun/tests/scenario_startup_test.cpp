@@ -120,6 +120,69 @@ TEST(StartUp, ResumeContinuesAtTheRecordedCommand)
     EXPECT_EQ(0, CountLines(log, "CMD0> CMD05_IncRunningCounter: 5 "));
 }
 
+// A run killed while Wine rewrote its working copy leaves it empty; one
+// cut short may keep [Data] alone. Either is found at the next start,
+// logged, and the run starts afresh from the source script, never ending
+// as a finished run that ran nothing.
+TEST(StartUp, DamagedWorkingCopyStartsAfreshFromTheScript)
+{
+    Bench b;
+    const struct {
+        const char* how;
+        std::string copyText; // what the interruption left
+        const char* damage;
+        const char* arguments;
+        std::string extraData;
+    } cases[] = {
+        {"empty, resumed by ForceCleanStart=0", "", "it holds no section", "", "ForceCleanStart=0\n"},
+        {"empty, resumed by -resume", "", "it holds no section", "-resume", ""},
+        {"blank lines only", "\n\n", "it holds no section", "-resume", ""},
+        {"[Data] alone", "[Data]\nRunCount=1\n", "its [CommandsList] is missing", "-resume", ""},
+        {"cut before [Commands]", "[Data]\nRunCount=1\n[CommandsList]\n5\n[State]\nCurrentSection=CommandsList\n",
+         "it was started but holds no [Commands]", "-resume", ""},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; i++) {
+        std::string name = "damaged" + std::to_string(i) + ".ini";
+        b.WriteScript(name, CounterScript(b, 5, cases[i].extraData));
+        ASSERT_TRUE(b.Run(name + " -silent").finished);
+        ASSERT_EQ("5", b.WorkingKey(name, "DATA", "RunCount"));
+        std::string copy = b.WorkingCopy(name);
+        WriteTextFile(copy, cases[i].copyText);
+        b.ClearLog();
+        ASSERT_TRUE(b.Run(name + " " + cases[i].arguments).finished) << cases[i].how;
+        std::vector<std::string> log = b.Log();
+        EXPECT_TRUE(ContainsInOrder(log, {"ERROR-=- working copy " + copy + " is damaged (" + cases[i].damage +
+                                              "): starting afresh from " + b.programDir + "\\" + name,
+                                          "InitINIFile() " + b.programDir + "\\" + name + " has been copied to " + copy,
+                                          "InitCommandSection()  starting from [CommandsList]",
+                                          "CMD0> CMD05_IncRunningCounter: 5 ", "CMD4> CMD05_IncRunningCounter: 5 ",
+                                          "No More commands ", "DONE !"}))
+            << cases[i].how;
+        EXPECT_EQ("5", b.WorkingKey(name, "DATA", "RunCount")) << cases[i].how;
+
+        // The fresh copy is whole again: the next resume continues it.
+        b.ClearLog();
+        ASSERT_TRUE(b.Run(name + " -resume").finished);
+        log = b.Log();
+        EXPECT_TRUE(ContainsInOrder(log, {"InitCommandSection()  continuing with [CommandsList]", "DONE !"}));
+        for (const std::string& line : log)
+            EXPECT_EQ(std::string::npos, line.find("is damaged")) << cases[i].how;
+    }
+
+    // A source without a command list: the fresh copy cannot start either,
+    // and the start says so instead of finishing.
+    b.WriteScript("nolist.ini", "[Data]\n" + b.LogKeys() + "ForceCleanStart=0\n");
+    WriteTextFile(b.WorkingCopy("nolist.ini"), "");
+    b.ClearLog();
+    ASSERT_TRUE(b.Run("nolist.ini -silent").finished);
+    std::vector<std::string> log = b.Log();
+    EXPECT_TRUE(ContainsInOrder(log, {"ERROR-=- working copy " + b.WorkingCopy("nolist.ini") +
+                                          " is damaged (it holds no section): starting afresh from " + b.programDir +
+                                          "\\nolist.ini",
+                                      "ERROR -  Cannot initialize commands section"}));
+    EXPECT_EQ(0, CountLines(log, "DONE !"));
+}
+
 TEST(StartUp, ResumeOptionOverridesForceCleanStart)
 {
     Bench b;
