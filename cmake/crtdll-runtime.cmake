@@ -5,11 +5,12 @@
 # (it needs msvcrt.dll), so C++ is built without exceptions, run-time
 # type information and guarded statics, and crtdll/cxx_support.cpp
 # supplies the rest.
-# Every i686 program also says in its header that Windows 4.0 is enough.
+# Every i686 program also says in its header that Windows 4.0 is enough,
+# and carries no link time (so that the same sources give the same file).
 add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions>
     $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti> $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
 add_link_options(-Wl,--major-os-version,4,--minor-os-version,0
-    -Wl,--major-subsystem-version,4,--minor-subsystem-version,0)
+    -Wl,--major-subsystem-version,4,--minor-subsystem-version,0 -Wl,--no-insert-timestamp)
 
 add_library(crtdll_cxx_support OBJECT ${CMAKE_SOURCE_DIR}/crtdll/cxx_support.cpp)
 target_compile_options(crtdll_cxx_support PRIVATE ${PROJECT_WARNINGS})
