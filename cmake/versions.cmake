@@ -5,6 +5,7 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DI
 file(STRINGS ${CMAKE_SOURCE_DIR}/VERSION version_lines REGEX "^[a-z]")
 set(version_defines "")
 foreach(line IN LISTS version_lines)
+    string(REGEX REPLACE "[ \t]*#.*$" "" line "${line}")
     if(NOT line MATCHES "^([a-z0-9]+)[ \t]+(.+)$")
         message(FATAL_ERROR "VERSION: cannot read \"${line}\"")
     endif()
