@@ -10,7 +10,7 @@ BUILD := build
 TREES ?= win64 win32 native
 export TREES
 
-.PHONY: all setup build demo test bench fuzz screenshots clean
+.PHONY: all setup build demo test release bench fuzz screenshots clean
 
 all: build
 
@@ -25,6 +25,11 @@ demo: build
 
 test: build
 	tools/run-tests
+
+# Release packages of both architectures in build/release/ (tools/release).
+release: setup
+	tools/build-trees $(BUILD) $(JOBS) win32 win64
+	tools/release pack
 
 bench: build
 	tools/bench-setuprun

@@ -11,8 +11,9 @@
 #include "run_state.h"
 #include "script_file.h"
 #include "text.h"
+#include "version.h"
 
-static const char kVersionText[] = "2.00.4";
+static const char kVersionText[] = SETUPRUN_VERSION_TEXT;
 static const char kKitIniPath[] = "C:\\system.sav\\util\\kit.ini";
 static const char kFallbackTempDir[] = "c:\\temp\\";
 static const char kInitLabel[] = "InitINIFile()";

@@ -8,6 +8,7 @@ packages=(
     googletest
     wine64
     xvfb x11-apps imagemagick
+    python3 zip
 )
 missing=()
 for p in "${packages[@]}"; do

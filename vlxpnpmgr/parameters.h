@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include "version.h"
+
 #define SERVICE_NAME "vlxpnpmgr"
 #define SERVICE_DISPLAY_PREFIX "Vorlix PnP Manager "
-#define SERVICE_VERSION_TEXT "1.8"
+#define SERVICE_VERSION_TEXT VLXPNPMGR_VERSION_TEXT
 #define SERVICE_KEY "SYSTEM\\CurrentControlSet\\Services\\vlxpnpmgr"
 #define PARAMETERS_KEY "SYSTEM\\CurrentControlSet\\Services\\vlxpnpmgr\\Parameters"
 #define ENABLE_MESSAGES_VALUE "EnableMessages"
