@@ -52,6 +52,12 @@ std::string Upper(std::string text)
     return text;
 }
 
+// Commands whose arguments follow an empty field 0.
+bool TakesFieldForm(int type)
+{
+    return type == 11 || type == 15 || type == 16 || type == 21 || type == 26 || type == 27 || type == 31;
+}
+
 bool IsDecimal(const std::string& text)
 {
     if (text.empty())
@@ -456,6 +462,7 @@ private:
         }
         bool anyFound = false;
         for (const std::string& name : choices) {
+            dataSections_.insert(Upper(name)); // named: reported as missing, not as unreachable
             if ((int)name.size() > kStateNameLimit) {
                 CheckLength(c, name, kStateNameLimit, "the target [" + name.substr(0, 20) + "...]", false, "cuts");
                 continue;
@@ -491,7 +498,8 @@ private:
             Report(c, kError, "missing-comma",
                    "\"" + c.typeText + "\" has no comma: the runner takes type " + std::to_string(c.type) +
                        " with no fields and loses the rest",
-                   "put a comma after the type: " + std::to_string(c.type) + "," + TrimSpaces(copy.data()));
+                   "put a comma after the type: " + std::to_string(c.type) + (TakesFieldForm(c.type) ? ",," : ",") +
+                       TrimSpaces(copy.data()));
             return false;
         } else if (!IsDecimal(c.typeText) && c.type != 0) {
             Report(c, kWarning, "type-text", "type \"" + c.typeText + "\" is read as " + std::to_string(c.type),
@@ -859,9 +867,17 @@ private:
             return;
         const IniSection* section = FindSection(ini_, c.Field(0));
         for (auto& line : SectionLines(c.Field(0))) {
-            bool names = false;
-            for (unsigned id = 1; id <= 0xFFFF && !names; id++)
-                names = IdListLineMatches(line.first.c_str(), id);
+            // Only the line's value read as hex or as decimal can be the ID it names.
+            std::vector<char> copy(line.first.begin(), line.first.end());
+            copy.push_back('\0');
+            const char* digits = TrimSpaces(copy.data());
+            if ((digits[0] == '0') && (digits[1] == 'x' || digits[1] == 'X'))
+                digits += 2;
+            unsigned long asHex = strlen(digits) <= 4 ? strtoul(digits, nullptr, 16) : 0;
+            unsigned long asDecimal = strlen(digits) <= 5 ? strtoul(digits, nullptr, 10) : 0;
+            bool names = (asHex && asHex <= 0xFFFF && IdListLineMatches(line.first.c_str(), (unsigned)asHex)) ||
+                         (asDecimal && asDecimal <= 0xFFFF &&
+                          IdListLineMatches(line.first.c_str(), (unsigned)asDecimal));
             if (!names && !IsIdListComment(line.first.c_str()) && reporting_)
                 Report(section->file, line.second ? line.second->line : section->line, kWarning, "id-line",
                        "\"" + line.first + "\" names no system ID: the line never matches",

@@ -8,6 +8,7 @@
 
 #include <stddef.h>
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,7 @@ struct IniSection {
 };
 
 struct IniFile {
-    std::vector<IniSection> sections;
+    std::deque<IniSection> sections; // sections keep their place when more are added
 };
 
 // Parses file text into sections; entries before the first header belong
