@@ -171,6 +171,15 @@ private:
             Report(c.list->file, c.line, severity, id, text, fix);
     }
 
+    // The command as the line of its section that a finding is about.
+    Command AtLine(const Command& c, const IniSection* section, const IniEntry* entry) const
+    {
+        Command at = c;
+        at.list = section ? section : c.list;
+        at.line = entry ? entry->line : c.line;
+        return at;
+    }
+
     std::string Name(const Command& c) const
     {
         char name[16];
@@ -629,9 +638,7 @@ private:
             copy.push_back('\0');
             char* fields[kRegistryLineFields];
             int found = SplitRegistryLine(copy.data(), fields);
-            Command at = c;
-            at.list = FindSection(ini_, c.Field(0));
-            at.line = line.second ? line.second->line : c.line;
+            Command at = AtLine(c, FindSection(ini_, c.Field(0)), line.second);
             if (found < kRegistryLineFields) {
                 Report(at, kError, "registry-line",
                        std::string("the line lacks its ") + kMissing[found] +
@@ -742,9 +749,7 @@ private:
             return;
         const IniSection* section = FindSection(ini_, c.Field(0));
         for (auto& line : SectionLines(c.Field(0))) {
-            Command at = c;
-            at.list = section;
-            at.line = line.second ? line.second->line : c.line;
+            Command at = AtLine(c, section, line.second);
             const std::string& text = line.first;
             if (text[0] == ';')
                 continue;
@@ -808,9 +813,7 @@ private:
             return;
         const IniSection* section = FindSection(ini_, c.Field(0));
         for (auto& line : SectionLines(c.Field(0))) {
-            Command at = c;
-            at.list = section;
-            at.line = line.second ? line.second->line : c.line;
+            Command at = AtLine(c, section, line.second);
             if (c.type == 16 && line.first.find('*') != std::string::npos)
                 Report(at, kWarning, "wildcard", "wildcards are not supported: the runner skips the line",
                        "name each file or directory");

@@ -120,6 +120,15 @@ const Case kCases[] = {
     {"a cycle of branches without an exit, and one with an exit", "19,A\n17,Ask,3,C,\n[A]\n19,B\n[B]\n32,b\n19,A\n"
      "[Ask.US]\nMessage1=?\n[C]\n19,D\n[D]\n19,C\n17,Ask,3,C,\n",
      {"7: error: endless-cycle"}, 2},
+    {"field forms without their fields, list lines of CMD26, CMD27 and CMD29",
+     "15,,C:\\a\n21,\n26,Settings\n27,Vars\n29,Leftovers\n19," + std::string(130, 'n') + "\n[Settings]\n"
+     "Variables,V003\nVariables,V003,Yes\n[Vars]\nV004\n[Leftovers]\nC:\\old ; gone\n",
+     {"4: error: needs-field", "5: error: needs-field", "9: error: too-long", "11: warning: missing-comma",
+      "14: warning: missing-comma", "16: warning: comment-in-path"},
+     2},
+    {"branches through variables that CMD26 and CMD27 set: every value is followed",
+     "27,,V001,A\n26,,Variables,V001,B\n19,~%V001\n[A]\n32,a\n[B]\n9,A,C\n[C]\n25,Ids,A,B\n[Ids]\n2587\n",
+     {}, 0},
     {"an appended file brings sections; one that cannot be read",
      "28,~%C001\\more.ini\n19,More\n28,~%C001\\gone.ini\n19,Later\n[Later]\n",
      {"6: note: append-unread", "7: warning: missing-target"}, 1},
