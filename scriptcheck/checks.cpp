@@ -126,6 +126,7 @@ public:
                 break;
         }
         Walk(true);
+        CheckDuplicateKeys();
         CheckCycles();
         CheckUnreachable();
         CheckSectionSizes();
@@ -144,6 +145,7 @@ private:
     std::set<std::string> dataSections_;                           // upper-case names read as data
     std::set<std::string> appendedPaths_;
     std::set<std::string> unreadPaths_;
+    std::set<std::string> keySections_; // upper-case names of sections read key by key
     bool unresolvedBranch_ = false;
     bool unreadAppend_ = false;
     std::map<std::string, std::vector<Command>> lists_; // by upper-case name
@@ -479,12 +481,23 @@ private:
             if (SectionHasText(name)) {
                 anyFound = true;
                 targets->push_back(name);
+                if (EqualsNoCase(name.c_str(), c.list->name.c_str()))
+                    Report(c, kWarning, "self-branch",
+                           "a branch to [" + name + "], the list it stands in, ends the run at the end of the list: "
+                                                    "a list is never run again by branching to itself",
+                           "branch to another list that holds the commands to repeat");
             }
         }
         if (!anyFound && choices.size() == 1 && (int)choices[0].size() <= kStateNameLimit) {
             std::string shown = choices[0] == written ? "" : " (\"" + written + "\")";
-            Report(c, Unsure(kError), "missing-target", "branch target " + role + ": " + MissingOrEmpty(choices[0]) + shown +
-                       "; the runner reports it only when the branch is taken",
+            // CMD17 records its answer's target untested: the list after it fails to start.
+            std::string outcome = c.type == 17
+                                      ? "; with this answer the run ends after this list (\"section [" + choices[0] +
+                                            "] is empty..cannot initialize\")"
+                                      : "; here the run shows the internal-error box and logs \"Section [" +
+                                            choices[0] + "] is not found!\"";
+            Report(c, Unsure(kError), "missing-target",
+                   "branch target " + role + ": " + MissingOrEmpty(choices[0]) + shown + outcome,
                    "add [" + choices[0] + "] with its command lines, or correct the name");
         } else if (!anyFound && choices.size() > 1) {
             Report(c, Unsure(kError), "missing-target", "branch target " + role + " \"" + written +
@@ -587,6 +600,7 @@ private:
     void CheckRegistryKeys(const Command& c)
     {
         const std::string& section = c.Field(0);
+        keySections_.insert(Upper(section));
         if (!NeedSection(c, section, "nothing: RegHive, RegKey, RegValue and RegData are read from it"))
             return;
         for (const char* key : {"RegHive", "RegKey", "RegValue", "RegData"}) {
@@ -697,6 +711,7 @@ private:
         if (!c.Field(0).empty()) {
             if (!NeedSection(c, c.Field(0), "nothing: Program is read from it"))
                 return;
+            keySections_.insert(Upper(c.Field(0)));
             program = ReadString(ini_, c.Field(0), "Program", "");
             wait = ReadString(ini_, c.Field(0), "WaitToExit", "FALSE");
         } else {
@@ -840,6 +855,7 @@ private:
         }
         std::string section = c.Field(0) + ".US";
         dataSections_.insert(Upper(section));
+        keySections_.insert(Upper(section));
         if (!SectionHasText(section)) {
             Report(c, kError, "missing-section",
                    MissingOrEmpty(section) + ": CMD17 logs \"Missing the Message Section\" and neither shows a box "
@@ -930,6 +946,7 @@ private:
         switch (c.type) {
         case 1:
         case 2:
+            keySections_.insert(Upper(c.Field(0)));
             NeedSection(c, c.Field(0), c.type == 1 ? "nothing: AddLinkFile is read from it"
                                                    : "nothing: DeleteLinkFile is read from it");
             break;
@@ -1216,6 +1233,26 @@ private:
                    "no list the run can reach uses [" + section.name + "]" +
                        (unsure ? " (unless a branch the checker cannot follow names it)" : ""),
                    "branch to it from a list (e.g. CMD19), or remove it");
+        }
+    }
+
+    // Sections read key by key: a second key of a name is never read.
+    void CheckDuplicateKeys()
+    {
+        std::set<std::string> keyed(keySections_);
+        keyed.insert("DATA");
+        keyed.insert("VARIABLES");
+        for (const std::string& name : keyed) {
+            const IniSection* section = FindSection(ini_, name);
+            if (!section)
+                continue;
+            std::set<std::string> seen;
+            for (const IniEntry& entry : section->entries) {
+                if (entry.hasValue && !seen.insert(Upper(entry.name)).second)
+                    Report(section->file, entry.line, kWarning, "duplicate-key",
+                           "a second " + entry.name + " in [" + section->name + "]: the runner reads only the first",
+                           "keep one " + entry.name + " line");
+            }
         }
     }
 

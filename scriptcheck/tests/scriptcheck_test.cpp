@@ -114,9 +114,12 @@ const Case kCases[] = {
      {"4: warning: box-kind", "6: warning: step", "7: warning: sleep-time", "9: warning: too-long",
       "12: warning: id-line", "13: warning: id-line"},
      1},
-    {"sections no list reaches, twice-named sections",
-     "32,x\n[Orphan]\n32,never\n[CommandsList]\n32,never read\n",
-     {"5: warning: unreachable", "7: warning: duplicate-section"}, 1},
+    {"sections no list reaches, names given twice, a branch to the list itself",
+     "32,x\n19,CommandsList\n3,Reg\n[Orphan]\n32,never\n[CommandsList]\n32,never read\n[Reg]\n"
+     "RegHive=HKEY_CURRENT_USER\nreghive=HKML\n[DATA]\nLogging=1\n",
+     {"5: warning: self-branch", "7: warning: unreachable", "9: warning: duplicate-section",
+      "13: warning: duplicate-key", "14: warning: duplicate-section"},
+     1},
     {"a cycle of branches without an exit, and one with an exit", "19,A\n17,Ask,3,C,\n[A]\n19,B\n[B]\n32,b\n19,A\n"
      "[Ask.US]\nMessage1=?\n[C]\n19,D\n[D]\n19,C\n17,Ask,3,C,\n",
      {"7: error: endless-cycle"}, 2},
