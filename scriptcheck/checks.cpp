@@ -127,6 +127,7 @@ public:
         }
         Walk(true);
         CheckDuplicateKeys();
+        CheckVariableValues();
         CheckCycles();
         CheckUnreachable();
         CheckSectionSizes();
@@ -411,7 +412,7 @@ private:
     // Reports a text that the runner refuses (or cuts) at its buffer, as
     // written and once expanded.
     void CheckLength(const Command& c, const std::string& text, int limit, const std::string& what, bool expanded,
-                     const char* outcome = "refuses")
+                     const char* outcome = "refuses", Severity severity = kError)
     {
         bool known = true;
         std::string full = expanded ? Expand(text, &known) : text;
@@ -419,11 +420,11 @@ private:
         if ((int)text.size() > limit) {
             FormatText(figures, sizeof figures, " is %d characters; the runner %s more than %d", (int)text.size(),
                        outcome, limit);
-            Report(c, kError, "too-long", what + figures, "shorten it to " + std::to_string(limit) + " characters");
+            Report(c, severity, "too-long", what + figures, "shorten it to " + std::to_string(limit) + " characters");
         } else if ((int)full.size() > limit) {
             FormatText(figures, sizeof figures, " is about %d characters once expanded; the runner %s more than %d",
                        (int)full.size(), outcome, limit);
-            Report(c, kError, "too-long", what + figures,
+            Report(c, severity, "too-long", what + figures,
                    "shorten it or its variables to " + std::to_string(limit) + " characters in all");
         }
     }
@@ -439,10 +440,9 @@ private:
                    "write the section after the first comma: " + c.typeText + ",<section>");
             return false;
         }
-        if ((int)name.size() > kSectionFieldLimit) {
-            CheckLength(c, name, kSectionFieldLimit, "the section name in field 0", false, "cuts");
-            return false;
-        }
+        if ((int)name.size() > kSectionFieldLimit)
+            return false; // cut: reported with field 0
+
         if (!SectionHasText(name)) {
             Report(c, Unsure(kError), "missing-section", MissingOrEmpty(name) + ": " + Name(c) + " logs \"" + runnerText +
                        "\" and does nothing",
@@ -913,7 +913,7 @@ private:
             return;
         }
         CheckTokens(c, path);
-        CheckLength(c, path, kSectionFieldLimit, "the path", true);
+        CheckLength(c, path, kSectionFieldLimit, "the path", true, "cuts");
         if (!appendedPaths_.count(Upper(path))) {
             appendedPaths_.insert(Upper(path));
             std::string shown;
@@ -941,8 +941,10 @@ private:
     {
         if (!CheckType(c))
             return;
-        if ((int)c.Field(0).size() > kSectionFieldLimit && c.type != 32)
-            CheckLength(c, c.Field(0), kSectionFieldLimit, "field 0", false, "cuts");
+        // Field 0 is read into the command section's buffer: a CMD32 message is cut, a name names another.
+        if (c.type != 28)
+            CheckLength(c, c.Field(0), kSectionFieldLimit, c.type == 32 ? "the message" : "field 0", false, "cuts",
+                        c.type == 32 ? kWarning : kError);
         switch (c.type) {
         case 1:
         case 2:
@@ -1030,7 +1032,7 @@ private:
                     Report(c, kError, "needs-field", "CMD27 needs the variable's name in field 1",
                            "write 27,,V001,<value>");
                 CheckTokens(c, c.Field(2));
-                CheckLength(c, c.Field(2), kFieldLimit, "the value", true);
+                CheckLength(c, c.Field(2), kFieldLimit, "the value", true, "cuts");
             } else {
                 CheckPairList(c, "Missing the Data section or an extra comma.");
             }
@@ -1253,6 +1255,19 @@ private:
                            "a second " + entry.name + " in [" + section->name + "]: the runner reads only the first",
                            "keep one " + entry.name + " line");
             }
+        }
+    }
+
+    // A variable's value is read into 260 bytes when a token is replaced.
+    void CheckVariableValues()
+    {
+        const IniSection* section = FindSection(ini_, "Variables");
+        for (const IniEntry& entry : section ? section->entries : std::vector<IniEntry>()) {
+            if (entry.hasValue && (int)StripMatchingQuotes(entry.value).size() > kPathLimit)
+                Report(section->file, entry.line, kWarning, "too-long",
+                       entry.name + " is " + std::to_string(StripMatchingQuotes(entry.value).size()) +
+                           " characters: its tokens give only the first 259",
+                       "keep variable values to 259 characters");
         }
     }
 

@@ -93,8 +93,11 @@ const Case kCases[] = {
       "9: warning: temp-name-rest"},
      2},
     {"values cut or refused at the runner's buffers",
-     "16,,C:\\" + std::string(300, 'a') + "\n27,,V001,C:\\" + std::string(200, 'b') + "\n16,,~%V001\\~%V001\n",
-     {"4: error: too-long", "6: error: too-long"}, 2},
+     "16,,C:\\" + std::string(300, 'a') + "\n27,,V001,C:\\" + std::string(200, 'b') + "\n16,,~%V001\\~%V001\n32," +
+         std::string(256, 'm') + "\n15," + std::string(256, 's') + "\n[Variables]\nV002=" + std::string(260, 'v') + "\n",
+     {"4: error: too-long", "6: error: too-long", "7: warning: too-long", "8: error: too-long",
+      "10: warning: too-long"},
+     2},
     {"CMD32 text after a comma is lost", "32,Installing, please wait\n32,fine\n", {"4: warning: text-lost"}, 1},
     {"CMD11 program paths and wait flags",
      "11,,C:\\Program Files\\App\\setup.exe /s,TRUE\n11,,\"C:\\Program Files\\App\\setup.exe\" /s\n"
