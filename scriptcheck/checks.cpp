@@ -69,6 +69,40 @@ bool IsDecimal(const std::string& text)
     return true;
 }
 
+// Edits (insert, delete, change, without regard to case) from a to b.
+int EditDistance(const std::string& a, const std::string& b)
+{
+    std::vector<int> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); j++)
+        row[j] = (int)j;
+    for (size_t i = 1; i <= a.size(); i++) {
+        int diagonal = row[0];
+        row[0] = (int)i;
+        for (size_t j = 1; j <= b.size(); j++) {
+            int above = row[j];
+            bool same = Upper(a.substr(i - 1, 1)) == Upper(b.substr(j - 1, 1));
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// " (did you mean X?)" for the closest candidate within two edits.
+std::string DidYouMean(const std::string& name, const std::vector<std::string>& candidates)
+{
+    std::string best;
+    int bestDistance = 3;
+    for (const std::string& candidate : candidates) {
+        int d = EditDistance(name, candidate);
+        if (d > 0 && d < bestDistance) {
+            bestDistance = d;
+            best = candidate;
+        }
+    }
+    return best.empty() ? "" : " (did you mean " + best + "?)";
+}
+
 unsigned long ReadFromSection(void* context, const char* section, char* buffer, unsigned long size)
 {
     return ReadSectionInto(FindSection(*(const IniFile*)context, section), buffer, size);
@@ -208,6 +242,14 @@ private:
     }
 
     bool SectionHasText(const std::string& name) const { return !SectionLines(name).empty(); }
+
+    std::string SectionHint(const std::string& name) const
+    {
+        std::vector<std::string> names;
+        for (const IniSection& section : ini_.sections)
+            names.push_back("[" + section.name + "]");
+        return DidYouMean("[" + name + "]", names);
+    }
 
     std::string MissingOrEmpty(const std::string& name) const
     {
@@ -446,7 +488,7 @@ private:
         if (!SectionHasText(name)) {
             Report(c, Unsure(kError), "missing-section", MissingOrEmpty(name) + ": " + Name(c) + " logs \"" + runnerText +
                        "\" and does nothing",
-                   "add [" + name + "] with its lines, or correct the name");
+                   "add [" + name + "] with its lines, or correct the name" + SectionHint(name));
             return false;
         }
         return true;
@@ -498,7 +540,7 @@ private:
                                             choices[0] + "] is not found!\"";
             Report(c, Unsure(kError), "missing-target",
                    "branch target " + role + ": " + MissingOrEmpty(choices[0]) + shown + outcome,
-                   "add [" + choices[0] + "] with its command lines, or correct the name");
+                   "add [" + choices[0] + "] with its command lines, or correct the name" + SectionHint(choices[0]));
         } else if (!anyFound && choices.size() > 1) {
             Report(c, Unsure(kError), "missing-target", "branch target " + role + " \"" + written +
                        "\" names no non-empty section with any value its variable gets",
@@ -615,7 +657,11 @@ private:
                    (hive.empty() ? std::string("RegHive is missing") : "RegHive \"" + hive + "\" is no root key") +
                        ": the runner writes into HKEY_LOCAL_MACHINE",
                    "write HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS, "
-                   "HKEY_CURRENT_CONFIG, HKEY_PERFORMANCE_DATA or HKEY_DYN_DATA");
+                   "HKEY_CURRENT_CONFIG, HKEY_PERFORMANCE_DATA or HKEY_DYN_DATA" +
+                       DidYouMean(hive, {RootLongName(kRootClassesRoot), RootLongName(kRootCurrentUser),
+                                         RootLongName(kRootLocalMachine), RootLongName(kRootUsers),
+                                         RootLongName(kRootPerformanceData), RootLongName(kRootCurrentConfig),
+                                         RootLongName(kRootDynData)}));
         }
         std::string data = ReadString(ini_, section, "RegData", "");
         CheckTokens(c, data);

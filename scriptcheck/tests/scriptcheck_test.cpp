@@ -154,8 +154,12 @@ TEST(ScriptCheck, FindingsOfEachKind)
     }
 }
 
-TEST(ScriptCheck, StartAndLogSettings)
+TEST(ScriptCheck, StartLogSettingsAndNamesNearlyRight)
 {
+    std::vector<Finding> near = CheckScript("s.ini", kList + "15,Copeis\n[Copies]\na,b\n", nullptr);
+    ASSERT_EQ((std::vector<std::string>{"4: error: missing-section", "5: warning: unreachable"}), Summary(near));
+    EXPECT_NE(std::string::npos, near[0].fix.find("(did you mean [Copies]?)")) << near[0].fix;
+
     EXPECT_EQ((std::vector<std::string>{"1: error: no-command-list", "2: warning: default-log"}),
               Summary(CheckScript("s.ini", "[Data]\nLogging=1\n", nullptr)));
     EXPECT_EQ((std::vector<std::string>{"2: warning: default-log"}),

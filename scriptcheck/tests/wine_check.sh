@@ -16,7 +16,7 @@ expected='C:\scriptcheck\wine-traps.ini:5: error: "32 Installing" has no comma: 
 C:\scriptcheck\wine-traps.ini:7: error: the program path is quoted: the runner takes "C: (up to the last backslash before the first blank) as its directory and the start fails with 267 [quoted-program]
     fix: write the path without quotes, in a directory whose path has no blanks
 C:\scriptcheck\wine-traps.ini:9: error: RegHive "HKEY_CURENT_USER" is no root key: the runner writes into HKEY_LOCAL_MACHINE [root-fallback]
-    fix: write HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG, HKEY_PERFORMANCE_DATA or HKEY_DYN_DATA
+    fix: write HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG, HKEY_PERFORMANCE_DATA or HKEY_DYN_DATA (did you mean HKEY_CURRENT_USER?)
 C:\scriptcheck\wine-traps.ini:12: error: RegData "12x" is no DWORD: the runner refuses it [dword-text]
     fix: write an unsigned decimal number or 0x and up to 8 hex digits (at most 4294967295)'
 echo "$out"
