@@ -571,8 +571,8 @@ private:
         }
         if (c.type == 0) {
             Report(c, kError, "list-ends",
-                   "type \"" + c.typeText + "\" reads as 0, the end of the list: this and every later line of [" +
-                       c.list->name + "] never run",
+                   "type \"" + c.typeText + "\" reads as 0, which ends the list here: the lines after it are not "
+                   "run as part of [" + c.list->name + "]",
                    "write a command type from 1 to 32 before the first comma");
         } else if (c.type < 0 || c.type > 35) {
             Report(c, kError, "unknown-type",
@@ -726,7 +726,7 @@ private:
             if (action != 1)
                 continue;
             int type = ParseDecimal(typeText.c_str());
-            if (!IsDecimal(typeText) || type > 4) {
+            if (!typeText.empty() && (!IsDecimal(typeText) || type > 4)) {
                 Report(at, kWarning, "value-type",
                        "value type \"" + typeText + "\" is unknown: the value is stored as text",
                        "use 0 text, 1 binary, 2 DWORD, 3 expandable text or 4 multi-string");
