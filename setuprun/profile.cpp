@@ -9,67 +9,31 @@
 #include "log.h"
 #include "os_version.h"
 #include "run_state.h"
+#include "section_read.h"
 #include "text.h"
 
-enum {
-    kFirstSectionBufferSize = 260,
-    kWin9xSectionLimit = 32768, // the largest buffer on 9x is 16640 bytes
-};
-
-// GetPrivateProfileSectionA answers size - 2 when the section did not fit.
-static bool SectionFits(DWORD n, int size)
+// The private-profile reader behind the shared section-read logic.
+static unsigned long ReadProfileSection(void* context, const char* section, char* buffer, unsigned long size)
 {
-    return (long long)n < (long long)size - 2;
+    return GetPrivateProfileSectionA(section, buffer, (DWORD)size, (const char*)context);
 }
 
-// After a cut read the last line is incomplete. Drops it, so that a
-// shortened command (a cut path, a cut section name) is never executed.
-static void DropCutLastLine(char* buffer)
+static void LogCutForWin9x(void*, const char* droppedLine)
 {
-    char* last = nullptr;
-    for (char* line = buffer; line && *line; line = NextSectionLine(line))
-        last = line;
-    if (!last)
-        return;
-    WriteLogf("WARNING-=-", "section cut at its size limit, dropping its last line >%s<", last);
-    *last = '\0';
+    WriteLog("WARINING", "-=-Section Size is to large for Win9X");
+    if (droppedLine)
+        WriteLogf("WARNING-=-", "section cut at its size limit, dropping its last line >%s<", droppedLine);
+}
+
+static void LogTooLarge(void*, const char* section)
+{
+    WriteLogf("ERROR-=-", "section [%s] is too large to read", section);
 }
 
 char* LoadProfileSection(const char* section, const char* file)
 {
-    int size = kFirstSectionBufferSize;
-    char* buffer = (char*)malloc(size);
-    if (!buffer)
-        return nullptr;
-    for (;;) {
-        DWORD n = GetPrivateProfileSectionA(section, buffer, (DWORD)size, file);
-        if (SectionFits(n, size)) {
-            if (n == 0 || buffer[0] == '\0') {
-                free(buffer);
-                return nullptr;
-            }
-            return buffer;
-        }
-        if (size > kWin9xSectionLimit / 2 && (IsWin95() || IsWin98())) {
-            WriteLog("WARINING", "-=-Section Size is to large for Win9X");
-            DropCutLastLine(buffer);
-            if (buffer[0] == '\0') {
-                free(buffer);
-                return nullptr;
-            }
-            return buffer;
-        }
-        if (size > INT_MAX / 2) {
-            WriteLogf("ERROR-=-", "section [%s] is too large to read", section);
-            free(buffer);
-            return nullptr;
-        }
-        free(buffer);
-        size *= 2;
-        buffer = (char*)malloc(size);
-        if (!buffer)
-            return nullptr;
-    }
+    SectionReadHooks hooks = {ReadProfileSection, LogCutForWin9x, LogTooLarge, (void*)file};
+    return ReadSectionText(&hooks, section, IsWin95() || IsWin98());
 }
 
 int GetProfileSectionSize(const char* section, const char* file)
@@ -91,12 +55,6 @@ int GetProfileSectionSize(const char* section, const char* file)
         }
         size *= 2;
     }
-}
-
-char* NextSectionLine(char* line)
-{
-    line += strlen(line) + 1;
-    return *line ? line : nullptr;
 }
 
 void ReadScriptString(const char* section, const char* key, const char* fallback, char* out, size_t size)

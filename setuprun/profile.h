@@ -4,6 +4,8 @@
 
 #include <stddef.h>
 
+#include "section_read.h"
+
 // Reads a whole section: a newly allocated buffer of NUL-ended lines, the
 // list ended by an empty line, which the caller frees with free(). Null
 // when the section is missing or empty or memory is short. On Windows
@@ -13,9 +15,6 @@ char* LoadProfileSection(const char* section, const char* file);
 // The number of characters of a section as GetPrivateProfileSectionA
 // counts them; at most 16640 on every system, 0 when memory is short.
 int GetProfileSectionSize(const char* section, const char* file);
-
-// Moves to the next line of a buffer from LoadProfileSection; null at the end.
-char* NextSectionLine(char* line);
 
 // Keys of the script file (g_run.scriptPath: the working copy once the
 // start-up has made it).
