@@ -148,17 +148,27 @@ Bench::Bench(WindowsVersion version)
     // Windows versions side by side.
     std::string base = setting.programName;
     root = std::string(kBenchRoot) + "\\" + TestName() + "\\" + base.substr(0, base.find('.'));
-    RemoveTree(root);
     programDir = root + "\\prog";
     tempDir = root + "\\tmp\\";
     logPath = root + "\\install.log";
     programName = setting.programName;
     programPath = programDir + "\\" + programName;
-    MakeDirs(programDir);
-    MakeDirs(tempDir);
+    // An earlier case's copy of the program may still be held for a moment
+    // after its process ended (Wine lets the image go when the process is
+    // gone, which a busy machine delays): wait for it rather than fail.
     std::string built = BuiltFile(SETUPRUN_EXE);
-    if (!CopyFileA(built.c_str(), programPath.c_str(), FALSE))
-        ADD_FAILURE() << "cannot copy " << built << " to " << programPath << ": " << GetLastError();
+    DWORD error = 0;
+    for (int waited = 0; waited <= 20000; waited += 200) {
+        RemoveTree(root);
+        MakeDirs(programDir);
+        MakeDirs(tempDir);
+        error = CopyFileA(built.c_str(), programPath.c_str(), FALSE) ? 0 : GetLastError();
+        if (error != ERROR_SHARING_VIOLATION)
+            break;
+        Sleep(200);
+    }
+    if (error)
+        ADD_FAILURE() << "cannot copy " << built << " to " << programPath << ": " << error;
     if (setting.wineVersion)
         SetWineVersion(setting.programName, setting.wineVersion);
 }
