@@ -33,6 +33,7 @@ const DWORD kBoundMs = 60000;     // far beyond any seed's run, even on a busy m
 const DWORD kLoopBoundMs = 4000;  // a script that loops by design is cut short
 const int kResumeEvery = 4;       // every fourth case is also resumed
 HANDLE g_nul = INVALID_HANDLE_VALUE;
+long g_startRetries = 0;
 
 std::string Embedded(const char* name)
 {
@@ -164,8 +165,18 @@ RunOutcome RunSetuprun(const std::string& caseDir, const std::string& arguments,
     PROCESS_INFORMATION process;
     HANDLE job = CreateJobObjectA(nullptr, nullptr);
     DWORD start = GetTickCount();
-    if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, environment.data(),
-                        caseDir.c_str(), &startup, &process)) {
+    // Wine under heavy load now and then refuses a start (1359): tried
+    // again after a pause, and counted.
+    BOOL started = FALSE;
+    for (int attempt = 0; attempt < 3 && !started; attempt++) {
+        if (attempt > 0) {
+            InterlockedIncrement(&g_startRetries);
+            Sleep(500);
+        }
+        started = CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
+                                 environment.data(), caseDir.c_str(), &startup, &process);
+    }
+    if (!started) {
         fprintf(stderr, "stress: cannot start %s: %lu\n", line.c_str(), GetLastError());
         if (job)
             CloseHandle(job);
@@ -307,6 +318,7 @@ void RunCase(Work* work, long caseNumber)
         ReadFileBytes(caseDir + "\\install.log", &log);
         if (r.outcome == Outcome::NotStarted) {
             InterlockedIncrement(&totals->setupFailures);
+            Report(totals, caseNumber, seed, m, "NOT STARTED", "");
             failed = true;
         } else if (r.outcome == Outcome::Crashed) {
             InterlockedIncrement(&totals->crashes);
@@ -415,8 +427,9 @@ int main(int argc, char** argv)
     }
     double seconds = (GetTickCount() - start) / 1000.0;
     printf("stress: cases %ld (from %ld, %d at a time), runs %ld, crashes %ld, hangs %ld, source changes %ld, "
-           "cases not prepared %ld\n",
-           cases, first, parallel, totals.runs, totals.crashes, totals.hangs, totals.changes, totals.setupFailures);
+           "cases not prepared or started %ld (starts tried again %ld)\n",
+           cases, first, parallel, totals.runs, totals.crashes, totals.hangs, totals.changes, totals.setupFailures,
+           g_startRetries);
     printf("stress: cut at the bound by design: %ld planned loops, %ld loops the damage made, %ld long waits; "
            "slowest finished run %.1f s; time %.1f s (%.0f ms a case)\n",
            totals.loopsByDesign, totals.loopsSeen, totals.waits, totals.slowestMs / 1000.0, seconds,
