@@ -92,6 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FindRootByLongName(text.c_str());
     RootLongName(FindRootByAbbreviation(text.c_str()));
     NamesWholeRoot(text.c_str());
+    NamesDriveRoot(text.c_str());
 
     // Log lines: a label and text of any length into a line of any size.
     char stamp[20];

@@ -54,5 +54,28 @@ TEST(StressRegression, RegistryListNeverDeletesAWholeRoot)
     }
 }
 
+// A delete (CMD16, and CMD29 through it) of a path that a damaged line or
+// an empty variable cut down to a drive took the whole drive (the stress
+// run lost its drive C: folders so). The drive here is one that does not
+// exist, so that the test harms nothing if the refusal is ever lost: it
+// then logs that it cannot find the path instead.
+TEST(StressRegression, DeleteNeverTakesAWholeDrive)
+{
+    Bench b;
+    const char* const kPaths[] = {"Q:\\", "Q:", "Q:\\.", "q:/", "Q:\\\\"};
+    for (const char* path : kPaths) {
+        b.WriteScript("drive.ini", "[Data]\n" + b.LogKeys() + "[List]\n" + path + "\n[CommandsList]\n16,," + path +
+                                       "\n16,List\n29,,Q:\\,FALSE\n");
+        ASSERT_TRUE(b.Run("drive.ini -silent").finished) << path;
+        std::vector<std::string> log = b.Log();
+        // The field, the list line and CMD29's own delete.
+        EXPECT_TRUE(ContainsInOrder(log, {"ERROR-=- a whole drive is not deleted >" + std::string(path) + "<",
+                                          "ERROR-=- a whole drive is not deleted >" + std::string(path) + "<",
+                                          "ERROR-=- a whole drive is not deleted >Q:\\<"}))
+            << ">" << path << "<";
+        b.ClearLog();
+    }
+}
+
 } // namespace
 } // namespace scenario

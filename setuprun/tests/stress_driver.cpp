@@ -27,7 +27,8 @@ extern const EmbeddedFile kEmbeddedFiles[];
 
 namespace {
 
-const char kRoot[] = "C:\\srstress";
+const char kRoot[] = "C:\\srstress";        // the program every case copies
+const char kCaseRootPrefix[] = "C:\\srs-";   // C:\srs-c000001 ...
 const char kKeyRoot[] = "Software\\SrStress";
 const DWORD kBoundMs = 60000;     // far beyond any seed's run, even on a busy machine
 const DWORD kLoopBoundMs = 4000;  // a script that loops by design is cut short
@@ -247,7 +248,7 @@ std::string LastCommand(const std::string& log)
 struct Totals {
     CRITICAL_SECTION lock;
     long runs = 0, crashes = 0, hangs = 0, changes = 0;
-    long loopsByDesign = 0, loopsSeen = 0, waits = 0, slow = 0, setupFailures = 0;
+    long loopsByDesign = 0, loopsSeen = 0, waits = 0, slow = 0, setupFailures = 0, deletedByScript = 0;
     DWORD slowestMs = 0;
     bool benchDamaged = false;
 };
@@ -286,7 +287,10 @@ void RunCase(Work* work, long caseNumber)
     Totals* totals = work->totals;
     char name[32];
     snprintf(name, sizeof name, "c%06ld", caseNumber);
-    std::string caseDir = std::string(kRoot) + "\\" + name;
+    // A folder of its own at the top of the drive: a script cut short by
+    // a NUL or a deleted line deletes at most a part of its own path, and
+    // no part of it holds another case or the program they all copy.
+    std::string caseDir = std::string(kCaseRootPrefix) + name;
     std::string key = std::string(kKeyRoot) + "\\" + name;
     RemoveTree(caseDir);
 
@@ -366,7 +370,17 @@ void RunCase(Work* work, long caseNumber)
             break;
     }
     std::string after;
-    if (!ReadFileBytes(caseDir + "\\s.ini", &after) || stress::HashBytes(after) != sourceHash) {
+    if (!ReadFileBytes(caseDir + "\\s.ini", &after)) {
+        // The runner never deletes a folder by itself: when the case's own
+        // folder is gone, a delete command of the script took it.
+        if (GetFileAttributesA(caseDir.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            InterlockedIncrement(&totals->deletedByScript);
+        } else {
+            InterlockedIncrement(&totals->changes);
+            Report(totals, caseNumber, seed, m, "SOURCE DELETED", "its folder is still there");
+            failed = true;
+        }
+    } else if (stress::HashBytes(after) != sourceHash) {
         InterlockedIncrement(&totals->changes);
         Report(totals, caseNumber, seed, m, "SOURCE CHANGED", std::to_string(after.size()) + " bytes now");
         failed = true;
@@ -446,6 +460,8 @@ int main(int argc, char** argv)
            "working; slowest finished run %.1f s; time %.1f s (%.0f ms a case)\n",
            totals.loopsByDesign, totals.loopsSeen, totals.waits, totals.slow, totals.slowestMs / 1000.0, seconds,
            seconds * 1000.0 / cases);
+    printf("stress: %ld cases deleted their own folder, source included, by a delete command of the script\n",
+           totals.deletedByScript);
     bool ok = totals.crashes == 0 && totals.hangs == 0 && totals.changes == 0 && totals.setupFailures == 0 &&
               !totals.benchDamaged;
     printf("stress: %s\n", ok ? "PASSED" : "FAILED");
