@@ -10,7 +10,7 @@ BUILD := build
 TREES ?= win64 win32 native
 export TREES
 
-.PHONY: all setup build demo test release bench fuzz screenshots clean
+.PHONY: all setup build demo test release bench stress fuzz screenshots clean
 
 all: build
 
@@ -34,6 +34,12 @@ release: setup
 bench: build
 	tools/bench-setuprun
 	tools/bench-baymgr
+
+# setuprun on 10,000 mutated scripts under Wine (STRESS_CASES to change),
+# with the figures: cases, crashes, hangs, changed sources, time.
+STRESS_CASES ?= 10000
+stress: build
+	tools/stress-setuprun $(STRESS_CASES)
 
 # Pictures of the applet's pages for the README, from the real applet.
 screenshots: build

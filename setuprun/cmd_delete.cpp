@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "commands.h"
+#include "file_text.h"
 #include "log.h"
 #include "profile.h"
 #include "run_state.h"
@@ -134,6 +135,11 @@ static void DeletePath(const char* written)
         ExpandVariables(path, sizeof path, &cut);
     if (cut) {
         WriteLogf("ERROR-=-", "path longer than %d characters, not deleted >%s<", kPathSize - 1, path);
+        return;
+    }
+    // A variable left empty or a damaged line must not take a whole drive.
+    if (NamesDriveRoot(path)) {
+        WriteLogf("ERROR-=-", "a whole drive is not deleted >%s<", path);
         return;
     }
     CmdRmdir(path);

@@ -124,11 +124,20 @@ static HANDLE OpenForReading(const char* path)
     return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// Puts the finished copy in the script's place. The script is first moved
-// aside and moved back if the copy cannot take its place: whatever fails,
-// the script is never lost or cut short (renames move no bytes).
+// Puts the finished copy in the script's place. Windows NT replaces the
+// script in one rename, so that a run cut at any moment leaves either the
+// old or the new working copy. Windows 95/98 lack that call: there the
+// script is first moved aside and moved back if the copy cannot take its
+// place, so that a failure never loses it or cuts it short (renames move
+// no bytes).
 static bool ReplaceScript(const char* replacement, const char* aside)
 {
+    if (MoveFileExA(replacement, g_run.scriptPath, MOVEFILE_REPLACE_EXISTING))
+        return true;
+    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) {
+        LogAppendFailure("cannot put the appended copy in place from", replacement);
+        return false;
+    }
     DeleteFileA(aside);
     if (!MoveFileA(g_run.scriptPath, aside)) {
         LogAppendFailure("cannot move the script aside to", aside);

@@ -310,7 +310,10 @@ static bool ExecuteRegistryLine(char* line)
     case 2:
         WriteLog("Execute  CMD>14 - 2:", " Delete Key from registry");
         RegCloseKey(key);
-        DeleteRegKeyTree(root, keyPath);
+        if (NamesWholeRoot(keyPath))
+            WriteLogf("ERROR-=-", "CMD14 does not delete a whole root key, line not done >%s<", original);
+        else
+            DeleteRegKeyTree(root, keyPath);
         break;
     case 3:
         WriteLog("Execute  CMD>14 - 3:", " Delete Value from registry");

@@ -63,3 +63,20 @@ bool LaunchDirectory(const char* commandLine, char* out, size_t size)
         AppendText(out, size, "\\");
     return true;
 }
+
+bool NamesDriveRoot(const char* path)
+{
+    const char* rest = path;
+    while (*rest == ' ')
+        rest++;
+    bool drive = ((rest[0] >= 'A' && rest[0] <= 'Z') || (rest[0] >= 'a' && rest[0] <= 'z')) && rest[1] == ':';
+    if (drive)
+        rest += 2;
+    else if (*rest != '\\' && *rest != '/')
+        return false;
+    for (; *rest; rest++) {
+        if (*rest != '\\' && *rest != '/' && *rest != '.' && *rest != ' ')
+            return false;
+    }
+    return true;
+}

@@ -24,6 +24,12 @@ bool JoinPath(const char* dir, const char* name, char* out, size_t size);
 // Removes one trailing backslash; true when there was one.
 bool DropTrailingBackslash(char* path);
 
+// True when a path names a whole drive: a drive letter and colon, or the
+// root of the current drive, followed by nothing but backslashes, slashes,
+// dots and blanks ("C:", "C:\\", "\\", "D:\\."). CMD16 and CMD29 never
+// delete such a path.
+bool NamesDriveRoot(const char* path);
+
 // The working directory of a program started with commandLine: the
 // directory part of the text before the first blank ("C:" becomes "C:\").
 // False when that text has no backslash: the program then starts in the

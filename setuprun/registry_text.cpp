@@ -90,6 +90,15 @@ int SplitRegistryLine(char* line, char* fields[kRegistryLineFields])
     return found;
 }
 
+bool NamesWholeRoot(const char* keyPath)
+{
+    for (const char* c = keyPath; *c; c++) {
+        if (*c != '\\' && *c != ' ' && *c != '\t')
+            return false;
+    }
+    return true;
+}
+
 size_t HexTextToBytes(const char* text, unsigned char* out, size_t outSize)
 {
     size_t count = strlen(text) / 2;

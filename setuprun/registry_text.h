@@ -29,6 +29,11 @@ const char* RootLongName(RootKeyId id);
 enum { kRegistryLineFields = 6 };
 int SplitRegistryLine(char* line, char* fields[kRegistryLineFields]);
 
+// True when a key path names no key below its root: empty, or nothing but
+// blanks and backslashes. Deleting such a "key" with its subtree would
+// empty the whole root (every key of the user, or of the machine).
+bool NamesWholeRoot(const char* keyPath);
+
 // Hexadecimal data of CMD14, read after turning the text to upper case:
 // "0".."9" and "A".."F" are digits, any other character counts as 0.
 // Type 1: digit pairs become bytes, first digit high; an unpaired last

@@ -104,6 +104,24 @@ static void CompileSection(char* text, int first)
     KeyListFree(&keys);
 }
 
+// Records the list the run is in, with no branch pending, in one write.
+// Written only after the list is compiled: a run cut before this compiles
+// the same list at the same number again when resumed, and a run cut
+// after it finds the list compiled and no branch left to take.
+static void RecordCurrentSection(const char* name)
+{
+    CopyText(g_run.currentSection, sizeof g_run.currentSection, name);
+    // "CurrentSection=<name>", "NextSection=" and the empty line that ends
+    // a list; the name was cut to its buffer, so everything fits.
+    char state[sizeof "CurrentSection=" + kSectionNameSize + sizeof "NextSection=" + 1];
+    FormatText(state, sizeof state, "CurrentSection=%s", g_run.currentSection);
+    size_t used = strlen(state) + 1;
+    CopyText(state + used, sizeof state - used, "NextSection=");
+    used += strlen(state + used) + 1;
+    state[used] = '\0';
+    WritePrivateProfileSectionA("State", state, g_run.scriptPath);
+}
+
 InitResult InitCommandSection(bool atStartUp)
 {
     char firstCommand[kPathSize];
@@ -114,16 +132,12 @@ InitResult InitCommandSection(bool atStartUp)
     if (EqualsNoCase(g_run.nextSection, kMissingKey))
         g_run.nextSection[0] = '\0';
 
-    char* text;
+    char target[kSectionNameSize];
     int first;
     bool recordFirst = false;
     if (EqualsNoCase(g_run.currentSection, kMissingKey)) {
         // First start of this working copy.
-        CopyText(g_run.currentSection, sizeof g_run.currentSection, kFirstList);
-        WriteScriptString("State", "CurrentSection", kFirstList);
-        WriteScriptString("State", "NextSection", "");
-        text = LoadProfileSection(kFirstList, g_run.scriptPath);
-        WriteScriptString("State", "CurrentSection", kFirstList);
+        CopyText(target, sizeof target, kFirstList);
         WriteLog(kInitLabel, " starting from [CommandsList]");
         // At start-up the run loop begins where this compile begins.
         first = atStartUp ? 0 : g_run.commandNumber;
@@ -135,20 +149,20 @@ InitResult InitCommandSection(bool atStartUp)
     } else {
         // A branch is pending. At start-up it is compiled at the recorded
         // position, where the run loop is about to continue.
-        text = LoadProfileSection(g_run.nextSection, g_run.scriptPath);
-        WriteScriptString("State", "CurrentSection", g_run.nextSection);
-        WriteScriptString("State", "NextSection", "");
-        WriteLogf(kInitLabel, " starting from [%s]", g_run.nextSection);
+        CopyText(target, sizeof target, g_run.nextSection);
+        WriteLogf(kInitLabel, " starting from [%s]", target);
         first = atStartUp ? ReadScriptInt("Commands", "CurrentCmd", 0) : g_run.commandNumber;
     }
+    char* text = LoadProfileSection(target, g_run.scriptPath);
 
-    ReadScriptString("State", "CurrentSection", "", g_run.currentSection, sizeof g_run.currentSection);
-    WriteLogf("**", "  Starting section >%s<", g_run.currentSection);
+    WriteLogf("**", "  Starting section >%s<", target);
     if (!text) {
-        WriteLogf("ERROR-=-", " section [%s] is empty..cannot initialize", g_run.currentSection);
+        RecordCurrentSection(target);
+        WriteLogf("ERROR-=-", " section [%s] is empty..cannot initialize", target);
         return kInitFailed;
     }
     if (!IsValidCommandNumber(first)) {
+        RecordCurrentSection(target);
         WriteLogf("ERROR-=-", " command number %d is out of range..cannot initialize", first);
         free(text);
         return kInitFailed;
@@ -157,6 +171,7 @@ InitResult InitCommandSection(bool atStartUp)
     free(text);
     if (recordFirst)
         WriteScriptInt("Commands", "CurrentCmd", first);
+    RecordCurrentSection(target);
     FlushScript();
     WriteLog(kInitLabel, " initializtion complete.");
     return kInitCompiled;

@@ -221,7 +221,19 @@ static NTSTATUS WINAPI DispatchControl(PDEVICE_OBJECT device, PIRP irp)
 
 static void WINAPI DriverUnload(PDRIVER_OBJECT driver)
 {
+    HANDLE key;
     (void)driver;
+    /* A stop that takes seconds, as on a busy machine: the service stays
+     * stop-pending meanwhile. */
+    if (NT_SUCCESS(OpenConfigKey(FALSE, &key))) {
+        ULONG delayMs = QueryDword(key, L"" FW_SIM_UNLOAD_DELAY);
+        ZwClose(key);
+        if (delayMs > 0) {
+            LARGE_INTEGER interval;
+            interval.QuadPart = -(LONGLONG)delayMs * 10000;
+            KeDelayExecutionThread(KernelMode, FALSE, &interval);
+        }
+    }
     if (s_linked)
         IoDeleteSymbolicLink(&s_link);
     if (s_device)

@@ -19,6 +19,7 @@
 #define FW_SIM_FIRMWARE_TEXT "FirmwareText"     /* REG_BINARY: the E819h data area: length byte, characters */
 #define FW_SIM_FIRMWARE_STATUS "FirmwareStatus" /* REG_DWORD: non-zero: every firmware call answers carry + AH */
 #define FW_SIM_FAIL "Fail"                      /* REG_DWORD: FW_SIM_FAIL_* bits */
+#define FW_SIM_UNLOAD_DELAY "UnloadDelayMs"     /* REG_DWORD: the unload waits this long (a slow stop) */
 /* Records, written by the driver. */
 #define FW_SIM_REQUESTS "Requests" /* REG_MULTI_SZ, one line per request */
 

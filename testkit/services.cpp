@@ -117,10 +117,15 @@ void RemoveService(const char* name, DWORD waitMs)
         if (service.get())
             DeleteService(service.get());
     }
+    if (!WaitUntilGone(name, waitMs))
+        ADD_FAILURE() << "the service " << name << " is still registered after " << waitMs << " ms";
+}
+
+bool WaitUntilGone(const char* name, DWORD waitMs)
+{
     for (DWORD waited = 0; ServiceState(name) && waited < waitMs; waited += 50)
         Sleep(50);
-    if (ServiceState(name))
-        ADD_FAILURE() << "the service " << name << " is still registered after " << waitMs << " ms";
+    return ServiceState(name) == 0;
 }
 
 } // namespace testkit

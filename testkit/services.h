@@ -26,4 +26,8 @@ bool StopService(const char* name, DWORD waitMs = 30000);
 // Stops and deletes a service if it exists, and waits until it is gone.
 void RemoveService(const char* name, DWORD waitMs = 30000);
 
+// Waits until a service is no longer registered (a service deleted while
+// it still stops stays until it has stopped); true when it is gone.
+bool WaitUntilGone(const char* name, DWORD waitMs = 30000);
+
 } // namespace testkit

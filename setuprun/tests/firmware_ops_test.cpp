@@ -106,7 +106,7 @@ TEST_F(FirmwareOps, NtVariantLoadsOpensReadsClosesAndRemovesTheDriver)
 
     ASSERT_EQ(0, ops.LoadDriver());
     EXPECT_TRUE(FileExists(FirmwareSim::NtTargetPath()));
-    EXPECT_EQ(0u, FirmwareSim::ServiceState("NVXMgmt12")) << "LoadDriver only copies";
+    EXPECT_TRUE(FirmwareSim::ServiceGone("NVXMgmt12")) << "LoadDriver only copies";
 
     ASSERT_EQ(0, ops.OpenDriver());
     EXPECT_EQ((DWORD)SERVICE_RUNNING, FirmwareSim::ServiceState("NVXMgmt12"));
@@ -121,7 +121,7 @@ TEST_F(FirmwareOps, NtVariantLoadsOpensReadsClosesAndRemovesTheDriver)
     EXPECT_EQ(0x0A1B, ops.ReadSystemID());
 
     ops.CloseDriver();
-    EXPECT_EQ(0u, FirmwareSim::ServiceState("NVXMgmt12")) << "the service this run made is deleted";
+    EXPECT_TRUE(FirmwareSim::ServiceGone("NVXMgmt12")) << "the service this run made is deleted";
     ops.DelDriver();
     EXPECT_FALSE(FileExists(FirmwareSim::NtTargetPath()));
 
@@ -261,7 +261,7 @@ TEST_F(FirmwareOps, NtVariantWithoutTheDriverFile)
     EXPECT_EQ(1, ops.OpenDriver());
     EXPECT_EQ((DWORD)SERVICE_STOPPED, FirmwareSim::ServiceState("NVXMgmt12")) << "left for the next close";
     ops.DelDriver();
-    EXPECT_EQ(0u, FirmwareSim::ServiceState("NVXMgmt12")) << "the run leaves no service of its own";
+    EXPECT_TRUE(FirmwareSim::ServiceGone("NVXMgmt12")) << "the run leaves no service of its own";
 
     std::string source = dir + "\\NVXMGMT.SYS";
     std::vector<std::string> expected =
@@ -299,7 +299,7 @@ TEST_F(FirmwareOps, NtVariantOpenFailsAtEachStep)
     ClearLog();
     EXPECT_EQ(0, ops.OpenDriver());
     ops.CloseDriver();
-    EXPECT_EQ(0u, FirmwareSim::ServiceState("NVXMgmt12"));
+    EXPECT_TRUE(FirmwareSim::ServiceGone("NVXMgmt12"));
 
     // The driver's start fails (its DriverEntry refuses).
     sim.SetFail(FW_SIM_FAIL_LOAD);
@@ -310,7 +310,7 @@ TEST_F(FirmwareOps, NtVariantOpenFailsAtEachStep)
     EXPECT_EQ(0u, log[0].find("WARNING ERROR-=-StartServiceNT() - StartService() returned with Error="));
     EXPECT_EQ("WARNING ERROR-=-OpenNVXMGMT - Failed for driver " + target, log[2]);
     ops.DelDriver();
-    EXPECT_EQ(0u, FirmwareSim::ServiceState("NVXMgmt12"));
+    EXPECT_TRUE(FirmwareSim::ServiceGone("NVXMgmt12"));
 }
 
 // A "NVXMgmt12" service that existed, or ran, before the run is used as

@@ -7,10 +7,15 @@
 #include "firmware_requests.h"
 #include "firmware_sim.h"
 #include "scenario_bench.h"
+#include "services.h"
 
 namespace scenario {
 
 namespace {
+
+// How long a service of the simulated driver may take to stop and go, and
+// its file to be freed, on a busy machine (11 s have been seen).
+const DWORD kServiceWaitMs = 60000;
 
 void SetValue(const char* name, DWORD type, const void* data, DWORD size)
 {
@@ -55,10 +60,20 @@ std::string SystemDirectory()
     return dir;
 }
 
+// A driver that still unloads holds its file (error 5 or 32): waited for,
+// like its service.
 void DeleteIfPresent(const std::string& path)
 {
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(path.c_str());
+    for (DWORD waited = 0;; waited += 100) {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND)
+            return;
+        if (waited >= kServiceWaitMs) {
+            ADD_FAILURE() << "cannot delete " << path << " left by an earlier test: " << GetLastError();
+            return;
+        }
+        Sleep(100);
+    }
 }
 
 } // namespace
@@ -185,55 +200,22 @@ std::string FirmwareSim::VxdTargetPath()
 
 DWORD FirmwareSim::ServiceState(const char* name)
 {
-    DWORD state = 0;
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE service = manager ? OpenServiceA(manager, name, SERVICE_QUERY_STATUS) : nullptr;
-    if (service) {
-        SERVICE_STATUS status;
-        ZeroMemory(&status, sizeof status);
-        if (QueryServiceStatus(service, &status))
-            state = status.dwCurrentState;
-        CloseServiceHandle(service);
-    }
-    if (manager)
-        CloseServiceHandle(manager);
-    return state;
+    return testkit::ServiceState(name);
+}
+
+bool FirmwareSim::ServiceGone(const char* name)
+{
+    return testkit::WaitUntilGone(name, kServiceWaitMs);
 }
 
 bool FirmwareSim::CreateDriverService(const char* name, const std::string& path, bool start)
 {
-    bool ok = false;
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE service = manager ? CreateServiceA(manager, name, name, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
-                                                 SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, path.c_str(), nullptr,
-                                                 nullptr, nullptr, nullptr, nullptr)
-                                : nullptr;
-    if (service) {
-        ok = !start || StartServiceA(service, 0, nullptr);
-        if (!ok)
-            ADD_FAILURE() << "cannot start the service " << name << ": " << GetLastError();
-        CloseServiceHandle(service);
-    } else {
-        ADD_FAILURE() << "cannot create the service " << name << ": " << GetLastError();
-    }
-    if (manager)
-        CloseServiceHandle(manager);
-    return ok;
+    return testkit::CreateDriverService(name, path, start);
 }
 
 void FirmwareSim::RemoveService(const char* name)
 {
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE service = manager ? OpenServiceA(manager, name, SERVICE_ALL_ACCESS) : nullptr;
-    if (service) {
-        SERVICE_STATUS status;
-        ZeroMemory(&status, sizeof status);
-        ControlService(service, SERVICE_CONTROL_STOP, &status);
-        DeleteService(service);
-        CloseServiceHandle(service);
-    }
-    if (manager)
-        CloseServiceHandle(manager);
+    testkit::RemoveService(name, kServiceWaitMs);
 }
 
 int CountRequests(const std::vector<std::string>& requests, const std::string& text)

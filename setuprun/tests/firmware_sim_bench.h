@@ -51,9 +51,13 @@ public:
     static std::string VxdTargetPath(); // system directory\NVXInt15.VxD
     // Service state: 0 when the service does not exist.
     static DWORD ServiceState(const char* name);
+    // True once the service is gone; waits for a service that a run
+    // deleted while it was still stopping (a busy machine takes seconds).
+    static bool ServiceGone(const char* name);
     // Registers (and optionally starts) a kernel-driver service.
     static bool CreateDriverService(const char* name, const std::string& path, bool start);
-    // Stops and deletes a service if it exists.
+    // Stops and deletes a service if it exists, waiting however long its
+    // stop takes up to a bound that fails only the test that asked.
     static void RemoveService(const char* name);
 
 private:

@@ -249,7 +249,9 @@ TEST(Machine, RestartComesAtTheEndOfTheRun)
 // CMD28 rewrites the script file through a temporary copy. Whatever step
 // fails, the script must stay whole: each case makes one step fail while
 // the command pauses before reading the script (the pause is timed, so
-// these cases run alone).
+// these cases run alone). On Windows NT the copy replaces the script in
+// one rename: the name a 95/98 system moves the script aside to is not
+// needed, and blocking it changes nothing.
 TEST(Machine, AppendNeverLosesTheScript)
 {
     const char* const kCases[] = {"script locked", "temporary file blocked", "aside name blocked"};
@@ -283,11 +285,10 @@ TEST(Machine, AppendNeverLosesTheScript)
             RemoveDirectoryA(blocker.c_str());
         ASSERT_TRUE(r.finished) << kCases[c];
         EXPECT_EQ("kept", ReadKey(copy, "Data", "Marker")) << kCases[c];
-        EXPECT_EQ("<missing>", ReadKey(copy, "Extra", "Key")) << kCases[c];
+        EXPECT_EQ(c == 2 ? "value" : "<missing>", ReadKey(copy, "Extra", "Key")) << kCases[c];
         std::vector<std::string> log = b.Log();
         const char* expected[] = {"ERROR-=- CMD28_AppendINIFile() - cannot read the script ",
-                                  "ERROR-=- CMD28_AppendINIFile() - cannot create ",
-                                  "ERROR-=- CMD28_AppendINIFile() - cannot move the script aside to "};
+                                  "ERROR-=- CMD28_AppendINIFile() - cannot create ", "  renaming "};
         bool logged = false;
         for (const std::string& line : log)
             logged |= line.rfind(expected[c], 0) == 0;
