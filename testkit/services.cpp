@@ -87,6 +87,10 @@ bool StopService(const char* name, DWORD waitMs)
             return true;
         SERVICE_STATUS status;
         ZeroMemory(&status, sizeof status);
+        // A stopped service is left alone: a stop sent while its process
+        // is still ending has been seen to leave it stop-pending in Wine.
+        if (QueryServiceStatus(service.get(), &status) && status.dwCurrentState == SERVICE_STOPPED)
+            return true;
         ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
         SERVICE_STATUS_PROCESS process;
         ZeroMemory(&process, sizeof process);

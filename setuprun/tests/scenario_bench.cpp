@@ -211,9 +211,20 @@ RunResult Bench::Run(const std::string& arguments, const RunOptions& options) co
     mutableLine.push_back('\0');
     std::string cwd = options.currentDir.empty() ? root : options.currentDir;
     PROCESS_INFORMATION process;
-    if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(), &startup,
-                        &process)) {
-        ADD_FAILURE() << "cannot start " << commandLine << ": " << GetLastError();
+    // On a busy machine Wine now and then fails a start with an internal
+    // error before the program runs at all; a second start is then safe.
+    DWORD startError = 0;
+    for (int attempt = 0; attempt < 3; attempt++) {
+        startError = CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(),
+                                    &startup, &process)
+                         ? 0
+                         : GetLastError();
+        if (startError != ERROR_INTERNAL_ERROR)
+            break;
+        Sleep(500);
+    }
+    if (startError) {
+        ADD_FAILURE() << "cannot start " << commandLine << ": " << startError;
         return result;
     }
 
