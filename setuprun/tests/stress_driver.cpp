@@ -68,6 +68,10 @@ std::string SeedFor(const char* name, const std::string& caseDir, const std::str
     ReplaceAll(text, "Software\\VorlixDemo", key);
     ReplaceAll(text, "@CASE@", caseDir);
     ReplaceAll(text, "@KEY@", key);
+    // The demo logs where a machine of the maker keeps its log; a case
+    // logs in its own folder, so that a cut run can be judged by its log.
+    if (text.find("LogFile=") == std::string::npos)
+        ReplaceAll(text, "Logging=1", "Logging=1\nLogFile=" + caseDir + "\\install.log");
     return text;
 }
 
@@ -144,8 +148,16 @@ struct RunOutcome {
     Outcome outcome = Outcome::NotStarted;
     DWORD exitCode = 0;
     DWORD ms = 0;
-    bool stillWorking = false; // cut at the bound while its log still grew
+    bool stillWorking = false;     // cut at the bound while its log or working copy still changed
+    bool positionWentBack = false; // the recorded position moved back meanwhile: a loop
 };
+
+// [Commands] CurrentCmd of a working copy's text, or -1.
+long RecordedPosition(const std::string& copy)
+{
+    size_t at = copy.find("\nCurrentCmd=");
+    return at == std::string::npos ? -1 : atol(copy.c_str() + at + 12);
+}
 
 // Runs setuprun in a job, so that a run cut at its bound takes the
 // programs it started with it.
@@ -197,11 +209,21 @@ RunOutcome RunSetuprun(const std::string& caseDir, const std::string& arguments,
         result.outcome = Outcome::TimedOut;
         // A run whose log still grows is working, only slowly (a script
         // made huge costs time with every command it records).
-        std::string before, after;
-        ReadFileBytes(caseDir + "\\install.log", &before);
-        WaitForSingleObject(process.hProcess, kProgressWindowMs);
-        ReadFileBytes(caseDir + "\\install.log", &after);
-        result.stillWorking = after.size() > before.size();
+        // The working copy shows it too, also when the log is off: its
+        // position moves on, and moves back in a loop.
+        std::string log, copy, logAfter, copyAfter;
+        ReadFileBytes(caseDir + "\\install.log", &log);
+        ReadFileBytes(caseDir + "\\tmp\\s.ini", &copy);
+        long position = RecordedPosition(copy);
+        for (DWORD watched = 0; watched < kProgressWindowMs; watched += 100) {
+            WaitForSingleObject(process.hProcess, 100);
+            ReadFileBytes(caseDir + "\\tmp\\s.ini", &copyAfter);
+            long now = RecordedPosition(copyAfter);
+            result.positionWentBack = result.positionWentBack || now < position;
+            position = now;
+        }
+        ReadFileBytes(caseDir + "\\install.log", &logAfter);
+        result.stillWorking = logAfter.size() > log.size() || copyAfter != copy;
         if (job)
             TerminateJobObject(job, 1);
         TerminateProcess(process.hProcess, 1);
@@ -343,7 +365,7 @@ void RunCase(Work* work, long caseNumber)
             std::string last = LastCommand(log);
             if (m.loopsByDesign) {
                 InterlockedIncrement(&totals->loopsByDesign);
-            } else if (LogShowsCycle(log)) {
+            } else if (LogShowsCycle(log) || r.positionWentBack) {
                 // A damaged step or branch made a loop the generator did
                 // not plan: the script loops, not the runner.
                 InterlockedIncrement(&totals->loopsSeen);
