@@ -17,14 +17,14 @@ add_library(crtdll_support OBJECT ${CMAKE_SOURCE_DIR}/crtdll/cxx_support.cpp ${C
 target_compile_options(crtdll_support PRIVATE ${PROJECT_WARNINGS})
 
 # Links a deliverable against crtdll.dll instead of the default runtime.
-# cmake/crtdll.specs replaces the libraries that the compiler driver puts
+# cmake/crtdll-link-rules replaces the libraries that the compiler driver puts
 # last on the line (a library named here would come before the static
 # libraries that need it). g++ still passes libstdc++, from which nothing
 # is taken: operator delete comes first, from crtdll/cxx_support.cpp.
 # Objects come before libraries, so mbrtowc is ours.
-set(CRTDLL_SPECS ${CMAKE_SOURCE_DIR}/cmake/crtdll.specs)
+set(CRTDLL_LINK_RULES ${CMAKE_SOURCE_DIR}/cmake/crtdll-link-rules)
 function(link_with_crtdll target)
     target_sources(${target} PRIVATE $<TARGET_OBJECTS:crtdll_support>)
-    target_link_options(${target} PRIVATE -specs=${CRTDLL_SPECS})
-    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${CRTDLL_SPECS})
+    target_link_options(${target} PRIVATE -specs=${CRTDLL_LINK_RULES})
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${CRTDLL_LINK_RULES})
 endfunction()
