@@ -73,35 +73,12 @@ std::string ExamplesDir()
 std::vector<std::string> ExampleScripts()
 {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((ExamplesDir() + "\\*.ini").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (_stricmp(found.cFileName, "demo.ini") != 0)
-            names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    ForEachEntry(ExamplesDir(), [&](const std::string& name, bool isDirectory) {
+        size_t dot = name.size() > 4 ? name.size() - 4 : 0;
+        if (!isDirectory && _stricmp(name.c_str() + dot, ".ini") == 0 && _stricmp(name.c_str(), "demo.ini") != 0)
+            names.push_back(name);
+    });
     return names;
-}
-
-void CopyTree(const std::string& from, const std::string& to)
-{
-    MakeDirs(to);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((from + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            CopyTree(from + "\\" + name, to + "\\" + name);
-        else if (!CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE))
-            ADD_FAILURE() << "cannot copy " << from << "\\" << name;
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
 }
 
 // The lines by which the runner reports a step that failed. The firmware

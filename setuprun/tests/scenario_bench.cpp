@@ -369,16 +369,32 @@ void RemoveTree(const std::string& path)
         DeleteFileA(path.c_str());
         return;
     }
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (strcmp(found.cFileName, ".") && strcmp(found.cFileName, ".."))
-                RemoveTree(path + "\\" + found.cFileName);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
+    ForEachEntry(path, [&](const std::string& name, bool) { RemoveTree(path + "\\" + name); });
     RemoveDirectoryA(path.c_str());
+}
+
+void ForEachEntry(const std::string& dir, const std::function<void(const std::string&, bool)>& visit)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (strcmp(found.cFileName, ".") && strcmp(found.cFileName, ".."))
+            visit(found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+void CopyTree(const std::string& from, const std::string& to)
+{
+    MakeDirs(to);
+    ForEachEntry(from, [&](const std::string& name, bool isDirectory) {
+        if (isDirectory)
+            CopyTree(from + "\\" + name, to + "\\" + name);
+        else if (!CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE))
+            ADD_FAILURE() << "cannot copy " << from << "\\" << name;
+    });
 }
 
 void MakeDirs(const std::string& path)

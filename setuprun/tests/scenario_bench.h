@@ -100,7 +100,13 @@ std::string ReadKey(const std::string& file, const char* section, const char* ke
 void WriteTextFile(const std::string& path, const std::string& text);
 std::string ReadTextFile(const std::string& path);
 bool FileExists(const std::string& path);
+// Calls visit(name, is a directory) for every entry of a directory but
+// "." and "..".
+void ForEachEntry(const std::string& dir, const std::function<void(const std::string&, bool)>& visit);
 void RemoveTree(const std::string& path);
+// Copies a directory with everything below it; a file that cannot be
+// copied fails the test.
+void CopyTree(const std::string& from, const std::string& to);
 void MakeDirs(const std::string& path);
 
 // Lines of a log matching a pattern in order, each after the one before.

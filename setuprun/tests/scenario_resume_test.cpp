@@ -78,22 +78,14 @@ void DumpKey(HKEY root, const std::string& path, std::vector<std::string>* out)
 // Every file and directory below a directory with its bytes, sorted.
 void DumpFiles(const std::string& dir, const std::string& shown, std::vector<std::string>* out)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    ForEachEntry(dir, [&](const std::string& name, bool isDirectory) {
+        if (isDirectory) {
             out->push_back(shown + name + "\\");
             DumpFiles(dir + "\\" + name, shown + name + "\\", out);
         } else {
             out->push_back(shown + name + "=" + ReadTextFile(dir + "\\" + name));
         }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    });
 }
 
 // The working copy's lines, each with its section, sorted: a key written
