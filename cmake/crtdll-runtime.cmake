@@ -5,7 +5,8 @@
 # (it needs msvcrt.dll), so C++ is built without exceptions, run-time
 # type information and guarded statics, and crtdll/cxx_support.cpp
 # supplies the rest. crtdll/mbrtowc.cpp stands in for mingw-w64's, which
-# would import IsDBCSLeadByteEx.
+# would import IsDBCSLeadByteEx. crtdll/no_static_tls.cpp keeps the TLS
+# directory out, which an applet loaded with LoadLibrary cannot rely on.
 # Every i686 program also says in its header that Windows 4.0 is enough,
 # and carries no link time (so that the same sources give the same file).
 add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions>
@@ -13,7 +14,8 @@ add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions>
 add_link_options(-Wl,--major-os-version,4,--minor-os-version,0
     -Wl,--major-subsystem-version,4,--minor-subsystem-version,0 -Wl,--no-insert-timestamp)
 
-add_library(crtdll_support OBJECT ${CMAKE_SOURCE_DIR}/crtdll/cxx_support.cpp ${CMAKE_SOURCE_DIR}/crtdll/mbrtowc.cpp)
+add_library(crtdll_support OBJECT ${CMAKE_SOURCE_DIR}/crtdll/cxx_support.cpp ${CMAKE_SOURCE_DIR}/crtdll/mbrtowc.cpp
+    ${CMAKE_SOURCE_DIR}/crtdll/no_static_tls.cpp)
 target_compile_options(crtdll_support PRIVATE ${PROJECT_WARNINGS})
 
 # Links a deliverable against crtdll.dll instead of the default runtime.

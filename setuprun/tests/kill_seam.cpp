@@ -19,8 +19,16 @@ char g_trace[MAX_PATH];
 
 } // namespace
 
+// The linker's names of an import pointer and of its wrapper: the 32-bit
+// names carry the symbol prefix and the stdcall argument size.
+#if defined(__i386__)
+#define SEAM_SYMBOL(kind, name, bytes) "___" #kind "__imp__" #name "@" #bytes
+#else
+#define SEAM_SYMBOL(kind, name, bytes) "__" #kind "___imp_" #name
+#endif
+
 extern "C" {
-extern decltype(&WriteFile) __real___imp_WriteFile;
+extern decltype(&WriteFile) RealWriteFile asm(SEAM_SYMBOL(real, WriteFile, 20));
 }
 
 static void Effect(const char* call, const char* a, const char* b = "", const char* c = "")
@@ -44,7 +52,7 @@ static void Effect(const char* call, const char* a, const char* b = "", const ch
                                FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             DWORD written;
-            __real___imp_WriteFile(h, line, (DWORD)length, &written, nullptr);
+            RealWriteFile(h, line, (DWORD)length, &written, nullptr);
             CloseHandle(h);
         }
     }
@@ -52,35 +60,36 @@ static void Effect(const char* call, const char* a, const char* b = "", const ch
         TerminateProcess(GetCurrentProcess(), 0xDEAD);
 }
 
-// One wrapper per call: the real call first, then the count.
-#define SEAM(ret, name, params, args, ...)                                                                             \
+// One wrapper per call: the real call first, then the count. The size is
+// the call's stdcall argument size, as in the build's list of the calls.
+#define SEAM(ret, name, bytes, params, args, ...)                                                                      \
     extern "C" {                                                                                                       \
-    extern decltype(&name) __real___imp_##name;                                                                        \
+    extern decltype(&name) Real##name asm(SEAM_SYMBOL(real, name, bytes));                                             \
     static ret WINAPI Seam##name params                                                                                \
     {                                                                                                                  \
-        ret result = __real___imp_##name args;                                                                         \
+        ret result = Real##name args;                                                                                  \
         Effect(#name, __VA_ARGS__);                                                                                    \
         return result;                                                                                                 \
     }                                                                                                                  \
-    decltype(&name) __wrap___imp_##name = Seam##name;                                                                  \
+    decltype(&name) Wrap##name asm(SEAM_SYMBOL(wrap, name, bytes)) = Seam##name;                                       \
     }
 
-SEAM(BOOL, WritePrivateProfileStringA, (LPCSTR s, LPCSTR k, LPCSTR v, LPCSTR f), (s, k, v, f), s, k, v)
-SEAM(BOOL, WritePrivateProfileSectionA, (LPCSTR s, LPCSTR v, LPCSTR f), (s, v, f), s, v ? "(list)" : "(null)")
-SEAM(BOOL, MoveFileA, (LPCSTR from, LPCSTR to), (from, to), from, to)
-SEAM(BOOL, MoveFileExA, (LPCSTR from, LPCSTR to, DWORD flags), (from, to, flags), from, to)
-SEAM(BOOL, DeleteFileA, (LPCSTR path), (path), path)
-SEAM(BOOL, CopyFileA, (LPCSTR from, LPCSTR to, BOOL failIfExists), (from, to, failIfExists), from, to)
-SEAM(BOOL, CreateDirectoryA, (LPCSTR path, LPSECURITY_ATTRIBUTES sa), (path, sa), path)
-SEAM(BOOL, RemoveDirectoryA, (LPCSTR path), (path), path)
-SEAM(BOOL, SetFileAttributesA, (LPCSTR path, DWORD attributes), (path, attributes), path)
-SEAM(BOOL, WriteFile, (HANDLE h, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED o),
+SEAM(BOOL, WritePrivateProfileStringA, 16, (LPCSTR s, LPCSTR k, LPCSTR v, LPCSTR f), (s, k, v, f), s, k, v)
+SEAM(BOOL, WritePrivateProfileSectionA, 12, (LPCSTR s, LPCSTR v, LPCSTR f), (s, v, f), s, v ? "(list)" : "(null)")
+SEAM(BOOL, MoveFileA, 8, (LPCSTR from, LPCSTR to), (from, to), from, to)
+SEAM(BOOL, MoveFileExA, 12, (LPCSTR from, LPCSTR to, DWORD flags), (from, to, flags), from, to)
+SEAM(BOOL, DeleteFileA, 4, (LPCSTR path), (path), path)
+SEAM(BOOL, CopyFileA, 12, (LPCSTR from, LPCSTR to, BOOL failIfExists), (from, to, failIfExists), from, to)
+SEAM(BOOL, CreateDirectoryA, 8, (LPCSTR path, LPSECURITY_ATTRIBUTES sa), (path, sa), path)
+SEAM(BOOL, RemoveDirectoryA, 4, (LPCSTR path), (path), path)
+SEAM(BOOL, SetFileAttributesA, 8, (LPCSTR path, DWORD attributes), (path, attributes), path)
+SEAM(BOOL, WriteFile, 20, (HANDLE h, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED o),
      (h, data, size, written, o), "(bytes)")
-SEAM(LONG, RegSetValueExA, (HKEY k, LPCSTR name, DWORD r, DWORD type, const BYTE* data, DWORD size),
+SEAM(LONG, RegSetValueExA, 24, (HKEY k, LPCSTR name, DWORD r, DWORD type, const BYTE* data, DWORD size),
      (k, name, r, type, data, size), name)
-SEAM(LONG, RegDeleteValueA, (HKEY k, LPCSTR name), (k, name), name)
-SEAM(LONG, RegDeleteKeyA, (HKEY k, LPCSTR name), (k, name), name)
-SEAM(BOOL, CreateProcessA,
+SEAM(LONG, RegDeleteValueA, 8, (HKEY k, LPCSTR name), (k, name), name)
+SEAM(LONG, RegDeleteKeyA, 8, (HKEY k, LPCSTR name), (k, name), name)
+SEAM(BOOL, CreateProcessA, 40,
      (LPCSTR app, LPSTR line, LPSECURITY_ATTRIBUTES pa, LPSECURITY_ATTRIBUTES ta, BOOL inherit, DWORD flags,
       LPVOID env, LPCSTR dir, LPSTARTUPINFOA si, LPPROCESS_INFORMATION pi),
      (app, line, pa, ta, inherit, flags, env, dir, si, pi), line)
