@@ -5,12 +5,13 @@
 
 JOBS ?= $(shell nproc)
 BUILD := build
-# The build trees: win64 (tested under Wine), win32 (built only), native
-# (the pure logic under sanitizers). TREES=win64 builds and tests one.
+# The build trees: win64 (tested under Wine), win32 (its smoke set run under
+# 32-bit Wine on an emulated i386 machine, tools/i386-bench), native (the
+# pure logic under sanitizers). TREES=win64 builds and tests one.
 TREES ?= win64 win32 native
 export TREES
 
-.PHONY: all setup build demo test release bench stress fuzz screenshots clean
+.PHONY: all setup build demo test test32 release bench stress fuzz screenshots clean
 
 all: build
 
@@ -25,6 +26,11 @@ demo: build
 
 test: build
 	tools/run-tests
+
+# The whole Windows suite on the win32 tree, on the emulated i386 machine.
+test32: setup
+	tools/build-trees $(BUILD) $(JOBS) win32
+	TREES=win32 TESTS32=all tools/run-tests
 
 # Release packages of both architectures in build/release/ (tools/release).
 release: setup
@@ -56,7 +62,9 @@ fuzz: setup
 	$(BUILD)/fuzz/setuprun/tests/fuzz_text $(BUILD)/fuzz/corpus -max_total_time=$(FUZZ_SECONDS)
 	$(BUILD)/fuzz/vlxpnpmgr/tests/fuzz_bay $(BUILD)/fuzz/corpus-bay -max_total_time=$(FUZZ_SECONDS)
 
-# The build and this checkout's Wine benches, wherever they live.
+# The build and this checkout's Wine benches, wherever they live. The i386
+# machine stays: it is shared by every checkout.
 clean:
 	tools/wine-session clean
 	rm -rf $(BUILD)
+	@echo "make clean: the i386 machine in $$(tools/i386-bench path) is shared by checkouts; remove it with: tools/i386-bench clean"

@@ -10,6 +10,9 @@
 
 REPO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd -P)
 BUILD_ROOT=${BUILD_ROOT:-$REPO_ROOT/build}
+# The Windows build the bench runs: win64 here, win32 on the emulated i386
+# machine (tools/i386-bench).
+WIN_TREE=${WIN_TREE:-win64}
 if [ "$(id -u)" = 0 ]; then
     WINE_USER=${WINE_USER:-winetest}
 else
@@ -78,7 +81,7 @@ bench_display() {
 # replaced by a rename, never rewritten in place, so a program that runs
 # from the stage keeps its old copy. Several runs at once take turns.
 stage_build() {
-    local built=$BUILD_ROOT/win64
+    local built=$BUILD_ROOT/$WIN_TREE
     [ -d "$built" ] || return 0
     bench_mkdir "$STAGE_DIR"
     (
@@ -112,7 +115,7 @@ stage_build() {
 # The stage's copy of a path under the Windows build, or the path itself.
 staged_path() {
     case "$1" in
-    "$BUILD_ROOT/win64/"*) printf '%s\n' "$STAGE_DIR/${1#"$BUILD_ROOT/win64/"}" ;;
+    "$BUILD_ROOT/$WIN_TREE/"*) printf '%s\n' "$STAGE_DIR/${1#"$BUILD_ROOT/$WIN_TREE/"}" ;;
     *) printf '%s\n' "$1" ;;
     esac
 }
