@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# The project's tools and documents, without Wine: the links of every
+# document, pe-check's arguments, and the benches the tools use, each
+# listed in the header of tools/wine-session.
+#   check_tools.sh SOURCE_DIR
+set -u
+source_dir=$1
+cd "$source_dir" || exit 1
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+# Every link of the documents holds; a broken file name or anchor is found.
+tools/check-links README.md docs/*.md >"$scratch/links" || fail "broken links: $(cat "$scratch/links")"
+printf '# Title\n\n[here](#title) [gone](#no-such-heading) [file](no-such.md) `[code](x.md)`\n\n    [indented](y.md)\n' \
+    >"$scratch/broken.md"
+tools/check-links "$scratch/broken.md" >"$scratch/out" && fail "check-links passed a broken document"
+[ "$(grep -c ': no such file\|: no heading' "$scratch/out")" = 2 ] ||
+    fail "check-links did not find exactly the two broken links: $(cat "$scratch/out")"
+
+# pe-check with the list after the programs ends in a usage line.
+printf 'MZ not really a program' >"$scratch/program.exe"
+for command in imports version; do
+    status=0
+    tools/pe-check "$command" "$scratch/program.exe" release/win32-imports.txt 2>"$scratch/err" || status=$?
+    [ "$status" = 2 ] || fail "pe-check $command with its arguments swapped: status $status, expected 2"
+    grep -q "^usage: pe-check $command" "$scratch/err" || fail "pe-check $command: no usage line: $(cat "$scratch/err")"
+    grep -q Traceback "$scratch/err" && fail "pe-check $command ended in a traceback"
+done
+
+# Every bench a tool or a test names is listed where benches are explained.
+header=$(sed -n '/^# The benches/,/^set -eu/p' tools/wine-session)
+for bench in $(grep -ohsE 'WINE_BENCH(=|:-)[a-z0-9]+' tools/* CMakeLists.txt */CMakeLists.txt */tests/CMakeLists.txt |
+    sed -E 's/.*(=|-)//' | sort -u); do
+    grep -qE "^#   $bench +" <<<"$header" || fail "the bench \"$bench\" is not listed in the header of tools/wine-session"
+done
+
+[ "$failures" = 0 ] && echo "check_tools: all checks passed"
+exit $((failures > 0))
