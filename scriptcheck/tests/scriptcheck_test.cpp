@@ -262,9 +262,9 @@ bool ReadBeside(void* context, const std::string& path, std::string* shown, std:
     return !text->empty();
 }
 
-// The project's own scripts: the authors' examples are clean, the demo's
-// only finding is its log in the default folder (the bench makes that
-// folder), and the bay machine files are not scripts at all.
+// The project's own scripts: the authors' examples and the install scripts
+// are clean, the demo's only finding is its log in the default folder (the
+// bench makes that folder), and the bay machine files are not scripts at all.
 TEST(ScriptCheck, TheProjectsExamples)
 {
     std::string examples = std::string(SCRIPTCHECK_SOURCE_DIR) + "/examples";
@@ -278,6 +278,11 @@ TEST(ScriptCheck, TheProjectsExamples)
         EXPECT_EQ(std::vector<std::string>{}, Summary(CheckScript(name, ReadFile(examples + "/" + name), &own)))
             << name;
     }
+    // The install scripts that ship in every release.
+    for (const char* name : {"install.ini", "remove.ini"})
+        EXPECT_EQ(std::vector<std::string>{},
+                  Summary(CheckScript(name, ReadFile(std::string(SCRIPTCHECK_SOURCE_DIR) + "/install/" + name), nullptr)))
+            << name;
     for (const char* name : {"boot.ini", "cdrom-in.ini", "disk-in.ini"})
         EXPECT_EQ((std::vector<std::string>{"1: error: no-command-list"}),
                   Summary(CheckScript("s.ini", ReadFile(examples + "/bay/" + name), nullptr)))
