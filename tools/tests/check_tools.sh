@@ -32,6 +32,13 @@ for command in imports version; do
     grep -q Traceback "$scratch/err" && fail "pe-check $command ended in a traceback"
 done
 
+# INSTALL.TXT holds the format Notepad needs; a faulty text is refused.
+tools/release check-text install/INSTALL.TXT || fail "install/INSTALL.TXT is not plain ASCII with short lines"
+printf 'short line\r\n%s\r\ncaf\xc3\xa9\r\nno CR\n\ttab\r\n' "$(printf '%080d' 0)" >"$scratch/INSTALL.TXT"
+tools/release check-text --crlf "$scratch/INSTALL.TXT" 2>"$scratch/out" && fail "check-text passed a faulty text"
+[ "$(grep -c ':2: 80 characters\|:3: a character\|:4: no CR LF\|:5: a character' "$scratch/out")" = 4 ] ||
+    fail "check-text did not find exactly the four faults: $(cat "$scratch/out")"
+
 # Every bench a tool or a test names is listed where benches are explained.
 header=$(sed -n '/^# The benches/,/^set -eu/p' tools/wine-session)
 for bench in $(grep -ohsE 'WINE_BENCH(=|:-)[a-z0-9]+' tools/* CMakeLists.txt */CMakeLists.txt */tests/CMakeLists.txt |
