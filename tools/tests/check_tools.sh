@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The project's tools and documents, without Wine: the links of every
-# document, pe-check's arguments, and the benches the tools use, each
+# document, pe-check's arguments, the format of INSTALL.TXT, the package's
+# table against release/contents.txt, and the benches the tools use, each
 # listed in the header of tools/wine-session.
 #   check_tools.sh SOURCE_DIR
 set -u
@@ -38,6 +39,21 @@ printf 'short line\r\n%s\r\ncaf\xc3\xa9\r\nno CR\n\ttab\r\n' "$(printf '%080d' 0
 tools/release check-text --crlf "$scratch/INSTALL.TXT" 2>"$scratch/out" && fail "check-text passed a faulty text"
 [ "$(grep -c ':2: 80 characters\|:3: a character\|:4: no CR LF\|:5: a character' "$scratch/out")" = 4 ] ||
     fail "check-text did not find exactly the four faults: $(cat "$scratch/out")"
+
+# The package's table in docs/install.md and release/contents.txt agree:
+# every file that ships is named there, every document named there ships.
+python3 - >"$scratch/out" <<'PY' || fail "docs/install.md and release/contents.txt disagree: $(cat "$scratch/out")"
+import fnmatch, os, re, sys
+targets = [l.split()[2] for l in open("release/contents.txt") if l.split() and not l.startswith("#")]
+table = open("docs/install.md").read().split("## What a package holds")[1].split("\n## ")[0]
+named = [n.replace("\\", "/").rstrip("/") for n in re.findall(r"`([^`]+)`", table)]
+faults = [t + " ships but is not in the table" for t in targets
+          if not any(fnmatch.fnmatch(t, n) or os.path.basename(t) == n for n in named)]
+faults += [n + " is in the table but does not ship" for n in named if n.startswith("docs/") and n.endswith(".md")
+           and n not in targets]
+print("; ".join(faults))
+sys.exit(1 if faults else 0)
+PY
 
 # Every bench a tool or a test names is listed where benches are explained.
 header=$(sed -n '/^# The benches/,/^set -eu/p' tools/wine-session)
