@@ -283,7 +283,8 @@ TEST(ScriptCheck, TheProjectsExamples)
         EXPECT_EQ(std::vector<std::string>{},
                   Summary(CheckScript(name, ReadFile(std::string(SCRIPTCHECK_SOURCE_DIR) + "/install/" + name), nullptr)))
             << name;
-    for (const char* name : {"boot.ini", "cdrom-in.ini", "disk-in.ini"})
+    for (const char* name : {"boot.ini", "cdrom-in.ini", "cdrom-out.ini", "disk-in.ini", "disk-out.ini",
+                             "warm-swap.ini", "floppy-in.ini", "floppy-out.ini"})
         EXPECT_EQ((std::vector<std::string>{"1: error: no-command-list"}),
                   Summary(CheckScript("s.ini", ReadFile(examples + "/bay/" + name), nullptr)))
             << name;
