@@ -47,7 +47,7 @@ STRESS_CASES ?= 10000
 stress: build
 	tools/stress-setuprun $(STRESS_CASES)
 
-# Pictures of the applet's pages for the README, from the real applet.
+# Pictures of the applet's pages for docs/install.md, from the real applet.
 screenshots: build
 	tools/palprop-screenshots
 

@@ -139,6 +139,7 @@ public:
         ParseIni(text.data(), text.size(), file_, &ini_);
         CheckDuplicateSections();
         CheckLogSettings();
+        CheckScriptName();
         const IniSection* first = FindSection(ini_, "CommandsList");
         if (!first || first->entries.empty()) {
             Report(first ? first->file : file_, first ? first->line : 1, kError, "no-command-list",
@@ -191,6 +192,19 @@ private:
         for (const auto& v : variables_)
             n += v.second.size();
         return n;
+    }
+
+    // The runner ends its script argument at the first "-" of the command
+    // line: a script whose name holds one cannot be named at all.
+    void CheckScriptName()
+    {
+        size_t slash = file_.find_last_of("/\\");
+        std::string name = slash == std::string::npos ? file_ : file_.substr(slash + 1);
+        if (name.find('-') != std::string::npos)
+            Report(file_, 1, kError, "script-name",
+                   "the script's name \"" + name + "\" holds a \"-\": setuprun ends the script argument at the first "
+                   "\"-\", finds no script, runs nothing and writes no log",
+                   "name the script without \"-\", and its folders too when it is given by its full path");
     }
 
     void Report(const std::string& file, int line, Severity severity, const char* id, const std::string& text,
@@ -735,7 +749,16 @@ private:
             bool known = true;
             std::string expanded = Expand(data, &known);
             HexTextShape shape = ExamineHexText(expanded.c_str());
-            if ((type == 1 || type == 2) && known && shape.others > 0)
+            // The data runs to the end of the line: a ";" in binary or DWORD
+            // data, or after a blank in text, is a comment stored with it.
+            size_t semicolon = data.find(';');
+            if (semicolon != std::string::npos &&
+                (type == 1 || type == 2 || (semicolon > 0 && (data[semicolon - 1] == ' ' || data[semicolon - 1] == '\t'))))
+                Report(at, kWarning, "comment-in-data",
+                       "CMD14 data runs to the end of the line: \"" + data.substr(semicolon) +
+                           "\" is no comment but part of the value \"" + data + "\"",
+                       "put the comment on a line of its own above the line");
+            else if ((type == 1 || type == 2) && known && shape.others > 0)
                 Report(at, kWarning, "hex-data",
                        "data \"" + expanded + "\" holds characters that are no hex digits: each is stored as 0",
                        "write the data as hexadecimal digits 0-9 and A-F only");
@@ -747,6 +770,11 @@ private:
                 Report(at, kWarning, "hex-data",
                        "DWORD data \"" + expanded + "\" has more than 8 digits: only the last 8 count",
                        "write at most 8 hex digits");
+            else if (type == 2 && known && (shape.digits % 2))
+                Report(at, kWarning, "hex-data",
+                       "DWORD data \"" + expanded + "\" has an odd count of digits: it is read as if a 0 followed, "
+                           "and stored as " + DwordAsHex(HexTextToDword(expanded.c_str())),
+                       "write all eight digits: " + EightDigits(expanded));
         }
     }
 

@@ -1,5 +1,8 @@
 #include "value_text.h"
 
+#include <ctype.h>
+#include <stdio.h>
+
 static int HexValue(char c)
 {
     if (c >= '0' && c <= '9')
@@ -21,4 +24,19 @@ HexTextShape ExamineHexText(const char* text)
             shape.others++;
     }
     return shape;
+}
+
+std::string DwordAsHex(unsigned long value)
+{
+    char text[16];
+    snprintf(text, sizeof text, "0x%lx", value & 0xFFFFFFFFul);
+    return text;
+}
+
+std::string EightDigits(const std::string& data)
+{
+    std::string digits = data.size() < 8 ? std::string(8 - data.size(), '0') + data : data;
+    for (char& c : digits)
+        c = (char)toupper((unsigned char)c);
+    return digits;
 }

@@ -6,6 +6,8 @@
 // checker refuses exactly what the runner refuses.
 #include "registry_text.h"
 
+#include <string>
+
 // CMD14 hexadecimal data: the count of characters that are no hex digit
 // (each is stored as 0) and the count of digits.
 struct HexTextShape {
@@ -13,3 +15,8 @@ struct HexTextShape {
     int others;
 };
 HexTextShape ExamineHexText(const char* text);
+
+// How a CMD14 DWORD is shown in a finding: "0x30"; and the data as the
+// author meant it, padded to eight digits: "3E8" gives "000003E8".
+std::string DwordAsHex(unsigned long value);
+std::string EightDigits(const std::string& data);

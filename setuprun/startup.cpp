@@ -280,13 +280,20 @@ static void ShowStartupBox(const char* text)
     MessageBoxA(nullptr, text, title, MB_SYSTEMMODAL | MB_ICONERROR);
 }
 
+// The box names this program and the rule an author trips on: the script
+// argument ends at the first "-", so a name holding one finds no script.
 void ShowUsageBox()
 {
-    ShowStartupBox("Usage:  <module.exe> <INI_FILE> -silent -noreboot -resume\n\n"
-                   "INI_FILE is either full path or just name if in same dir as EXE.\n"
-                   "-silent will  suppress all GUI prompts\n"
-                   "-noreboot will suppress reboots\n"
-                   "-resume will force a resume of the INI file processing\n\n");
+    char text[kMessageSize];
+    FormatText(text, sizeof text,
+               "Usage:  %s <script> -silent -noreboot -resume\n\n"
+               "<script> is either full path or just name if in same dir as EXE; "
+               "it must not hold a \"-\" (the name ends at the first one).\n"
+               "-silent will  suppress all GUI prompts\n"
+               "-noreboot will suppress reboots\n"
+               "-resume will force a resume of the INI file processing\n\n",
+               g_run.programFileName);
+    ShowStartupBox(text);
 }
 
 void ShowStartupFailureBox(const char* text)

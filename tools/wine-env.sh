@@ -18,9 +18,10 @@ if [ "$(id -u)" = 0 ]; then
 else
     WINE_USER=$(id -un)
 fi
-# One bench per name: "test" for the test suite, "demo" for the demo run,
-# "bench" for the benchmark, "pictures" for the applet's pictures.
-WINE_BENCH=${WINE_BENCH:-test}
+# One bench per name (tools/wine-session lists them). By default "hand",
+# the bench of runs by hand, which the tests never touch: their drive C:
+# keeps only what one tried oneself.
+WINE_BENCH=${WINE_BENCH:-hand}
 
 bench_fail() {
     echo "${0##*/}: $*" >&2
@@ -43,13 +44,19 @@ export WINEPREFIX=$WINE_BENCH_DIR/prefix
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
-# Run a command as the bench user (directly when we are that user already).
+# Run a command as the bench user (directly when we are that user already),
+# from the prefix's drive C: (before the prefix exists, the user's home):
+# the caller's directory, a root-only checkout for one, may be closed to
+# that user, and Wine would say so at every start. Arguments are Windows
+# paths or absolute ones.
 as_wine_user() {
+    local dir=$WINEPREFIX/drive_c
+    [ -d "$dir" ] || dir=$WINE_HOME
     if [ "$(id -u)" = 0 ] && [ "$WINE_USER" != root ]; then
-        runuser -u "$WINE_USER" -- env WINEPREFIX="$WINEPREFIX" WINEDEBUG="$WINEDEBUG" \
-            WINEDLLOVERRIDES="$WINEDLLOVERRIDES" DISPLAY="${DISPLAY:-}" HOME="$WINE_HOME" "$@"
+        (cd "$dir" && exec runuser -u "$WINE_USER" -- env WINEPREFIX="$WINEPREFIX" WINEDEBUG="$WINEDEBUG" \
+            WINEDLLOVERRIDES="$WINEDLLOVERRIDES" DISPLAY="${DISPLAY:-}" HOME="$WINE_HOME" "$@")
     else
-        "$@"
+        (cd "$dir" && exec "$@")
     fi
 }
 

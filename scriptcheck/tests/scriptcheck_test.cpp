@@ -135,6 +135,12 @@ const Case kCases[] = {
     {"branches through variables that CMD26 and CMD27 set: every value is followed",
      "27,,V001,A\n26,,Variables,V001,B\n19,~%V001\n[A]\n32,a\n[B]\n9,A,C\n[C]\n25,Ids,A,B\n[Ids]\n2587\n",
      {}, 0},
+    {"CMD14 DWORDs of an odd digit count, comments stored with the data",
+     "14,Odd\n[Odd]\n1,HKCU,K,V,2,3\n1,HKCU,K,V,2,3E8\n1,HKCU,K,V,2,000003E8\n1,HKCU,K,V,2,3 ; demand start\n"
+     "1,HKCU,K,V,1,0A ;flag\n1,HKCU,K,V,0,text ; note\n1,HKCU,K,V,0,a;b\n",
+     {"6: warning: hex-data", "7: warning: hex-data", "9: warning: comment-in-data", "10: warning: comment-in-data",
+      "11: warning: comment-in-data"},
+     1},
     {"an appended file brings sections; one that cannot be read",
      "28,~%C001\\more.ini\n19,More\n28,~%C001\\gone.ini\n19,Later\n[Later]\n",
      {"6: note: append-unread", "7: warning: missing-target"}, 1},
@@ -152,6 +158,26 @@ TEST(ScriptCheck, FindingsOfEachKind)
         for (const Finding& f : findings)
             EXPECT_FALSE(f.fix.empty()) << "case " << i << ": every finding says how to fix it";
     }
+}
+
+// What an author reads for the odd DWORD: the value the runner stores
+// and the eight digits meant; and a script name the runner cannot take.
+TEST(ScriptCheck, OddDwordsAndScriptNamesSayWhatHappens)
+{
+    std::vector<Finding> odd = CheckScript("s.ini", kList + "14,Odd\n[Odd]\n1,HKCU,K,V,2,3E8\n", nullptr);
+    ASSERT_EQ(1u, odd.size()) << Dump(odd);
+    EXPECT_NE(std::string::npos, odd[0].text.find("stored as 0x3e80")) << odd[0].text;
+    EXPECT_NE(std::string::npos, odd[0].fix.find("000003E8")) << odd[0].fix;
+
+    for (const char* path : {"my-setup.ini", "C:\\a-b\\my-setup.ini", "/tmp/x/my-setup.ini"}) {
+        std::vector<Finding> named = CheckScript(path, kList + "32,x\n", nullptr);
+        ASSERT_EQ(1u, named.size()) << path << "\n" << Dump(named);
+        EXPECT_STREQ("script-name", named[0].id) << path;
+        EXPECT_EQ(kError, named[0].severity) << path;
+        EXPECT_NE(std::string::npos, named[0].text.find("\"my-setup.ini\"")) << named[0].text;
+    }
+    EXPECT_TRUE(CheckScript("C:\\a-b\\setup.ini", kList + "32,x\n", nullptr).empty())
+        << "only the name counts: a folder with a \"-\" is fine when the script is named alone";
 }
 
 TEST(ScriptCheck, StartLogSettingsAndNamesNearlyRight)
@@ -236,9 +262,9 @@ bool ReadBeside(void* context, const std::string& path, std::string* shown, std:
     return !text->empty();
 }
 
-// The project's own scripts: the authors' examples are clean, the demo's
-// only finding is its log in the default folder (the bench makes that
-// folder), and the bay machine files are not scripts at all.
+// The project's own scripts: the authors' examples and the install scripts
+// are clean, the demo's only finding is its log in the default folder (the
+// bench makes that folder), and the bay machine files are not scripts at all.
 TEST(ScriptCheck, TheProjectsExamples)
 {
     std::string examples = std::string(SCRIPTCHECK_SOURCE_DIR) + "/examples";
@@ -252,7 +278,13 @@ TEST(ScriptCheck, TheProjectsExamples)
         EXPECT_EQ(std::vector<std::string>{}, Summary(CheckScript(name, ReadFile(examples + "/" + name), &own)))
             << name;
     }
-    for (const char* name : {"boot.ini", "cdrom-in.ini", "disk-in.ini"})
+    // The install scripts that ship in every release.
+    for (const char* name : {"install.ini", "remove.ini"})
+        EXPECT_EQ(std::vector<std::string>{},
+                  Summary(CheckScript(name, ReadFile(std::string(SCRIPTCHECK_SOURCE_DIR) + "/install/" + name), nullptr)))
+            << name;
+    for (const char* name : {"boot.ini", "cdrom-in.ini", "cdrom-out.ini", "disk-in.ini", "disk-out.ini",
+                             "warm-swap.ini", "floppy-in.ini", "floppy-out.ini"})
         EXPECT_EQ((std::vector<std::string>{"1: error: no-command-list"}),
                   Summary(CheckScript("s.ini", ReadFile(examples + "/bay/" + name), nullptr)))
             << name;

@@ -11,7 +11,9 @@ trap 'rm -f "$raw"' EXIT
 tools/wine-run "$exe" 'C:\scriptcheck\wine-traps.ini' >"$raw"
 status=$?
 out=$(tr -d '\r' <"$raw")
-expected='C:\scriptcheck\wine-traps.ini:5: error: "32 Installing" has no comma: the runner takes type 32 with no fields and loses the rest [missing-comma]
+expected='C:\scriptcheck\wine-traps.ini:1: error: the script'"'"'s name "wine-traps.ini" holds a "-": setuprun ends the script argument at the first "-", finds no script, runs nothing and writes no log [script-name]
+    fix: name the script without "-", and its folders too when it is given by its full path
+C:\scriptcheck\wine-traps.ini:5: error: "32 Installing" has no comma: the runner takes type 32 with no fields and loses the rest [missing-comma]
     fix: put a comma after the type: 32,Installing
 C:\scriptcheck\wine-traps.ini:7: error: the program path is quoted: the runner takes "C: (up to the last backslash before the first blank) as its directory and the start fails with 267 [quoted-program]
     fix: write the path without quotes, in a directory whose path has no blanks

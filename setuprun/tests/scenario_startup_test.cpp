@@ -8,8 +8,9 @@ using namespace scenario;
 
 namespace {
 
-const char kUsageText[] = "Usage:  <module.exe> <INI_FILE> -silent -noreboot -resume\n\n"
-                          "INI_FILE is either full path or just name if in same dir as EXE.\n"
+const char kUsageText[] = "Usage:  setuprun.exe <script> -silent -noreboot -resume\n\n"
+                          "<script> is either full path or just name if in same dir as EXE; "
+                          "it must not hold a \"-\" (the name ends at the first one).\n"
                           "-silent will  suppress all GUI prompts\n"
                           "-noreboot will suppress reboots\n"
                           "-resume will force a resume of the INI file processing\n\n";
@@ -241,6 +242,15 @@ TEST(StartUp, MissingScriptShowsTheUsageBoxUnlessSilent)
     ASSERT_TRUE(r.finished);
     ASSERT_EQ(1u, r.boxes.size());
     EXPECT_EQ(kUsageText, r.boxes[0].text);
+
+    // A script whose name holds a "-" is there, but the argument ends at
+    // the "-": nothing runs, and the box says why.
+    b.WriteScript("my-setup.ini", CounterScript(b, 1));
+    r = b.Run("my-setup.ini");
+    ASSERT_TRUE(r.finished);
+    ASSERT_EQ(1u, r.boxes.size());
+    EXPECT_EQ(kUsageText, r.boxes[0].text);
+    EXPECT_FALSE(FileExists(b.WorkingCopy("my-setup.ini")));
 }
 
 TEST(StartUp, ScriptWithoutCommandListShowsTheInitializeBox)
