@@ -8,16 +8,17 @@
 #     on 98 there is no service; control.exe shows the applet's pages;
 #   - install.ini again (an upgrade) changes nothing and the service runs;
 #   - remove.ini: the registry and the system directory are as they were.
-#   install_check.sh VERSION WIN64_BUILD_TREE
+#   install_check.sh VERSION WINDOWS_BUILD_TREE
 set -u
 cd "$(dirname "$0")/../.."
 version=$1
 export BUILD_ROOT
 BUILD_ROOT=$(dirname "$2")
+export WIN_TREE=${WIN_TREE:-$(basename "$2")}
 export WINE_BENCH=${WINE_BENCH:-bay}
 source tools/wine-env.sh
 export DISPLAY=$(bench_display)
-bin=$BUILD_ROOT/win64/bin
+bin=$BUILD_ROOT/$WIN_TREE/bin
 drive_c=$WINEPREFIX/drive_c
 system=$drive_c/windows/system32
 snapshots=$(mktemp -d)
@@ -102,7 +103,7 @@ else
     tools/wine-run reg query 'HKLM\System\CurrentControlSet\Services\vlxpnpmgr' >/dev/null 2>&1 &&
         fail "a service was registered on $version"
 fi
-shown=$(run "$BUILD_ROOT/win64/tests/sheet_pages.exe" | paste -sd '|')
+shown=$(run "$BUILD_ROOT/$WIN_TREE/tests/sheet_pages.exe" | paste -sd '|')
 [ "$shown" = "$pages" ] || fail "control.exe palprop.cpl shows the pages \"$shown\", expected \"$pages\""
 
 # The upgrade: the service stopped before its program is replaced, and
