@@ -66,6 +66,22 @@ void ExpectNotices(const std::vector<Box>& boxes, std::vector<std::string> capti
     }
 }
 
+// The boxes that tell a setting was not stored: one per setting, over the
+// sheet, with the system's reason after the setting's name.
+void ExpectNotStored(const std::vector<Box>& boxes, std::vector<std::string> names, HWND sheet)
+{
+    ASSERT_EQ(boxes.size(), names.size());
+    for (size_t i = 0; i < boxes.size(); i++) {
+        SCOPED_TRACE("box " + std::to_string(i));
+        std::string head = "The setting " + names[i] + " could not be stored.\r\n\r\n";
+        EXPECT_EQ(boxes[i].caption, "Vorlix Pallard Properties");
+        EXPECT_EQ(boxes[i].text.substr(0, head.size()), head);
+        EXPECT_GT(boxes[i].text.size(), head.size()) << "the system's reason follows";
+        EXPECT_EQ(boxes[i].buttons, std::vector<int>{IDOK});
+        EXPECT_EQ(boxes[i].owner, sheet);
+    }
+}
+
 const char kEveryMessage[] = "CPL_INIT 1 | CPL_GETCOUNT 1 | CPL_INQUIRE 0 icon=129 name=1 info=2 data=0 | "
                              "CPL_INQUIRE(no CPLINFO) 0 | CPL_NEWINQUIRE 0 untouched | CPL_SELECT 0 | "
                              "CPL_STARTWPARMSA 0 | message 99 0 | CPL_DBLCLK 0 | CPL_STOP 0 | CPL_EXIT 0";
@@ -78,8 +94,9 @@ protected:
 } // namespace
 
 // Nothing of the bay is installed: the loader gets every answer, the sheet
-// has the controller page alone and no owner, and OK after a change shows
-// the notice but makes no key.
+// has the controller page alone and no owner. OK after a change cannot
+// store it (no key is made): the user is told which setting and why, no
+// restart notice, and the sheet stays open until Cancel.
 TEST_F(Applet, BareMachineControllerPageAloneAndNoKeyMade)
 {
     AppletRun run(Host::Loader);
@@ -92,11 +109,37 @@ TEST_F(Applet, BareMachineControllerPageAloneAndNoKeyMade)
     EXPECT_FALSE(run.Enabled(kApply));
     run.Click(kEnableDma);
     EXPECT_TRUE(run.Enabled(kApply));
-    ExpectNotices(run.Press(IDOK), {"Enable DMA"}, run.sheet);
+    ExpectNotStored(run.Press(IDOK), {"EnableDma"}, run.sheet);
+    EXPECT_TRUE(IsWindow(run.sheet)) << "kept open with the change";
+    EXPECT_TRUE(run.Press(IDCANCEL).empty());
     ASSERT_TRUE(run.Closed());
     EXPECT_EQ(Join(run.Record()), kEveryMessage);
     EXPECT_FALSE(KeyExists(kVlxpx4Key));
     EXPECT_FALSE(KeyExists(kServiceKey));
+}
+
+// The bay page without the service's Parameters key: a change of a
+// setting stored there is told on Apply and stays to apply; the settings
+// that can be stored are; once the key is back, OK stores the rest.
+TEST_F(Applet, BaySettingsThatCannotBeStoredAreToldAndKept)
+{
+    machine.RegisterService();
+    machine.Set(kCdromKey, "Autorun", Dword(0));
+    AppletRun run(Host::Loader);
+    ASSERT_TRUE(run.sheet);
+    run.SelectTab(1);
+    run.Click(kCdromAutorun);
+    run.Click(kPnpMessages);
+    ExpectNotStored(run.Press(kApply), {"EnableMessages"}, run.sheet);
+    EXPECT_TRUE(run.Enabled(kApply)) << "nothing the user changed is let go";
+    EXPECT_TRUE(RegistryHolds({{kCdromKey, "Autorun", "dword 1"}, {kParametersKey, "EnableMessages", "<no key>"}}));
+
+    machine.MakeKey(kParametersKey);
+    EXPECT_TRUE(run.Press(IDOK).empty());
+    ASSERT_TRUE(run.Closed());
+    EXPECT_TRUE(RegistryHolds({{kCdromKey, "Autorun", "dword 1"},
+                               {kParametersKey, "EnableMessages", "dword 1"},
+                               {kParametersKey, "EnableWarmSwapping", "dword 0"}}));
 }
 
 // What the controller page shows for the values it finds; Cancel then
