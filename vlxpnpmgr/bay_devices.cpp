@@ -9,6 +9,7 @@
 #include "drive_links.h"
 #include "error_box.h"
 #include "identify.h"
+#include "link_text.h"
 #include "progress.h"
 #include "resource.h"
 #include "scsi_text.h"
@@ -287,13 +288,35 @@ bool AssignPartitionLetters(const char* diskName, int disk)
     return true;
 }
 
+namespace {
+
+// Whether the record's name still leads to the device it describes: the
+// same NT name, answering from the same port and target. A name given
+// since to another drive must not receive that drive's removal.
+bool StillRecordedDevice(const DeviceRecord& r)
+{
+    if (!LinkLeadsTo(r.dosName, r.ntName))
+        return false;
+    char path[kPathSize];
+    DrivePath(path, sizeof path, r.dosName);
+    ScsiAddress address;
+    return QueryScsiAddress(OpenDriveForQuery(path), &address) && address.port == r.port &&
+           address.target == r.target;
+}
+
+} // namespace
+
 bool RemoveBayDevice(DeviceTable* table, int port, int target)
 {
     if (port < 0 || port >= DEVICE_PORTS || target < 0 || target >= DEVICE_TARGETS)
         return false;
-    const DeviceRecord& r = table->records[port][target];
+    const DeviceRecord r = table->records[port][target];
     if (!r.present)
         return false;
+    if (!StillRecordedDevice(r)) {
+        ForgetDevice(table, port, target);
+        return false;
+    }
     char path[kPathSize];
     DrivePath(path, sizeof path, r.dosName);
     HANDLE drive = OpenDriveForQuery(path);
@@ -308,6 +331,12 @@ bool RemoveBayDevice(DeviceTable* table, int port, int target)
     DefineDriveLink(r.dosName, r.ntName);
     RemoveDriveLink(r.dosName);
     CloseHandle(drive);
+    ForgetDevice(table, port, target);
+    // A disk's partitions leave with it: their letters would lead nowhere,
+    // and the disk coming back gets letters of its own.
+    int disk = WholeDiskNumber(r.ntName);
+    if (disk > 0)
+        RemovePartitionLinks(disk);
 
     int templateId = IDD_PROGRESS_SEARCH;
     if (r.deviceType == SCSI_TYPE_DIRECT_ACCESS)
