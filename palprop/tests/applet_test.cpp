@@ -3,6 +3,7 @@
 // the system directory. The registry is checked after every step. The
 // tests change machine-wide keys and windows, so they run one at a time.
 #include "applet_bench.h"
+#include "value_shapes.h"
 
 using namespace applet;
 
@@ -397,4 +398,37 @@ TEST_F(Applet, ControlFileChangesBothPages)
                                {kCdromKey, "Autorun", "dword 1"},
                                {kParametersKey, "EnableMessages", "dword 1"},
                                {kParametersKey, "EnableWarmSwapping", "dword 0"}}));
+}
+
+// Every shape of value a damaged or hand-edited registry can hold (the
+// table shared with the service's tests): each box shows its setting on
+// only for the number 1, on both pages; Cancel leaves the values as found.
+TEST_F(Applet, SettingsInEveryShape)
+{
+    const ExpectedValue settings[] = {{kMiniportKey, "EnableDma", nullptr},
+                                      {kCdromKey, "Autorun", nullptr},
+                                      {kParametersKey, "EnableMessages", nullptr},
+                                      {kParametersKey, "EnableWarmSwapping", nullptr}};
+    for (const testkit::ValueShape& shape : testkit::ValueShapes()) {
+        SCOPED_TRACE(shape.shape);
+        MachineState rowMachine;
+        rowMachine.RegisterService();
+        for (const ExpectedValue& setting : settings) {
+            rowMachine.MakeKey(setting.key);
+            if (shape.type != REG_NONE)
+                rowMachine.Set(setting.key, setting.name, RegValue{shape.type, shape.bytes});
+        }
+        std::string before = ReadValue(kCdromKey, "Autorun");
+        AppletRun run(Host::Loader);
+        ASSERT_TRUE(run.sheet);
+        int expected = shape.appletOn ? BST_CHECKED : BST_UNCHECKED;
+        EXPECT_EQ(run.Checked(kEnableDma), expected);
+        run.SelectTab(1);
+        EXPECT_EQ(run.Checked(kCdromAutorun), expected);
+        EXPECT_EQ(run.Checked(kPnpMessages), expected);
+        EXPECT_EQ(run.Checked(kWarmSwapping), expected);
+        EXPECT_TRUE(run.Press(IDCANCEL).empty());
+        ASSERT_TRUE(run.Closed());
+        EXPECT_EQ(ReadValue(kCdromKey, "Autorun"), before);
+    }
 }
