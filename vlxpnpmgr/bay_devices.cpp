@@ -61,6 +61,21 @@ bool FindNewDevicesThrough(const char* format, uint32_t below)
     return false;
 }
 
+// A class number below the count can be a hole left by a removed device,
+// or a drive not behind the bay controller (the floppy drive): a letter
+// given to it would lead nowhere, so it is taken back when the device
+// does not answer under it.
+bool KeepIfAnswering(const char* dosName)
+{
+    char path[kPathSize];
+    DrivePath(path, sizeof path, dosName);
+    ScsiAddress address;
+    if (QueryScsiAddress(OpenDriveForQuery(path), &address))
+        return true;
+    RemoveDriveLink(dosName);
+    return false;
+}
+
 void ShowIdentified(DeviceTable* table, HANDLE drive, const char* ntName, int templateId)
 {
     char message[kMessageSize];
@@ -148,6 +163,8 @@ bool InstallLs120(DeviceTable* table)
         for (uint32_t i = 0; i < count; i++) {
             ClassName(ntName, sizeof ntName, "\\Device\\Floppy%u", i);
             LetterFromA(ntName, letter); // a further letter, whether or not it had one
+            if (!letter[0] || !KeepIfAnswering(letter))
+                continue;
             LetterPath(path, sizeof path, letter);
             ShowIdentified(table, OpenDriveForQuery(path), ntName, IDD_PROGRESS_FLOPPY);
         }
@@ -170,6 +187,8 @@ bool InstallLs120(DeviceTable* table)
         if (FindDosName(ntName, dosName, sizeof dosName))
             continue;
         LetterFromA(ntName, letter);
+        if (!letter[0] || !KeepIfAnswering(letter))
+            continue;
         LetterPath(path, sizeof path, letter);
         ShowIdentified(table, OpenDriveForQuery(path), ntName, IDD_PROGRESS_FLOPPY);
     }
@@ -194,7 +213,8 @@ bool BringUpCdfs()
 void LetterCdRom(DeviceTable* table, const char* ntName)
 {
     char dosName[DEVICE_NAME_SIZE], path[kPathSize];
-    if (!DefineDriveLink(nullptr, ntName) || !FindDosName(ntName, dosName, sizeof dosName))
+    if (!DefineDriveLink(nullptr, ntName) || !FindDosName(ntName, dosName, sizeof dosName) ||
+        !KeepIfAnswering(dosName))
         return;
     LetterPath(path, sizeof path, dosName);
     ShowIdentified(table, OpenDriveForRead(path), ntName, IDD_PROGRESS_CDROM);

@@ -191,14 +191,16 @@ void RunStep(DeviceTable* table, const BayStep& step, int* rescans)
     }
 }
 
-// After the removals: a bay that now holds another kind, or whose IDE
-// device was swapped, keeps no record of what it held, removed or not.
+// After the removals: a bay whose IDE device left (or was swapped) keeps
+// no record of it, removed or not. A bay that was not holding one keeps
+// its record: a device found early, by a search while its change was
+// still on the way, is the one the bay now holds.
 void ForgetChangedBays(DeviceTable* table, const BayStatus& now, bool warm)
 {
     for (int b = 0; b < BAY_COUNT; b++) {
         uint8_t was = table->saved.Kind[b], is = now.Kind[b];
-        bool swapped = was == BAY_KIND_IDE && is == BAY_KIND_IDE && warm;
-        if (!(now.ChangeMask & (1u << b)) || (was == is && !swapped))
+        bool left = was == BAY_KIND_IDE && (is != BAY_KIND_IDE || warm);
+        if (!(now.ChangeMask & (1u << b)) || !left)
             continue;
         uint8_t port, target;
         BayAddress(b, &port, &target);

@@ -306,7 +306,9 @@ TEST_F(Service, CdRomsArrive)
     EXPECT_EQ(0u, Count("CdRomScan"));
     EXPECT_EQ("\\Device\\CdRom1", LinkTarget("E:"));
 
-    // The first goes and comes back: its number and letter are given back.
+    // The first goes and comes back. Its number, free in the middle, is
+    // not the one it gets again and takes no letter; the drive, under its
+    // new number, takes the letter given back.
     Attach(first, false);
     Bays({0, 0, 3, 0}, 0x02);
     ChangeBays();
@@ -315,7 +317,8 @@ TEST_F(Service, CdRomsArrive)
     Bays({0, 3, 3, 0}, 0x02);
     ChangeBays();
     EXPECT_EQ(1u, Count("CdRom1 FindNewDevices"));
-    EXPECT_EQ("\\Device\\CdRom0", LinkTarget("D:"));
+    EXPECT_EQ("\\Device\\CdRom2", LinkTarget("D:"));
+    EXPECT_EQ("<none>", LinkTarget("F:"));
     EXPECT_TRUE(desktop.Boxes().empty());
 }
 
@@ -750,4 +753,44 @@ TEST(ServiceWithoutDesktop, AChangeAfterTheDesktopEndedIsStillHandled)
     EXPECT_EQ("\\Device\\CdRom0", d);
     EXPECT_EQ((DWORD)SERVICE_RUNNING, service.State());
     EXPECT_TRUE(service.Stop(10000)) << "the process is still there to stop";
+}
+
+// A search of a class gives letters to every number below its count that
+// has none: a number freed in the middle by a removed drive, and the
+// floppy drive once it is out, answer nothing, and keep no letter.
+TEST_F(Service, NoLetterForANumberThatAnswersNothing)
+{
+    bay.AddDrive(FloppyDrive());
+    int first = bay.AddDrive(Ls120(1, 0, "MAKER", "LS-120 ONE"));
+    bay.AddDrive(Ls120(2, 0, "MAKER", "LS-120 TWO"));
+    int cdrom = bay.AddDrive(CdRom(3, 0, "VORLIX", "CD-ROM CDR-24"));
+    bay.AddLink("A:", "\\Device\\Floppy0");
+    bay.AddLink("B:", "\\Device\\Floppy1");
+    bay.AddLink("D:", "\\Device\\Floppy2");
+    Attach(cdrom, false);
+    Bays({0, 3, 3, 0}, 0, 1);
+    Boot({"vlxpx4", "vlxcdrom", "vlxls120"});
+    StartService();
+
+    // The first LS-120 drive leaves: its number stays free below the others.
+    Attach(first, false);
+    Bays({0, 0, 3, 0}, 0x02, 1);
+    ChangeBays();
+    EXPECT_EQ(1u, Count("Floppy1 RemoveDrive out=0: ok"));
+    // The floppy drive goes out of the machine, then a CD-ROM comes in:
+    // its rescan has the LS-120 class searched too.
+    Bays({0, 0, 3, 0}, 0, 0);
+    ChangeBays();
+    EXPECT_EQ("<none>", LinkTarget("A:"));
+    Attach(cdrom, true);
+    Bays({0, 0, 3, 3}, 0x08, 0);
+    ChangeBays();
+    for (char c = 'A'; c <= 'Z'; c++) {
+        char name[3] = {c, ':', 0};
+        std::string target = LinkTarget(name);
+        EXPECT_NE("\\Device\\Floppy0", target) << name << ": the floppy drive is out";
+        EXPECT_NE("\\Device\\Floppy1", target) << name << ": no drive has this number now";
+    }
+    EXPECT_EQ("\\Device\\Floppy2", LinkTarget("D:")) << "the drive that stayed keeps its letter";
+    EXPECT_EQ("\\Device\\CdRom0", LinkTarget("E:")) << "the CD-ROM, the first free letter from C:";
 }
