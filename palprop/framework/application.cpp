@@ -29,10 +29,11 @@ HINSTANCE ResourceModule()
 {
     if (g_module)
         return g_module;
-    HMODULE own = nullptr;
-    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                           reinterpret_cast<LPCSTR>(&ResourceModule), &own))
-        return own;
+    // The module is the allocation this function's code lies in (found so
+    // on every Windows version the applet runs on).
+    MEMORY_BASIC_INFORMATION memory;
+    if (VirtualQuery(reinterpret_cast<const void*>(&ResourceModule), &memory, sizeof memory) && memory.AllocationBase)
+        return static_cast<HINSTANCE>(memory.AllocationBase);
     return GetModuleHandleA(nullptr);
 }
 
