@@ -42,10 +42,16 @@ bench: build
 	tools/bench-baymgr
 
 # setuprun on 10,000 mutated scripts under Wine (STRESS_CASES to change),
-# with the figures: cases, crashes, hangs, changed sources, time.
+# with the figures: cases, crashes, hangs, changed sources, time; then the
+# bay manager through 10,000 seeded bay changes (STRESS_CHANGES,
+# STRESS_SEED), with its figures: changes, mismatches, crashes, hangs,
+# time per change, and the service's handles, memory and threads.
 STRESS_CASES ?= 10000
+STRESS_CHANGES ?= 10000
+STRESS_SEED ?= 18
 stress: build
 	tools/stress-setuprun $(STRESS_CASES)
+	tools/stress-baymgr $(STRESS_CHANGES) $(STRESS_SEED)
 
 # Pictures of the applet's pages for docs/install.md, from the real applet.
 screenshots: build

@@ -19,7 +19,7 @@ static CPalpropApp theApp;
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
     if (reason == DLL_PROCESS_ATTACH)
-        theApp.AttachModule(instance);
+        CApplication::AttachModule(instance);
     return TRUE;
 }
 

@@ -49,21 +49,31 @@ BOOL CDmaPage::OnInitDialog()
     return TRUE;
 }
 
-// The notice comes before the write and whatever its outcome; once the
-// user has seen it for a setting, it is not shown again for the same one.
-void CDmaPage::ApplyEnableDma()
+// The restart notice follows a change that was stored, once per change.
+// A change that cannot be stored is told instead, and false keeps the
+// sheet open with it; an unchanged value that cannot be written loses
+// nothing and is let be.
+bool CDmaPage::ApplyEnableDma()
 {
     UpdateData(TRUE);
-    if (m_enableDma != m_savedEnableDma) {
+    bool changed = m_enableDma != m_savedEnableDma;
+    LONG error = WriteSetting(kMiniportParametersKey, kEnableDma, m_enableDma);
+    if (error != ERROR_SUCCESS) {
+        if (changed)
+            TellNotStored(m_hWnd, kEnableDma, error);
+        return !changed;
+    }
+    if (changed) {
         MessageBoxA(m_hWnd, kRestartNotice, RestartNoticeCaption(m_enableDma != 0), MB_ICONINFORMATION | MB_OK);
         m_savedEnableDma = m_enableDma;
     }
-    WriteSetting(kMiniportParametersKey, kEnableDma, m_enableDma);
+    return true;
 }
 
 BOOL CDmaPage::OnApply()
 {
-    ApplyEnableDma();
+    if (!ApplyEnableDma())
+        return FALSE;
     return CPropertyPage::OnApply();
 }
 

@@ -10,7 +10,7 @@ public:
     CDmaPage();
 
     int m_enableDma;      // check box "Enable DMA"
-    int m_savedEnableDma; // as read at page start or last confirmed on apply
+    int m_savedEnableDma; // as read at page start or last stored on apply
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -22,5 +22,5 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    void ApplyEnableDma();
+    bool ApplyEnableDma();
 };

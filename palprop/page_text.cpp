@@ -1,5 +1,7 @@
 #include "page_text.h"
 
+#include <stdio.h>
+
 // The wording is the one users have always seen, spelling included.
 const char kRestartNotice[] = "You must restart your computer for this change to take affect.";
 
@@ -29,4 +31,16 @@ const char* CapabilitySentence(int channel, bool channelRunsDma, bool warmSwappi
 const char* RestartNoticeCaption(bool enableDma)
 {
     return enableDma ? "Enable DMA" : "Disable DMA";
+}
+
+const char kNotStoredCaption[] = "Vorlix Pallard Properties";
+
+void NotStoredText(char* out, size_t size, const char* valueName, uint32_t error, const char* reason)
+{
+    if (size == 0)
+        return;
+    if (reason && reason[0])
+        snprintf(out, size, "The setting %s could not be stored.\r\n\r\n%s", valueName, reason);
+    else
+        snprintf(out, size, "The setting %s could not be stored.\r\n\r\nError %u.", valueName, (unsigned)error);
 }

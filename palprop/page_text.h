@@ -2,6 +2,7 @@
 // Windows calls.
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 // A flag value: on exactly when it was read and is the 32-bit number 1.
@@ -22,3 +23,10 @@ const char* CapabilitySentence(int channel, bool channelRunsDma, bool warmSwappi
 // The restart notice of the controller page and its caption.
 extern const char kRestartNotice[];
 const char* RestartNoticeCaption(bool enableDma);
+
+// The box that tells which setting was not stored: "The setting <name>
+// could not be stored.", then the system's reason (or its error number
+// when it has no text). Cut to the buffer, never past it.
+enum { NOT_STORED_TEXT_SIZE = 512 };
+extern const char kNotStoredCaption[];
+void NotStoredText(char* out, size_t size, const char* valueName, uint32_t error, const char* reason);

@@ -15,7 +15,11 @@ ON_BN_CLICKED(IDC_PNP_MESSAGES, &CPallardProp::OnSettingClicked)
 ON_BN_CLICKED(IDC_WARM_SWAPPING, &CPallardProp::OnSettingClicked)
 END_MESSAGE_MAP()
 
-CPallardProp::CPallardProp() : CPropertyPage(IDD_BAY_PAGE), m_cdromAutorun(0), m_pnpMessages(0), m_warmSwapping(0) {}
+CPallardProp::CPallardProp()
+    : CPropertyPage(IDD_BAY_PAGE), m_cdromAutorun(0), m_pnpMessages(0), m_warmSwapping(0), m_storedAutorun(0),
+      m_storedMessages(0), m_storedWarmSwapping(0)
+{
+}
 
 void CPallardProp::DoDataExchange(CDataExchange* dx)
 {
@@ -31,18 +35,40 @@ BOOL CPallardProp::OnInitDialog()
     m_cdromAutorun = ReadSetting(kCdromKey, kAutorun);
     m_pnpMessages = ReadSetting(kServiceParametersKey, kEnableMessages);
     m_warmSwapping = ReadSetting(kServiceParametersKey, kEnableWarmSwapping);
+    m_storedAutorun = m_cdromAutorun;
+    m_storedMessages = m_pnpMessages;
+    m_storedWarmSwapping = m_warmSwapping;
     ShowCapabilities();
     UpdateData(FALSE);
     return TRUE;
 }
 
 // Each value opens and closes its key on its own; a key that is missing
-// is not created.
-void CPallardProp::WriteSettings() const
+// is not created. Every setting is tried; each change that could not be
+// stored is told, and false keeps the sheet open with it.
+bool CPallardProp::WriteSettings()
 {
-    WriteSetting(kCdromKey, kAutorun, m_cdromAutorun);
-    WriteSetting(kServiceParametersKey, kEnableMessages, m_pnpMessages);
-    WriteSetting(kServiceParametersKey, kEnableWarmSwapping, m_warmSwapping);
+    const struct {
+        const char* key;
+        const char* name;
+        int value;
+        int* stored;
+    } settings[] = {
+        {kCdromKey, kAutorun, m_cdromAutorun, &m_storedAutorun},
+        {kServiceParametersKey, kEnableMessages, m_pnpMessages, &m_storedMessages},
+        {kServiceParametersKey, kEnableWarmSwapping, m_warmSwapping, &m_storedWarmSwapping},
+    };
+    bool allKept = true;
+    for (const auto& s : settings) {
+        LONG error = WriteSetting(s.key, s.name, s.value);
+        if (error == ERROR_SUCCESS) {
+            *s.stored = s.value != 0;
+        } else if ((s.value != 0) != (*s.stored != 0)) {
+            TellNotStored(m_hWnd, s.name, error);
+            allKept = false;
+        }
+    }
+    return allKept;
 }
 
 // The sentences follow the DMA status of the two channels of the legacy
@@ -65,7 +91,8 @@ void CPallardProp::ShowCapabilities()
 BOOL CPallardProp::OnApply()
 {
     UpdateData(TRUE);
-    WriteSettings();
+    if (!WriteSettings())
+        return FALSE;
     ShowCapabilities();
     return CPropertyPage::OnApply();
 }

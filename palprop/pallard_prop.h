@@ -12,6 +12,8 @@ public:
     int m_cdromAutorun; // Autorun of the CD-ROM driver
     int m_pnpMessages;  // EnableMessages of the service
     int m_warmSwapping; // EnableWarmSwapping of the service
+    // The three as read at page start or last stored, in the same order.
+    int m_storedAutorun, m_storedMessages, m_storedWarmSwapping;
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -23,6 +25,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    void WriteSettings() const;
+    bool WriteSettings();
     void ShowCapabilities();
 };

@@ -35,12 +35,25 @@ int ReadSetting(const char* keyPath, const char* valueName)
     return FlagIsOn(read, value) ? 1 : 0;
 }
 
-void WriteSetting(const char* keyPath, const char* valueName, int on)
+LONG WriteSetting(const char* keyPath, const char* valueName, int on)
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-        return;
+    LONG error = RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_SET_VALUE, &key);
+    if (error != ERROR_SUCCESS)
+        return error;
     DWORD value = on ? 1 : 0;
-    RegSetValueExA(key, valueName, 0, REG_DWORD, (const BYTE*)&value, sizeof value);
+    error = RegSetValueExA(key, valueName, 0, REG_DWORD, (const BYTE*)&value, sizeof value);
     RegCloseKey(key);
+    return error;
+}
+
+void TellNotStored(HWND page, const char* valueName, LONG error)
+{
+    char reason[256] = "";
+    if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, (DWORD)error, 0, reason,
+                        sizeof reason, nullptr))
+        reason[0] = '\0';
+    char text[NOT_STORED_TEXT_SIZE];
+    NotStoredText(text, sizeof text, valueName, (DWORD)error, reason);
+    MessageBoxA(page, text, kNotStoredCaption, MB_ICONERROR | MB_OK);
 }

@@ -1,7 +1,6 @@
 // The registry values the pages read and write, all under
-// HKEY_LOCAL_MACHINE. The pages never create a key, and every failure is
-// silent: a value that cannot be read is off, a key that cannot be opened
-// for writing is skipped.
+// HKEY_LOCAL_MACHINE. The pages never create a key. A value that cannot be
+// read is off; a setting the user changed that cannot be written is told.
 #pragma once
 
 #include <windows.h>
@@ -25,5 +24,10 @@ bool QueryFourBytes(HKEY key, const char* valueName, DWORD* value);
 int ReadSetting(const char* keyPath, const char* valueName);
 
 // Writes a setting as REG_DWORD 1 (on: non-zero) or 0, with its own open
-// and close of the key. A key that does not open is skipped.
-void WriteSetting(const char* keyPath, const char* valueName, int on);
+// and close of the key; a key that does not open is not made. The
+// system's error code, ERROR_SUCCESS when the value was stored.
+LONG WriteSetting(const char* keyPath, const char* valueName, int on);
+
+// Tells the user, in a box over the page, which setting was not stored
+// and the system's text for why.
+void TellNotStored(HWND page, const char* valueName, LONG error);

@@ -464,7 +464,8 @@ static NTSTATUS WINAPI DispatchControl(PDEVICE_OBJECT device, PIRP irp)
             BaySimNoticeClassDrivers(&s_state, cdrom, ls120, &s_actions);
             Carry();
         }
-        if (code == BAY_IOCTL_SCSI_RESCAN_BUS && (s_state.machine.answers & BAYSIM_SLOW_RESCAN)) {
+        if ((code == BAY_IOCTL_SCSI_RESCAN_BUS && (s_state.machine.answers & BAYSIM_SLOW_RESCAN)) ||
+            (code == BAY_IOCTL_QUERY_COUNTS && (s_state.machine.answers & BAYSIM_SLOW_COUNTS))) {
             LARGE_INTEGER halfSecond;
             halfSecond.QuadPart = -5000000; /* relative, in 100 ns */
             KeDelayExecutionThread(KernelMode, FALSE, &halfSecond);

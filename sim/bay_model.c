@@ -455,9 +455,15 @@ static enum BaySimOutcome BayRequest(BaySimState* s, uint32_t code, const uint8_
         if (!out || outSize < BAY_COUNTS_SIZE)
             return BAYSIM_BAD_REQUEST;
         SimFill(out, 0, BAY_COUNTS_SIZE);
-        PutLe32(out + BAY_COUNTS_DISKS, s->disks.count);
-        PutLe32(out + BAY_COUNTS_FLOPPIES, s->floppies.count);
-        PutLe32(out + BAY_COUNTS_CDROMS, s->cdroms.count);
+        if (s->machine.answers & BAYSIM_COUNTS_HUGE) {
+            PutLe32(out + BAY_COUNTS_DISKS, 0xFFFFFFFFu);
+            PutLe32(out + BAY_COUNTS_FLOPPIES, 0xFFFFFFFFu);
+            PutLe32(out + BAY_COUNTS_CDROMS, 0xFFFFFFFFu);
+        } else {
+            PutLe32(out + BAY_COUNTS_DISKS, s->disks.count);
+            PutLe32(out + BAY_COUNTS_FLOPPIES, s->floppies.count);
+            PutLe32(out + BAY_COUNTS_CDROMS, s->cdroms.count);
+        }
         *returned = BAY_COUNTS_SIZE;
         return BAYSIM_OK;
     case BAY_IOCTL_DEFINE_LINK:

@@ -117,7 +117,9 @@ enum {
     BAYSIM_INQUIRY_NO_BUSES = 0x0020,    /* the answer names no bus */
     BAYSIM_LAYOUT_COUNT_HIGH = 0x0040,   /* the layout counts more partitions than it holds */
     BAYSIM_LAYOUT_SHORT = 0x0080,        /* the layout answer stops inside its first entry */
-    BAYSIM_SLOW_RESCAN = 0x0100          /* a rescan takes half a second */
+    BAYSIM_SLOW_RESCAN = 0x0100,         /* a rescan takes half a second */
+    BAYSIM_COUNTS_HUGE = 0x0200,         /* every device count answers 0xFFFFFFFF */
+    BAYSIM_SLOW_COUNTS = 0x0400          /* a count request takes half a second */
 };
 
 typedef struct BaySimMachine {

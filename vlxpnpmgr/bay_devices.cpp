@@ -9,6 +9,7 @@
 #include "drive_links.h"
 #include "error_box.h"
 #include "identify.h"
+#include "link_text.h"
 #include "progress.h"
 #include "resource.h"
 #include "scsi_text.h"
@@ -57,6 +58,21 @@ bool FindNewDevicesThrough(const char* format, uint32_t below)
         CloseHandle(drive);
         return ok != FALSE;
     }
+    return false;
+}
+
+// A class number below the count can be a hole left by a removed device,
+// or a drive not behind the bay controller (the floppy drive): a letter
+// given to it would lead nowhere, so it is taken back when the device
+// does not answer under it.
+bool KeepIfAnswering(const char* dosName)
+{
+    char path[kPathSize];
+    DrivePath(path, sizeof path, dosName);
+    ScsiAddress address;
+    if (QueryScsiAddress(OpenDriveForQuery(path), &address))
+        return true;
+    RemoveDriveLink(dosName);
     return false;
 }
 
@@ -147,6 +163,8 @@ bool InstallLs120(DeviceTable* table)
         for (uint32_t i = 0; i < count; i++) {
             ClassName(ntName, sizeof ntName, "\\Device\\Floppy%u", i);
             LetterFromA(ntName, letter); // a further letter, whether or not it had one
+            if (!letter[0] || !KeepIfAnswering(letter))
+                continue;
             LetterPath(path, sizeof path, letter);
             ShowIdentified(table, OpenDriveForQuery(path), ntName, IDD_PROGRESS_FLOPPY);
         }
@@ -169,6 +187,8 @@ bool InstallLs120(DeviceTable* table)
         if (FindDosName(ntName, dosName, sizeof dosName))
             continue;
         LetterFromA(ntName, letter);
+        if (!letter[0] || !KeepIfAnswering(letter))
+            continue;
         LetterPath(path, sizeof path, letter);
         ShowIdentified(table, OpenDriveForQuery(path), ntName, IDD_PROGRESS_FLOPPY);
     }
@@ -193,7 +213,8 @@ bool BringUpCdfs()
 void LetterCdRom(DeviceTable* table, const char* ntName)
 {
     char dosName[DEVICE_NAME_SIZE], path[kPathSize];
-    if (!DefineDriveLink(nullptr, ntName) || !FindDosName(ntName, dosName, sizeof dosName))
+    if (!DefineDriveLink(nullptr, ntName) || !FindDosName(ntName, dosName, sizeof dosName) ||
+        !KeepIfAnswering(dosName))
         return;
     LetterPath(path, sizeof path, dosName);
     ShowIdentified(table, OpenDriveForRead(path), ntName, IDD_PROGRESS_CDROM);
@@ -287,13 +308,35 @@ bool AssignPartitionLetters(const char* diskName, int disk)
     return true;
 }
 
+namespace {
+
+// Whether the record's name still leads to the device it describes: the
+// same NT name, answering from the same port and target. A name given
+// since to another drive must not receive that drive's removal.
+bool StillRecordedDevice(const DeviceRecord& r)
+{
+    if (!LinkLeadsTo(r.dosName, r.ntName))
+        return false;
+    char path[kPathSize];
+    DrivePath(path, sizeof path, r.dosName);
+    ScsiAddress address;
+    return QueryScsiAddress(OpenDriveForQuery(path), &address) && address.port == r.port &&
+           address.target == r.target;
+}
+
+} // namespace
+
 bool RemoveBayDevice(DeviceTable* table, int port, int target)
 {
     if (port < 0 || port >= DEVICE_PORTS || target < 0 || target >= DEVICE_TARGETS)
         return false;
-    const DeviceRecord& r = table->records[port][target];
+    const DeviceRecord r = table->records[port][target];
     if (!r.present)
         return false;
+    if (!StillRecordedDevice(r)) {
+        ForgetDevice(table, port, target);
+        return false;
+    }
     char path[kPathSize];
     DrivePath(path, sizeof path, r.dosName);
     HANDLE drive = OpenDriveForQuery(path);
@@ -308,6 +351,12 @@ bool RemoveBayDevice(DeviceTable* table, int port, int target)
     DefineDriveLink(r.dosName, r.ntName);
     RemoveDriveLink(r.dosName);
     CloseHandle(drive);
+    ForgetDevice(table, port, target);
+    // A disk's partitions leave with it: their letters would lead nowhere,
+    // and the disk coming back gets letters of its own.
+    int disk = WholeDiskNumber(r.ntName);
+    if (disk > 0)
+        RemovePartitionLinks(disk);
 
     int templateId = IDD_PROGRESS_SEARCH;
     if (r.deviceType == SCSI_TYPE_DIRECT_ACCESS)

@@ -9,8 +9,12 @@
 bool QueryBayStatus(BayStatus* status);
 
 // The counts of disk, floppy and CD-ROM devices. Bytes the driver does
-// not answer read as 0.
+// not answer read as 0. A count above DEVICE_COUNT_LIMIT is cut to it:
+// the scans and installs walk every number below a count, and no more
+// devices of a class than there are drive letters can ever be in use.
 bool QueryDeviceCounts(DeviceCounts* counts);
+
+enum { DEVICE_COUNT_LIMIT = 26 };
 
 // Has the driver make or delete the link "\DosDevices\<name>" (the link
 // name as given, prefix included). Input too long for the 2048-byte

@@ -35,3 +35,7 @@ struct DeviceTable {
 
 // Every record as nothing present; the saved status all zero.
 void ResetDeviceTable(DeviceTable* table);
+
+// The record of (port, target) as nothing present: its device has left,
+// or the bay now holds something else.
+void ForgetDevice(DeviceTable* table, int port, int target);

@@ -72,3 +72,37 @@ bool RemoveDriveLink(const char* dosName)
         return false;
     return SendRemoveLink(linkName);
 }
+
+bool LinkLeadsTo(const char* dosName, const char* ntName)
+{
+    char targets[DOS_NAME_LIST_SIZE];
+    DWORD count = QueryDosDeviceA(dosName, targets, sizeof targets);
+    if (count == 0 || count > sizeof targets)
+        return false;
+    NameList list(targets, count);
+    const char* first = list.Next();
+    return first && strcmp(first, ntName) == 0;
+}
+
+int RemovePartitionLinks(int disk)
+{
+    // The names are read once, then walked: deleting a link does not
+    // move the names still to be looked at.
+    char names[DOS_NAME_LIST_SIZE];
+    char targets[DOS_NAME_LIST_SIZE];
+    DWORD count = QueryDosDeviceA(nullptr, names, sizeof names);
+    if (count == 0 || count > sizeof names)
+        return 0;
+    int removed = 0;
+    NameList list(names, count);
+    for (const char* dosName = list.Next(); dosName; dosName = list.Next()) {
+        DWORD targetCount = QueryDosDeviceA(dosName, targets, sizeof targets);
+        if (targetCount == 0 || targetCount > sizeof targets)
+            continue;
+        NameList targetList(targets, targetCount);
+        const char* target = targetList.Next();
+        if (target && IsPartitionOfDisk(target, disk) && RemoveDriveLink(dosName))
+            removed++;
+    }
+    return removed;
+}

@@ -21,6 +21,14 @@ bool DefineDriveLink(const char* dosName, const char* ntName);
 // Deletes the link of the MS-DOS name.
 bool RemoveDriveLink(const char* dosName);
 
+// Whether the MS-DOS name's link leads to the NT name (its first target,
+// compared exactly).
+bool LinkLeadsTo(const char* dosName, const char* ntName);
+
+// Deletes every link that leads to a partition of the disk (never to the
+// whole disk); the count of links deleted.
+int RemovePartitionLinks(int disk);
+
 // Buffer sizes of the link operations; a name that does not fit is
 // refused, never cut (a cut name could be another device's).
 enum {

@@ -4,10 +4,15 @@
 
 #include <stdio.h>
 
+#include "progress.h"
+
 void ShowError(const char* message)
 {
     // The failure's code, taken before the first box can change it.
     DWORD error = GetLastError();
+    // No box rather than no service: the failure's outcome stands anyway.
+    if (!DesktopCanShowWindows())
+        return;
     MessageBoxA(nullptr, message, ERROR_BOX_CAPTION, MB_TOPMOST);
 
     char* text = nullptr;

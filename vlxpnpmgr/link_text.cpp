@@ -13,6 +13,51 @@ int FirstClearLetter(uint32_t lettersInUse, int start)
     return -1;
 }
 
+namespace {
+
+// Reads "\Device\Harddisk<d>\Partition<n>": false when the name has
+// another shape or a number is out of range.
+bool ReadPartitionName(const char* ntName, unsigned* disk, unsigned* partition)
+{
+    static const char kDisk[] = "\\Device\\Harddisk";
+    static const char kPartition[] = "\\Partition";
+    unsigned* numbers[2] = {disk, partition};
+    const char* at = ntName;
+    for (int part = 0; part < 2; part++) {
+        const char* prefix = part == 0 ? kDisk : kPartition;
+        size_t length = strlen(prefix);
+        if (strncmp(at, prefix, length) != 0)
+            return false;
+        at += length;
+        if (*at < '0' || *at > '9')
+            return false;
+        unsigned value = 0;
+        for (; *at >= '0' && *at <= '9'; at++) {
+            if (value > 9999)
+                return false; // no such device number; refused rather than wrapped
+            value = value * 10 + (unsigned)(*at - '0');
+        }
+        *numbers[part] = value;
+    }
+    return *at == '\0';
+}
+
+} // namespace
+
+int WholeDiskNumber(const char* ntName)
+{
+    unsigned disk, partition;
+    if (!ReadPartitionName(ntName, &disk, &partition) || partition != 0)
+        return -1;
+    return (int)disk;
+}
+
+bool IsPartitionOfDisk(const char* ntName, int disk)
+{
+    unsigned d, partition;
+    return disk >= 0 && ReadPartitionName(ntName, &d, &partition) && d == (unsigned)disk && partition > 0;
+}
+
 bool FormatLinkName(char* out, size_t size, const char* dosName)
 {
     static const char kPrefix[] = BAY_LINK_PREFIX;

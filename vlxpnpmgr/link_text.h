@@ -18,6 +18,14 @@ bool FormatLinkName(char* out, size_t size, const char* dosName);
 // or 0 when it does not fit.
 size_t BuildDefineLinkRequest(const char* linkName, const char* ntName, char* out, size_t size);
 
+// The disk number of a whole disk's NT name "\Device\Harddisk<n>\Partition0",
+// or -1 for any other name.
+int WholeDiskNumber(const char* ntName);
+
+// Whether the NT name is a partition (number 1 or more) of the disk:
+// "\Device\Harddisk<disk>\Partition<n>", n written in decimal digits.
+bool IsPartitionOfDisk(const char* ntName, int disk);
+
 // Walks a list of NUL-ended names as the system returns it, within the
 // count of characters returned. The list ends at an empty name or at the
 // count; a last name without its NUL inside the count is not taken.

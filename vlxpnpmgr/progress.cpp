@@ -14,7 +14,7 @@ INT_PTR CALLBACK ProgressProc(HWND, UINT message, WPARAM, LPARAM)
 
 HWND OpenWindow(int templateId, const char* text)
 {
-    if (ReadEnableMessages() == 0)
+    if (ReadEnableMessages() == 0 || !DesktopCanShowWindows())
         return nullptr;
     HWND window = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(templateId), nullptr, ProgressProc, 0);
     if (!window)
@@ -27,6 +27,14 @@ HWND OpenWindow(int templateId, const char* text)
 }
 
 } // namespace
+
+bool DesktopCanShowWindows()
+{
+    // The desktop window outlives its process as a handle without a
+    // thread; a window made on it then takes the process down.
+    HWND desktop = GetDesktopWindow();
+    return desktop && GetWindowThreadProcessId(desktop, nullptr) != 0;
+}
 
 void SetProgressInstance(HINSTANCE instance)
 {

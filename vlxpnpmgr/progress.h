@@ -8,6 +8,12 @@
 // program's entry point sets it.
 void SetProgressInstance(HINSTANCE instance);
 
+// Whether a window made now can reach the desktop. The desktop's process
+// can end with the last program of the user's session while the service
+// runs on; a window made on that desktop then takes the service's process
+// down with it, so the window is left out, never the work.
+bool DesktopCanShowWindows();
+
 // Shows the template with the text for 2 seconds, on the calling thread,
 // when EnableMessages (read afresh) is nonzero.
 void ShowProgress(int templateId, const char* text);

@@ -14,21 +14,35 @@
 namespace {
 
 // Shared by the service thread and the dispatcher's thread (the control
-// handler), without a lock: the handler writes the state and reports it,
-// the worker reads the state before each wait.
+// handler). The lock keeps a report of the worker from landing over the
+// handler's: once a stop is asked, RUNNING is never reported again.
 SERVICE_STATUS g_status;
 SERVICE_STATUS_HANDLE g_statusHandle;
 HANDLE g_shutdown;
+CRITICAL_SECTION g_statusLock;
+bool g_stopAsked;
 
 void Report(DWORD state, DWORD checkpoint)
 {
-    g_status.dwCurrentState = state;
-    g_status.dwCheckPoint = checkpoint;
-    g_status.dwWaitHint = 0;
-    g_status.dwWin32ExitCode = 0;
-    g_status.dwServiceSpecificExitCode = 0;
-    if (g_statusHandle)
-        SetServiceStatus(g_statusHandle, &g_status);
+    EnterCriticalSection(&g_statusLock);
+    if (!(g_stopAsked && state == SERVICE_RUNNING)) {
+        g_status.dwCurrentState = state;
+        g_status.dwCheckPoint = checkpoint;
+        g_status.dwWaitHint = 0;
+        g_status.dwWin32ExitCode = 0;
+        g_status.dwServiceSpecificExitCode = 0;
+        if (g_statusHandle)
+            SetServiceStatus(g_statusHandle, &g_status);
+    }
+    LeaveCriticalSection(&g_statusLock);
+}
+
+bool StopAsked()
+{
+    EnterCriticalSection(&g_statusLock);
+    bool asked = g_stopAsked;
+    LeaveCriticalSection(&g_statusLock);
+    return asked;
 }
 
 // One table for the whole run of the service body.
@@ -79,17 +93,25 @@ void WINAPI ControlHandler(DWORD control)
 {
     if (control != SERVICE_CONTROL_STOP && control != SERVICE_CONTROL_SHUTDOWN)
         return;
+    EnterCriticalSection(&g_statusLock);
+    g_stopAsked = true;
     g_status.dwWin32ExitCode = 0;
     g_status.dwWaitHint = 0;
     g_status.dwCurrentState = SERVICE_STOP_PENDING;
     if (g_statusHandle)
         SetServiceStatus(g_statusHandle, &g_status);
+    LeaveCriticalSection(&g_statusLock);
     // Auto-reset: a signal given while the worker is busy waits for it.
     SetEvent(g_shutdown);
 }
 
 void WINAPI ServiceMain(DWORD, LPSTR*)
 {
+    static bool lockMade = false;
+    if (!lockMade)
+        InitializeCriticalSection(&g_statusLock);
+    lockMade = true;
+    g_stopAsked = false;
     ZeroMemory(&g_status, sizeof g_status);
     g_status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
     g_status.dwControlsAccepted = SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN;
@@ -99,12 +121,17 @@ void WINAPI ServiceMain(DWORD, LPSTR*)
 
     HANDLE change = nullptr;
     if (StartupChecks(&change)) {
-        ReletterFloppies();
-        InitialScan(&g_table);
-        Report(SERVICE_RUNNING, 2);
-        NotifyDriveWindow();
+        // A stop asked while starting ends the start at the next step.
+        if (!StopAsked())
+            ReletterFloppies();
+        if (!StopAsked())
+            InitialScan(&g_table);
+        if (!StopAsked()) {
+            Report(SERVICE_RUNNING, 2);
+            NotifyDriveWindow();
+        }
         HANDLE waits[2] = {change, g_shutdown};
-        while (g_status.dwCurrentState != SERVICE_STOP_PENDING) {
+        while (!StopAsked()) {
             if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0) {
                 HandleDeviceChange(&g_table);
                 NotifyDriveWindow();
@@ -142,6 +169,47 @@ void InitialScan(DeviceTable* table)
         ZeroMemory(&table->saved, sizeof table->saved);
 }
 
+namespace {
+
+// One step of a bay change; a rescan that succeeded counts.
+void RunStep(DeviceTable* table, const BayStep& step, int* rescans)
+{
+    switch (step.kind) {
+    case BAY_STEP_REMOVE_FLOPPY:
+        RemoveFloppy();
+        break;
+    case BAY_STEP_REMOVE_DEVICE:
+        RemoveBayDevice(table, step.port, step.target);
+        break;
+    case BAY_STEP_INSTALL_FLOPPY:
+        InstallFloppy();
+        break;
+    case BAY_STEP_RESCAN_PORT:
+        if (RescanPort(step.port))
+            (*rescans)++;
+        break;
+    }
+}
+
+// After the removals: a bay whose IDE device left (or was swapped) keeps
+// no record of it, removed or not. A bay that was not holding one keeps
+// its record: a device found early, by a search while its change was
+// still on the way, is the one the bay now holds.
+void ForgetChangedBays(DeviceTable* table, const BayStatus& now, bool warm)
+{
+    for (int b = 0; b < BAY_COUNT; b++) {
+        uint8_t was = table->saved.Kind[b], is = now.Kind[b];
+        bool left = was == BAY_KIND_IDE && (is != BAY_KIND_IDE || warm);
+        if (!(now.ChangeMask & (1u << b)) || !left)
+            continue;
+        uint8_t port, target;
+        BayAddress(b, &port, &target);
+        ForgetDevice(table, port, target);
+    }
+}
+
+} // namespace
+
 void HandleDeviceChange(DeviceTable* table)
 {
     bool warm = ReadEnableWarmSwapping();
@@ -149,25 +217,13 @@ void HandleDeviceChange(DeviceTable* table)
     if (!QueryBayStatus(&now))
         return;
     BayPlan plan = PlanBayChange(table->saved, now, warm);
-    int rescans = 0;
-    for (int i = 0; i < plan.count; i++) {
-        const BayStep& step = plan.steps[i];
-        switch (step.kind) {
-        case BAY_STEP_REMOVE_FLOPPY:
-            RemoveFloppy();
-            break;
-        case BAY_STEP_REMOVE_DEVICE:
-            RemoveBayDevice(table, step.port, step.target);
-            break;
-        case BAY_STEP_INSTALL_FLOPPY:
-            InstallFloppy();
-            break;
-        case BAY_STEP_RESCAN_PORT:
-            if (RescanPort(step.port))
-                rescans++;
-            break;
-        }
-    }
+    int rescans = 0, i = 0;
+    // The plan puts every removal first.
+    for (; i < plan.count && (plan.steps[i].kind == BAY_STEP_REMOVE_DEVICE || plan.steps[i].kind == BAY_STEP_REMOVE_FLOPPY); i++)
+        RunStep(table, plan.steps[i], &rescans);
+    ForgetChangedBays(table, now, warm);
+    for (; i < plan.count; i++)
+        RunStep(table, plan.steps[i], &rescans);
     if (rescans > 0) {
         InstallLs120(table);
         InstallCdRoms(table);

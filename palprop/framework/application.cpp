@@ -1,10 +1,17 @@
 #include "application.h"
 
 static CApplication* g_application = nullptr;
+// Zero before any code runs: no constructor touches it.
+static HINSTANCE g_module = nullptr;
 
-CApplication::CApplication(const char* appName) : m_pszAppName(appName), m_hInstance(nullptr), m_hMainWnd(nullptr)
+CApplication::CApplication(const char* appName) : m_pszAppName(appName), m_hMainWnd(nullptr)
 {
     g_application = this;
+}
+
+void CApplication::AttachModule(HINSTANCE instance)
+{
+    g_module = instance;
 }
 
 CApplication::~CApplication()
@@ -20,8 +27,13 @@ CApplication* CApplication::Current()
 
 HINSTANCE ResourceModule()
 {
-    if (g_application && g_application->m_hInstance)
-        return g_application->m_hInstance;
+    if (g_module)
+        return g_module;
+    // The module is the allocation this function's code lies in (found so
+    // on every Windows version the applet runs on).
+    MEMORY_BASIC_INFORMATION memory;
+    if (VirtualQuery(reinterpret_cast<const void*>(&ResourceModule), &memory, sizeof memory) && memory.AllocationBase)
+        return static_cast<HINSTANCE>(memory.AllocationBase);
     return GetModuleHandleA(nullptr);
 }
 

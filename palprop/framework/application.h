@@ -10,19 +10,20 @@ public:
     explicit CApplication(const char* appName = nullptr);
     virtual ~CApplication();
 
-    // Called from the module's entry point, before any page is built.
-    void AttachModule(HINSTANCE instance) { m_hInstance = instance; }
+    // Called from the module's entry point, before any page is built. The
+    // handle is kept apart from the object, so it holds whichever comes
+    // first: the entry point or the construction of the object.
+    static void AttachModule(HINSTANCE instance);
 
     // The one application object of the module, or null.
     static CApplication* Current();
 
     const char* m_pszAppName;
-    HINSTANCE m_hInstance;
     HWND m_hMainWnd; // never set by a Control Panel applet
 };
 
-// The module that holds the dialog templates: the application's module, or
-// the program's when there is no application object yet.
+// The module that holds the dialog templates: the one attached, or else
+// the module this code is linked into (never another module's).
 HINSTANCE ResourceModule();
 // The main window of the current application object, or null.
 HWND MainWindow();

@@ -3,6 +3,7 @@
 // the system directory. The registry is checked after every step. The
 // tests change machine-wide keys and windows, so they run one at a time.
 #include "applet_bench.h"
+#include "value_shapes.h"
 
 using namespace applet;
 
@@ -66,6 +67,22 @@ void ExpectNotices(const std::vector<Box>& boxes, std::vector<std::string> capti
     }
 }
 
+// The boxes that tell a setting was not stored: one per setting, over the
+// sheet, with the system's reason after the setting's name.
+void ExpectNotStored(const std::vector<Box>& boxes, std::vector<std::string> names, HWND sheet)
+{
+    ASSERT_EQ(boxes.size(), names.size());
+    for (size_t i = 0; i < boxes.size(); i++) {
+        SCOPED_TRACE("box " + std::to_string(i));
+        std::string head = "The setting " + names[i] + " could not be stored.\r\n\r\n";
+        EXPECT_EQ(boxes[i].caption, "Vorlix Pallard Properties");
+        EXPECT_EQ(boxes[i].text.substr(0, head.size()), head);
+        EXPECT_GT(boxes[i].text.size(), head.size()) << "the system's reason follows";
+        EXPECT_EQ(boxes[i].buttons, std::vector<int>{IDOK});
+        EXPECT_EQ(boxes[i].owner, sheet);
+    }
+}
+
 const char kEveryMessage[] = "CPL_INIT 1 | CPL_GETCOUNT 1 | CPL_INQUIRE 0 icon=129 name=1 info=2 data=0 | "
                              "CPL_INQUIRE(no CPLINFO) 0 | CPL_NEWINQUIRE 0 untouched | CPL_SELECT 0 | "
                              "CPL_STARTWPARMSA 0 | message 99 0 | CPL_DBLCLK 0 | CPL_STOP 0 | CPL_EXIT 0";
@@ -78,8 +95,9 @@ protected:
 } // namespace
 
 // Nothing of the bay is installed: the loader gets every answer, the sheet
-// has the controller page alone and no owner, and OK after a change shows
-// the notice but makes no key.
+// has the controller page alone and no owner. OK after a change cannot
+// store it (no key is made): the user is told which setting and why, no
+// restart notice, and the sheet stays open until Cancel.
 TEST_F(Applet, BareMachineControllerPageAloneAndNoKeyMade)
 {
     AppletRun run(Host::Loader);
@@ -92,11 +110,37 @@ TEST_F(Applet, BareMachineControllerPageAloneAndNoKeyMade)
     EXPECT_FALSE(run.Enabled(kApply));
     run.Click(kEnableDma);
     EXPECT_TRUE(run.Enabled(kApply));
-    ExpectNotices(run.Press(IDOK), {"Enable DMA"}, run.sheet);
+    ExpectNotStored(run.Press(IDOK), {"EnableDma"}, run.sheet);
+    EXPECT_TRUE(IsWindow(run.sheet)) << "kept open with the change";
+    EXPECT_TRUE(run.Press(IDCANCEL).empty());
     ASSERT_TRUE(run.Closed());
     EXPECT_EQ(Join(run.Record()), kEveryMessage);
     EXPECT_FALSE(KeyExists(kVlxpx4Key));
     EXPECT_FALSE(KeyExists(kServiceKey));
+}
+
+// The bay page without the service's Parameters key: a change of a
+// setting stored there is told on Apply and stays to apply; the settings
+// that can be stored are; once the key is back, OK stores the rest.
+TEST_F(Applet, BaySettingsThatCannotBeStoredAreToldAndKept)
+{
+    machine.RegisterService();
+    machine.Set(kCdromKey, "Autorun", Dword(0));
+    AppletRun run(Host::Loader);
+    ASSERT_TRUE(run.sheet);
+    run.SelectTab(1);
+    run.Click(kCdromAutorun);
+    run.Click(kPnpMessages);
+    ExpectNotStored(run.Press(kApply), {"EnableMessages"}, run.sheet);
+    EXPECT_TRUE(run.Enabled(kApply)) << "nothing the user changed is let go";
+    EXPECT_TRUE(RegistryHolds({{kCdromKey, "Autorun", "dword 1"}, {kParametersKey, "EnableMessages", "<no key>"}}));
+
+    machine.MakeKey(kParametersKey);
+    EXPECT_TRUE(run.Press(IDOK).empty());
+    ASSERT_TRUE(run.Closed());
+    EXPECT_TRUE(RegistryHolds({{kCdromKey, "Autorun", "dword 1"},
+                               {kParametersKey, "EnableMessages", "dword 1"},
+                               {kParametersKey, "EnableWarmSwapping", "dword 0"}}));
 }
 
 // What the controller page shows for the values it finds; Cancel then
@@ -354,4 +398,37 @@ TEST_F(Applet, ControlFileChangesBothPages)
                                {kCdromKey, "Autorun", "dword 1"},
                                {kParametersKey, "EnableMessages", "dword 1"},
                                {kParametersKey, "EnableWarmSwapping", "dword 0"}}));
+}
+
+// Every shape of value a damaged or hand-edited registry can hold (the
+// table shared with the service's tests): each box shows its setting on
+// only for the number 1, on both pages; Cancel leaves the values as found.
+TEST_F(Applet, SettingsInEveryShape)
+{
+    const ExpectedValue settings[] = {{kMiniportKey, "EnableDma", nullptr},
+                                      {kCdromKey, "Autorun", nullptr},
+                                      {kParametersKey, "EnableMessages", nullptr},
+                                      {kParametersKey, "EnableWarmSwapping", nullptr}};
+    for (const testkit::ValueShape& shape : testkit::ValueShapes()) {
+        SCOPED_TRACE(shape.shape);
+        MachineState rowMachine;
+        rowMachine.RegisterService();
+        for (const ExpectedValue& setting : settings) {
+            rowMachine.MakeKey(setting.key);
+            if (shape.type != REG_NONE)
+                rowMachine.Set(setting.key, setting.name, RegValue{shape.type, shape.bytes});
+        }
+        std::string before = ReadValue(kCdromKey, "Autorun");
+        AppletRun run(Host::Loader);
+        ASSERT_TRUE(run.sheet);
+        int expected = shape.appletOn ? BST_CHECKED : BST_UNCHECKED;
+        EXPECT_EQ(run.Checked(kEnableDma), expected);
+        run.SelectTab(1);
+        EXPECT_EQ(run.Checked(kCdromAutorun), expected);
+        EXPECT_EQ(run.Checked(kPnpMessages), expected);
+        EXPECT_EQ(run.Checked(kWarmSwapping), expected);
+        EXPECT_TRUE(run.Press(IDCANCEL).empty());
+        ASSERT_TRUE(run.Closed());
+        EXPECT_EQ(ReadValue(kCdromKey, "Autorun"), before);
+    }
 }

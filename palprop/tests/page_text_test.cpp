@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <string>
 
 TEST(PageText, ChannelModeFollowsKeyAndValue)
@@ -47,4 +49,20 @@ TEST(PageText, RestartNoticeKeepsItsWording)
     EXPECT_STREQ(kRestartNotice, "You must restart your computer for this change to take affect.");
     EXPECT_STREQ(RestartNoticeCaption(true), "Enable DMA");
     EXPECT_STREQ(RestartNoticeCaption(false), "Disable DMA");
+}
+
+// The not-stored text: the reason when the system has one, else the
+// number; cut at the buffer, never past it.
+TEST(PageText, NotStoredTextFitsItsBuffer)
+{
+    char text[NOT_STORED_TEXT_SIZE];
+    NotStoredText(text, sizeof text, "EnableDma", 5, "Access denied.\r\n");
+    EXPECT_STREQ(text, "The setting EnableDma could not be stored.\r\n\r\nAccess denied.\r\n");
+    NotStoredText(text, sizeof text, "Autorun", 2, "");
+    EXPECT_STREQ(text, "The setting Autorun could not be stored.\r\n\r\nError 2.");
+    char small[16];
+    memset(small, 'x', sizeof small);
+    NotStoredText(small, 12, "EnableMessages", 2, nullptr);
+    EXPECT_STREQ(small, "The setting");
+    EXPECT_EQ('x', small[12]) << "nothing written past the size given";
 }

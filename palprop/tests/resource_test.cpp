@@ -1,6 +1,7 @@
 // palprop.cpl as built: what it exports and imports, and every resource
 // read back from the file (strings, icons, dialog templates, version).
 #include "applet_bench.h"
+#include "page_text.h"
 
 #include <string.h>
 
@@ -288,8 +289,8 @@ TEST_F(BuiltApplet, BayPageTemplate)
                      /* 3 */ {-1, "button", "Current Pallard swapping capabilities", kGroupBox, 7, 98, 215, 51},
                      /* 4 */ {1005, "button", "Enable Pallard PnP messages", kCheckBox, 56, 63, 115, 10},
                      /* 5 */ {1006, "button", "Enable warm swapping", kCheckBox, 56, 78, 89, 10},
-                     /* 6 */ {1007, "static", "Unknown", kLeftText, 13, 114, 187, 8},
-                     /* 7 */ {1008, "static", "Unknown", kLeftText, 13, 127, 187, 8},
+                     /* 6 */ {1007, "static", "Unknown", kLeftText, 13, 114, 203, 8},
+                     /* 7 */ {1008, "static", "Unknown", kLeftText, 13, 127, 203, 8},
                  });
 }
 
@@ -328,4 +329,44 @@ TEST_F(BuiltApplet, VersionResource)
         EXPECT_TRUE(VerQueryValueA(info.data(), query.c_str(), (void**)&value, &length)) << s.name;
         EXPECT_STREQ(value ? value : "<none>", s.value) << s.name;
     }
+}
+
+namespace {
+
+INT_PTR CALLBACK QuietPage(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+} // namespace
+
+// Every sentence the bay page can show fits its control on one line, in
+// the page's own font: a wider one would wrap and lose its last words.
+TEST_F(BuiltApplet, EveryCapabilitySentenceFitsItsLine)
+{
+    HWND parent = CreateWindowA("STATIC", "", WS_OVERLAPPED, 0, 0, 600, 400, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(parent);
+    HWND page = CreateDialogParamA(module, MAKEINTRESOURCEA(131), parent, QuietPage, 0);
+    ASSERT_TRUE(page) << GetLastError();
+    for (int channel = 0; channel < 2; channel++) {
+        HWND control = GetDlgItem(page, channel == 0 ? 1007 : 1008);
+        ASSERT_TRUE(control);
+        RECT room;
+        GetClientRect(control, &room);
+        HDC dc = GetDC(control);
+        HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageA(control, WM_GETFONT, 0, 0));
+        for (bool dma : {true, false}) {
+            for (bool warm : {true, false}) {
+                const char* sentence = CapabilitySentence(channel, dma, warm);
+                SIZE size = {};
+                GetTextExtentPoint32A(dc, sentence, (int)strlen(sentence), &size);
+                EXPECT_LE(size.cx, room.right) << sentence;
+                EXPECT_LE(size.cy, room.bottom) << sentence;
+            }
+        }
+        SelectObject(dc, old);
+        ReleaseDC(control, dc);
+    }
+    DestroyWindow(page);
+    DestroyWindow(parent);
 }

@@ -1,7 +1,10 @@
 // Pictures of the applet's two pages for the documentation, taken from the
 // real applet on the bench's screen: a machine with the service
-// registered, DMA on and the primary channel running it.
-//   palprop_pictures OUTPUT-FOLDER    (writes controller.bmp and bay.bmp)
+// registered, DMA on and the primary channel running it. Then the bay
+// page once more for each pair of sentences it can show, so that every
+// sentence is seen whole.
+//   palprop_pictures OUTPUT-FOLDER    (writes controller.bmp, bay.bmp and
+//                                      bay-hot.bmp, bay-warm.bmp, bay-dma.bmp)
 #include "applet_bench.h"
 
 #include <stdio.h>
@@ -64,6 +67,31 @@ TEST(Pictures, BothPages)
     }
     run.Press(IDCANCEL);
     EXPECT_TRUE(run.Closed());
+}
+
+TEST(Pictures, EveryCapabilitySentence)
+{
+    // Primary and secondary sentence: hot and hot; hot-and-warm and
+    // hot-and-warm; DMA and DMA.
+    const struct {
+        const char* name;
+        DWORD warm, dma;
+    } states[] = {{"bay-hot.bmp", 0, 0}, {"bay-warm.bmp", 1, 0}, {"bay-dma.bmp", 0, 1}};
+    for (const auto& state : states) {
+        MachineState machine;
+        machine.RegisterService();
+        machine.Set(kParametersKey, "EnableWarmSwapping", Dword(state.warm));
+        machine.Set(kDmaStatusKey, "Channel0", Dword(state.dma));
+        machine.Set(kDmaStatusKey, "Channel1", Dword(state.dma));
+        AppletRun run(Host::Loader);
+        ASSERT_TRUE(run.sheet);
+        run.SelectTab(1);
+        RedrawWindow(run.sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Sleep(500);
+        EXPECT_TRUE(SaveWindow(run.sheet, g_folder + "\\" + state.name)) << state.name;
+        run.Press(IDCANCEL);
+        EXPECT_TRUE(run.Closed());
+    }
 }
 
 int main(int argc, char** argv)

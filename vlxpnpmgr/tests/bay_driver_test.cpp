@@ -97,6 +97,14 @@ TEST(BayDriver, EveryRequestAsTheDriverReceivesIt)
     bay.machine.answers = BAYSIM_SHORT_STATUS;
     bay.Change();
     EXPECT_FALSE(QueryBayStatus(&status));
+
+    // Counts past anything that can exist are cut to what can.
+    bay.machine.answers = BAYSIM_COUNTS_HUGE;
+    bay.Change();
+    ASSERT_TRUE(QueryDeviceCounts(&counts));
+    EXPECT_EQ((uint32_t)DEVICE_COUNT_LIMIT, counts.Disks);
+    EXPECT_EQ((uint32_t)DEVICE_COUNT_LIMIT, counts.Floppies);
+    EXPECT_EQ((uint32_t)DEVICE_COUNT_LIMIT, counts.CdRoms);
 }
 
 namespace {

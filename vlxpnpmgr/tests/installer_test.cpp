@@ -10,6 +10,7 @@
 #include "installer.h"
 #include "parameters.h"
 #include "services.h"
+#include "value_shapes.h"
 
 using namespace baytest;
 
@@ -124,39 +125,26 @@ TEST(Installer, TheErrorPairShowsTheFailuresOwnError)
     ExpectErrorPair(boxes, 0, "Cannot locate the PnP Device Change Event.", ERROR_FILE_NOT_FOUND);
 }
 
-TEST(Installer, ParametersAreReadAfreshWithTheirDefaults)
+// Every shape of value a damaged or hand-edited registry can hold (the
+// table shared with the applet's tests), read afresh at each use; without
+// the key, no windows and warm swapping on.
+TEST(Installer, ParametersInEveryShapeAreReadAfresh)
 {
     BayMachine bay;
-    const BYTE two[] = {2, 0};
-    const BYTE eight[8] = {1};
-    const struct {
-        bool key;
-        DWORD type; // REG_NONE: the value is missing
-        std::vector<BYTE> data;
-        DWORD messages;
-        bool warm;
-    } cases[] = {
-        {false, REG_NONE, {}, 0, true},                         // no key: no windows, warm swapping on
-        {true, REG_NONE, {}, 0, false},                         // no values: both off
-        {true, REG_DWORD, Dword(2), 2, true},                   // any nonzero value counts as on
-        {true, REG_DWORD, Dword(0), 0, false},
-        {true, REG_BINARY, Bytes(two, sizeof two), 2, true},    // the type is not looked at
-        {true, REG_BINARY, Bytes(eight, sizeof eight), 0, false}, // too long for 4 bytes: not taken
-    };
-    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; i++) {
-        const auto& c = cases[i];
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, SERVICE_KEY);
-        if (c.key) {
-            HKEY key;
-            ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, 0, nullptr, 0,
-                                                     KEY_ALL_ACCESS, nullptr, &key, nullptr));
-            if (c.type != REG_NONE) {
-                RegSetValueExA(key, ENABLE_MESSAGES_VALUE, 0, c.type, c.data.data(), (DWORD)c.data.size());
-                RegSetValueExA(key, ENABLE_WARM_SWAPPING_VALUE, 0, c.type, c.data.data(), (DWORD)c.data.size());
-            }
-            RegCloseKey(key);
-        }
-        EXPECT_EQ(c.messages, ReadEnableMessages()) << "case " << i;
-        EXPECT_EQ(c.warm, ReadEnableWarmSwapping()) << "case " << i;
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, SERVICE_KEY);
+    EXPECT_EQ(0u, ReadEnableMessages()) << "no key";
+    EXPECT_TRUE(ReadEnableWarmSwapping()) << "no key";
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &key, nullptr));
+    for (const testkit::ValueShape& shape : testkit::ValueShapes()) {
+        ASSERT_EQ(ERROR_SUCCESS, testkit::StoreShape(key, ENABLE_MESSAGES_VALUE, shape)) << shape.shape;
+        ASSERT_EQ(ERROR_SUCCESS, testkit::StoreShape(key, ENABLE_WARM_SWAPPING_VALUE, shape)) << shape.shape;
+        EXPECT_EQ(shape.serviceOn, ReadEnableMessages() != 0) << shape.shape;
+        EXPECT_EQ(shape.serviceOn, ReadEnableWarmSwapping()) << shape.shape;
     }
+    RegCloseKey(key);
+    // The value itself is what the service takes: 2 is 2.
+    SetDwordValue(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, 2);
+    EXPECT_EQ(2u, ReadEnableMessages());
 }

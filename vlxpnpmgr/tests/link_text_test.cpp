@@ -69,3 +69,35 @@ TEST(LinkText, NameListsAreWalkedWithinTheirCount)
         EXPECT_EQ(cases[i].expected, seen) << "case " << i;
     }
 }
+
+// Which links leave with a disk: its partitions, never the whole disk,
+// never another disk whose number begins the same.
+TEST(LinkText, PartitionsOfADisk)
+{
+    const struct {
+        const char* name;
+        int disk;
+        bool partition;
+        int wholeDisk;
+    } cases[] = {
+        {"\\Device\\Harddisk1\\Partition1", 1, true, -1},
+        {"\\Device\\Harddisk1\\Partition12", 1, true, -1},
+        {"\\Device\\Harddisk1\\Partition0", 1, false, 1},  // the whole disk
+        {"\\Device\\Harddisk12\\Partition1", 1, false, -1}, // another disk
+        {"\\Device\\Harddisk1\\Partition1", 12, false, -1},
+        {"\\Device\\Harddisk0\\Partition1", 0, true, -1},
+        {"\\Device\\Harddisk1\\Partition", 1, false, -1},   // no number
+        {"\\Device\\Harddisk1\\Partition1x", 1, false, -1}, // more after it
+        {"\\Device\\Harddisk\\Partition1", 1, false, -1},
+        {"\\device\\harddisk1\\partition1", 1, false, -1}, // exact, as the links are
+        {"\\Device\\CdRom1", 1, false, -1},
+        {"\\Device\\Harddisk99999999999\\Partition0", 1, false, -1}, // refused, not wrapped
+        {"\\Device\\Harddisk3\\Partition0", 3, false, 3},
+        {"", 0, false, -1},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; i++) {
+        EXPECT_EQ(cases[i].partition, IsPartitionOfDisk(cases[i].name, cases[i].disk)) << "case " << i;
+        EXPECT_EQ(cases[i].wholeDisk, WholeDiskNumber(cases[i].name)) << "case " << i;
+    }
+    EXPECT_FALSE(IsPartitionOfDisk("\\Device\\Harddisk1\\Partition1", -1));
+}

@@ -4,7 +4,11 @@
 // and in the foreground.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "bay_bench.h"
+#include "bay_driver.h"
+#include "drive_links.h"
 #include "parameters.h"
 #include "resource.h"
 #include "service_bench.h"
@@ -262,7 +266,8 @@ TEST_F(Service, InitialScanThenEveryDeviceLeaves)
     EXPECT_EQ("<none>", LinkTarget("D:"));
     EXPECT_EQ("<none>", LinkTarget("A:"));
     EXPECT_EQ("<none>", LinkTarget("PhysicalDrive1"));
-    EXPECT_EQ("\\Device\\Harddisk1\\Partition1", LinkTarget("F:")) << "partition letters stay";
+    EXPECT_EQ("<none>", LinkTarget("F:")) << "partition letters leave with their disk";
+    EXPECT_EQ("<none>", LinkTarget("G:"));
     EXPECT_EQ(std::vector<std::string>({"103 Removing VORLIX  CD-ROM CDR-24   ", "108 Removing MAKER   LS-120 DRIVE    ",
                                         "110 Removing DISKMAKEFIXED DISK      "}),
               WindowTexts());
@@ -301,7 +306,9 @@ TEST_F(Service, CdRomsArrive)
     EXPECT_EQ(0u, Count("CdRomScan"));
     EXPECT_EQ("\\Device\\CdRom1", LinkTarget("E:"));
 
-    // The first goes and comes back: its number and letter are given back.
+    // The first goes and comes back. Its number, free in the middle, is
+    // not the one it gets again and takes no letter; the drive, under its
+    // new number, takes the letter given back.
     Attach(first, false);
     Bays({0, 0, 3, 0}, 0x02);
     ChangeBays();
@@ -310,7 +317,8 @@ TEST_F(Service, CdRomsArrive)
     Bays({0, 3, 3, 0}, 0x02);
     ChangeBays();
     EXPECT_EQ(1u, Count("CdRom1 FindNewDevices"));
-    EXPECT_EQ("\\Device\\CdRom0", LinkTarget("D:"));
+    EXPECT_EQ("\\Device\\CdRom2", LinkTarget("D:"));
+    EXPECT_EQ("<none>", LinkTarget("F:"));
     EXPECT_TRUE(desktop.Boxes().empty());
 }
 
@@ -583,4 +591,206 @@ TEST_F(ServiceOnNt4, ACdRomArrivesAndLeaves)
     ChangeBays();
     EXPECT_EQ("<none>", LinkTarget("D:"));
     EXPECT_TRUE(service.Stop());
+}
+
+namespace {
+
+// Asks the service to stop without waiting for the answer.
+bool AskStop()
+{
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE handle = manager ? OpenServiceA(manager, SERVICE_NAME, SERVICE_ALL_ACCESS) : nullptr;
+    SERVICE_STATUS status;
+    ZeroMemory(&status, sizeof status);
+    bool asked = handle && ControlService(handle, SERVICE_CONTROL_STOP, &status);
+    if (handle)
+        CloseServiceHandle(handle);
+    if (manager)
+        CloseServiceHandle(manager);
+    return asked;
+}
+
+// The states the service reports until it is stopped or the time is up.
+std::vector<DWORD> StatesUntilStopped(const BayService& service, DWORD waitMs)
+{
+    std::vector<DWORD> states;
+    for (DWORD waited = 0; waited < waitMs; waited += 25) {
+        DWORD state = service.State();
+        if (states.empty() || states.back() != state)
+            states.push_back(state);
+        if (state == SERVICE_STOPPED)
+            break;
+        Sleep(25);
+    }
+    return states;
+}
+
+} // namespace
+
+// A record acts only on the device it describes: a letter given since to
+// another drive is left alone, and a bay whose disk left keeps no record
+// for the next device, even one that cannot be identified.
+TEST_F(Service, RemovalsActOnlyOnTheRecordedDevice)
+{
+    bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
+    int disk = bay.AddDrive(Disk(3, 0, "DISKMAKE", "FIXED DISK", {{1, 1}}));
+    bay.AddLink("D:", "\\Device\\CdRom0");
+    bay.AddLink("PhysicalDrive1", "\\Device\\Harddisk1\\Partition0");
+    bay.AddLink("E:", "\\Device\\Harddisk1\\Partition1");
+    Bays({0, 3, 0, 3}, 0);
+    Boot({"vlxpx4", "vlxcdrom"});
+    StartService();
+
+    // D: is given to the disk's partition behind the service's back; the
+    // CD-ROM then leaves: the disk must not get its removal request.
+    ASSERT_TRUE(RemoveDriveLink("D:"));
+    ASSERT_TRUE(DefineDriveLink("D:", "\\Device\\Harddisk1\\Partition1"));
+    Attach(1, false);
+    Bays({0, 0, 0, 3}, 0x02);
+    ChangeBays();
+    EXPECT_EQ(0u, Count("RemoveDrive"));
+    EXPECT_EQ("\\Device\\Harddisk1\\Partition1", LinkTarget("D:"));
+
+    // The disk leaves: its name and every letter of its partitions go.
+    Attach(disk, false);
+    Bays({0, 0, 0, 0}, 0x08);
+    ChangeBays();
+    EXPECT_EQ(1u, Count("Harddisk1\\Partition0 RemoveDrive out=0: ok"));
+    for (const char* name : {"PhysicalDrive1", "D:", "E:"})
+        EXPECT_EQ("<none>", LinkTarget(name)) << name;
+    EXPECT_EQ("\\Device\\Harddisk0\\Partition1", LinkTarget("C:")) << "the system disk is never touched";
+
+    // It comes back and cannot be identified, then leaves again: no
+    // record, so no removal reaches whatever holds its old names now.
+    bay.machine.fail = BAYSIM_FAIL_INQUIRY;
+    Attach(disk, true);
+    Bays({0, 0, 0, 3}, 0x08);
+    ChangeBays();
+    EXPECT_EQ("\\Device\\Harddisk1\\Partition0", LinkTarget("PhysicalDrive1"));
+    bay.machine.fail = 0;
+    Attach(disk, false);
+    Bays({0, 0, 0, 0}, 0x08);
+    ChangeBays();
+    EXPECT_EQ(0u, Count("RemoveDrive"));
+    EXPECT_TRUE(desktop.Boxes().empty());
+}
+
+// A stop asked while the service is still starting ends the start: the
+// service never reports RUNNING over it, and stops at once.
+TEST_F(Service, AStopWhileStartingIsNeverLost)
+{
+    bay.machine.answers = BAYSIM_SLOW_COUNTS; // each count takes half a second: the start takes a second
+    Boot();
+    ASSERT_TRUE(testkit::StartNamedService(SERVICE_NAME));
+    for (int i = 0; i < 200 && service.State() != SERVICE_START_PENDING; i++)
+        Sleep(10);
+    ASSERT_EQ((DWORD)SERVICE_START_PENDING, service.State());
+    ASSERT_TRUE(AskStop());
+    std::vector<DWORD> states = StatesUntilStopped(service, 10000);
+    ASSERT_FALSE(states.empty());
+    EXPECT_EQ((DWORD)SERVICE_STOPPED, states.back());
+    EXPECT_EQ(states.end(), std::find(states.begin(), states.end(), (DWORD)SERVICE_RUNNING));
+    EXPECT_EQ(0u, service.ExitCode());
+    EXPECT_EQ(0, myComputer.Told()) << "no initial scan ended";
+}
+
+// A driver that claims 0xFFFFFFFF devices of each class: the start, a
+// change and the stop each end in seconds. (What is found at numbers that
+// do not exist is the driver's doing; only the walk is bounded here.)
+TEST_F(Service, DriverCountsAreBounded)
+{
+    bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
+    int second = bay.AddDrive(CdRom(2, 0, "OTHER", "CD-ROM 2"));
+    bay.AddLink("D:", "\\Device\\CdRom0");
+    Attach(second, false);
+    Bays({0, 3, 0, 0}, 0);
+    bay.machine.answers = BAYSIM_COUNTS_HUGE;
+    Boot({"vlxpx4", "vlxcdrom"});
+    DWORD started = GetTickCount();
+    StartService();
+    EXPECT_LT(GetTickCount() - started, 20000u);
+    Attach(second, true);
+    Bays({0, 3, 3, 0}, 0x04);
+    ChangeBays();
+    EXPECT_LE(Count("QueryCounts"), 10u) << "the change's own counts, not a walk";
+    EXPECT_EQ((DWORD)SERVICE_RUNNING, service.State());
+    EXPECT_TRUE(service.Stop(10000));
+}
+
+// The desktop's process can end while the service runs (under Wine it
+// ends with the last program of the session). A change then still gets
+// its letters, without its windows, and the service stays and stops.
+TEST(ServiceWithoutDesktop, AChangeAfterTheDesktopEndedIsStillHandled)
+{
+    BayMachine bay;
+    BayService service;
+    int cdrom = bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
+    bay.machine.drives[cdrom].attached = false;
+    BayMachine::AddStub("vlxpx4", true);
+    BayMachine::AddStub("vlxcdrom", true);
+    ASSERT_TRUE(bay.Start());
+    ASSERT_TRUE(service.Run("-install").finished);
+    SetDwordValue(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, 1);
+    ASSERT_TRUE(service.Start());
+
+    // The desktop's process ends, as it does once the last program closes.
+    DWORD desktopProcess = 0;
+    GetWindowThreadProcessId(GetDesktopWindow(), &desktopProcess);
+    ASSERT_NE(0u, desktopProcess);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, desktopProcess);
+    ASSERT_TRUE(process);
+    TerminateProcess(process, 0);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 10000));
+    CloseHandle(process);
+
+    bay.machine.drives[cdrom].attached = true;
+    bay.machine.status[1] = BAY_KIND_IDE;
+    bay.machine.status[BAY_STATUS_CHANGE_MASK] = 0x02;
+    bay.Change();
+    std::string d;
+    for (int i = 0; i < 200 && (d = LinkTarget("D:")) == "<none>"; i++)
+        Sleep(50);
+    EXPECT_EQ("\\Device\\CdRom0", d);
+    EXPECT_EQ((DWORD)SERVICE_RUNNING, service.State());
+    EXPECT_TRUE(service.Stop(10000)) << "the process is still there to stop";
+}
+
+// A search of a class gives letters to every number below its count that
+// has none: a number freed in the middle by a removed drive, and the
+// floppy drive once it is out, answer nothing, and keep no letter.
+TEST_F(Service, NoLetterForANumberThatAnswersNothing)
+{
+    bay.AddDrive(FloppyDrive());
+    int first = bay.AddDrive(Ls120(1, 0, "MAKER", "LS-120 ONE"));
+    bay.AddDrive(Ls120(2, 0, "MAKER", "LS-120 TWO"));
+    int cdrom = bay.AddDrive(CdRom(3, 0, "VORLIX", "CD-ROM CDR-24"));
+    bay.AddLink("A:", "\\Device\\Floppy0");
+    bay.AddLink("B:", "\\Device\\Floppy1");
+    bay.AddLink("D:", "\\Device\\Floppy2");
+    Attach(cdrom, false);
+    Bays({0, 3, 3, 0}, 0, 1);
+    Boot({"vlxpx4", "vlxcdrom", "vlxls120"});
+    StartService();
+
+    // The first LS-120 drive leaves: its number stays free below the others.
+    Attach(first, false);
+    Bays({0, 0, 3, 0}, 0x02, 1);
+    ChangeBays();
+    EXPECT_EQ(1u, Count("Floppy1 RemoveDrive out=0: ok"));
+    // The floppy drive goes out of the machine, then a CD-ROM comes in:
+    // its rescan has the LS-120 class searched too.
+    Bays({0, 0, 3, 0}, 0, 0);
+    ChangeBays();
+    EXPECT_EQ("<none>", LinkTarget("A:"));
+    Attach(cdrom, true);
+    Bays({0, 0, 3, 3}, 0x08, 0);
+    ChangeBays();
+    for (char c = 'A'; c <= 'Z'; c++) {
+        char name[3] = {c, ':', 0};
+        std::string target = LinkTarget(name);
+        EXPECT_NE("\\Device\\Floppy0", target) << name << ": the floppy drive is out";
+        EXPECT_NE("\\Device\\Floppy1", target) << name << ": no drive has this number now";
+    }
+    EXPECT_EQ("\\Device\\Floppy2", LinkTarget("D:")) << "the drive that stayed keeps its letter";
+    EXPECT_EQ("\\Device\\CdRom0", LinkTarget("E:")) << "the CD-ROM, the first free letter from C:";
 }

@@ -184,3 +184,18 @@ TEST(Framework, SheetOwnerCaptionAndPageLimit)
     EXPECT_FALSE(sheet.AddPage(&pages[CPropertySheet::kMaxPages]));
     EXPECT_EQ(sheet.GetPageCount(), (int)CPropertySheet::kMaxPages);
 }
+
+// A module's entry point may run before its static objects are built: the
+// handle it attaches must still be the one the pages are made from. Each
+// test runs in a process of its own, so the later object harms no other.
+TEST(Framework, AttachedModuleOutlivesALaterApplicationObject)
+{
+    HINSTANCE marker = reinterpret_cast<HINSTANCE>(GetModuleHandleA("kernel32.dll"));
+    ASSERT_NE(marker, GetModuleHandleA(nullptr));
+    testApp.AttachModule(marker);
+    {
+        CApplication later;
+        EXPECT_EQ(marker, ResourceModule());
+    }
+    EXPECT_EQ(marker, ResourceModule());
+}

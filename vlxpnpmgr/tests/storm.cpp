@@ -1,0 +1,648 @@
+// Storms of bay changes against the real service: a seeded, reproducible
+// sequence of every kind of drive into and out of every bay, warm swapping
+// on and off, changes that arrive while the previous one is handled,
+// refused rescans and removals. After each change settles, the drive
+// links must be what the bays hold; where the service is meant to leave
+// them otherwise (warm swapping off, a refused removal or rescan) the
+// check knows why. One service process takes the whole storm: its
+// handles, private memory and threads are measured at start and end.
+//   vlxpnpmgr_storm [--changes=N] [--seed=S] [--verbose[=FROM]] [gtest options]
+#include <windows.h>
+
+#include <psapi.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bay_bench.h"
+#include "bay_driver.h"
+#include "bay_plan.h"
+#include "drive_links.h"
+#include "identify.h"
+#include "parameters.h"
+#include "service_bench.h"
+
+using namespace baytest;
+
+namespace {
+
+int g_changes = 300;
+int g_verboseFrom = -1; // --verbose[=N]: every change (from the Nth) in words, and the links after it
+unsigned g_seed = 18;
+
+enum Kind { kEmpty, kCdRom, kLs120, kDisk, kFloppy };
+const char* const kKindNames[] = {"empty", "CD-ROM", "LS-120", "disk", "floppy"};
+const char kFloppyDevice[] = "\\Device\\Floppy0";
+
+// What a bay holds, and whether the service was asked to install it.
+struct BayState {
+    Kind kind = kEmpty;
+    bool settled = true;
+    bool rescanned = false; // its port was rescanned since it came
+    // A drive that left the bay seen by the port but never named: the
+    // port keeps it until its next rescan, and a later search of its
+    // class can still find it and give it a letter.
+    Kind ghost = kEmpty;
+};
+
+struct ProcessFigures {
+    DWORD handles = 0, threads = 0;
+    SIZE_T privateBytes = 0, workingSet = 0;
+};
+
+// The handle table of the whole system, as the native call gives it.
+struct SystemHandle {
+    ULONG ownerPid;
+    BYTE objectType, flags;
+    USHORT value;
+    PVOID object;
+    ULONG access;
+};
+typedef LONG(WINAPI* QuerySystemInformation)(ULONG, PVOID, ULONG, PULONG);
+
+DWORD HandlesOf(DWORD processId)
+{
+    QuerySystemInformation query =
+        (QuerySystemInformation)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation");
+    if (!query)
+        return 0;
+    std::vector<BYTE> buffer(1 << 16);
+    for (int tries = 0; tries < 12; tries++) {
+        ULONG needed = 0;
+        LONG status = query(16 /* system handle information */, buffer.data(), (ULONG)buffer.size(), &needed);
+        if (status == 0) {
+            ULONG count = *(const ULONG*)buffer.data();
+            const SystemHandle* handles = (const SystemHandle*)(buffer.data() + sizeof(void*));
+            DWORD own = 0;
+            for (ULONG i = 0; i < count && (const BYTE*)(handles + i + 1) <= buffer.data() + buffer.size(); i++)
+                own += handles[i].ownerPid == processId;
+            return own;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    return 0;
+}
+
+// A process's handles, private memory (the committed bytes) and threads.
+ProcessFigures Measure(DWORD processId)
+{
+    ProcessFigures f;
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (process) {
+        GetProcessHandleCount(process, &f.handles);
+        PROCESS_MEMORY_COUNTERS_EX memory;
+        ZeroMemory(&memory, sizeof memory);
+        if (GetProcessMemoryInfo(process, (PROCESS_MEMORY_COUNTERS*)&memory, sizeof memory)) {
+            f.privateBytes = memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage;
+            f.workingSet = memory.WorkingSetSize;
+        }
+        CloseHandle(process);
+    }
+    if (!f.handles)
+        f.handles = HandlesOf(processId);
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 thread;
+    thread.dwSize = sizeof thread;
+    for (BOOL more = Thread32First(snapshot, &thread); more; more = Thread32Next(snapshot, &thread)) {
+        if (thread.th32OwnerProcessID == processId)
+            f.threads++;
+    }
+    CloseHandle(snapshot);
+    return f;
+}
+
+DWORD ServiceProcess()
+{
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE handle = manager ? OpenServiceA(manager, SERVICE_NAME, SERVICE_QUERY_STATUS) : nullptr;
+    SERVICE_STATUS_PROCESS status;
+    ZeroMemory(&status, sizeof status);
+    DWORD needed = 0;
+    if (handle)
+        QueryServiceStatusEx(handle, SC_STATUS_PROCESS_INFO, (BYTE*)&status, sizeof status, &needed);
+    if (handle)
+        CloseServiceHandle(handle);
+    if (manager)
+        CloseServiceHandle(manager);
+    return status.dwProcessId;
+}
+
+class Storm : public ::testing::Test {
+protected:
+    BayMachine bay; // first made, last gone: it cleans every service
+    DesktopWatcher desktop;
+    DriveWindow myComputer;
+    BayService service;
+
+    BayState bays[BAY_COUNT];
+    bool floppyOutside = true;
+    int slots[BAY_COUNT][3]; // the bay's CD-ROM, LS-120 and disk
+    uint32_t random = 0;
+
+    // The figures of the storm.
+    int changes = 0, mismatches = 0, crashes = 0, hangs = 0;
+    double totalMs = 0, longestMs = 0;
+
+    uint32_t Next(uint32_t below)
+    {
+        random ^= random << 13;
+        random ^= random >> 17;
+        random ^= random << 5;
+        return random % below;
+    }
+
+    void Boot()
+    {
+        random = g_seed * 2654435761u + 1;
+        for (int b = 0; b < BAY_COUNT; b++) {
+            uint8_t port, target;
+            BayAddress(b, &port, &target);
+            char vendor[9];
+            snprintf(vendor, sizeof vendor, "BAY%d", b);
+            slots[b][0] = bay.AddDrive(CdRom(port, target, vendor, "CD-ROM"));
+            slots[b][1] = bay.AddDrive(Ls120(port, target, vendor, "LS-120 DRIVE"));
+            slots[b][2] = bay.AddDrive(Disk(port, target, vendor, "DISK", {}));
+            for (int k = 0; k < 3; k++)
+                bay.machine.drives[slots[b][k]].attached = false;
+        }
+        // The floppy drive is there from boot, outside the bays: the first
+        // floppy-class device, named A:.
+        bay.AddDrive(FloppyDrive());
+        bay.AddLink("A:", kFloppyDevice);
+        bay.machine.status[BAY_STATUS_OTHER_FLOPPY] = 1;
+        for (const char* stub : {"vlxpx4", "vlxcdrom", "vlxls120"})
+            BayMachine::AddStub(stub, true);
+        ASSERT_TRUE(bay.Start());
+        ASSERT_TRUE(service.Run("-install").finished);
+        ASSERT_TRUE(service.Start());
+        ASSERT_TRUE(myComputer.WaitTold(1));
+    }
+
+    int SlotOf(int b, Kind kind) const { return slots[b][kind == kCdRom ? 0 : kind == kLs120 ? 1 : 2]; }
+
+    bool FloppyPresent() const
+    {
+        if (floppyOutside)
+            return true;
+        for (const BayState& s : bays) {
+            if (s.kind == kFloppy)
+                return true;
+        }
+        return false;
+    }
+
+    // Puts the bay's new content into the machine: its drive attached, the
+    // others of the bay not, its kind in the status.
+    void Fill(int b, Kind kind, int partitions)
+    {
+        for (int k = 0; k < 3; k++)
+            bay.machine.drives[slots[b][k]].attached = false;
+        if (kind == kCdRom || kind == kLs120 || kind == kDisk) {
+            BaySimDrive& d = bay.machine.drives[SlotOf(b, kind)];
+            d.attached = true;
+            if (kind == kDisk) {
+                d.partitionCount = (uint8_t)partitions;
+                for (int p = 0; p < partitions; p++)
+                    d.partitions[p] = {(uint8_t)(p + 1), 1};
+            }
+        }
+        bay.machine.status[b] = kind == kEmpty ? BAY_KIND_EMPTY : kind == kFloppy ? BAY_KIND_FLOPPY : BAY_KIND_IDE;
+        bays[b].kind = kind;
+    }
+
+    // The drive links of the machine: letters and disk names.
+    static std::map<std::string, std::string> Links()
+    {
+        std::map<std::string, std::string> links;
+        char target[4096];
+        for (int i = 0; i < 26 + 10; i++) {
+            char name[32];
+            if (i < 26)
+                snprintf(name, sizeof name, "%c:", 'A' + i);
+            else
+                snprintf(name, sizeof name, "PhysicalDrive%d", i - 26);
+            if (QueryDosDeviceA(name, target, sizeof target))
+                links[name] = target;
+        }
+        return links;
+    }
+
+    // The bay whose drive answers under the name, or -1.
+    static int BayOf(const std::string& name)
+    {
+        char path[64];
+        DrivePath(path, sizeof path, name.c_str());
+        ScsiAddress address;
+        if (!QueryScsiAddress(OpenDriveForQuery(path), &address))
+            return -1;
+        for (int b = 0; b < BAY_COUNT; b++) {
+            uint8_t port, target;
+            BayAddress(b, &port, &target);
+            if (address.port == port && address.target == target)
+                return b;
+        }
+        return -1;
+    }
+
+    static Kind ClassOf(const std::string& target)
+    {
+        if (target.compare(0, 13, "\\Device\\CdRom") == 0)
+            return kCdRom;
+        if (target.compare(0, 14, "\\Device\\Floppy") == 0)
+            return target == kFloppyDevice ? kFloppy : kLs120;
+        return target.compare(0, 16, "\\Device\\Harddisk") == 0 ? kDisk : kEmpty;
+    }
+
+    static bool IsSystem(const std::string& name, const std::string& target)
+    {
+        return target.compare(0, 18, "\\Device\\Harddisk0\\") == 0 && (name == "C:" || name == "PhysicalDrive0");
+    }
+
+    // Whether the service can have new devices of the class found now: a
+    // class without devices is scanned by the bay driver, otherwise a
+    // device of it must have a name to be asked.
+    static bool ClassCanFindNew(Kind kind)
+    {
+        if (kind == kDisk)
+            return true; // through the system disk
+        DeviceCounts counts;
+        if (!QueryDeviceCounts(&counts))
+            return false;
+        uint32_t count = kind == kCdRom ? counts.CdRoms : counts.Floppies;
+        if (count == 0)
+            return true;
+        const char* format = kind == kCdRom ? "\\Device\\CdRom%u" : "\\Device\\Floppy%u";
+        for (uint32_t i = 0; i < count; i++) {
+            char ntName[48], dosName[48];
+            snprintf(ntName, sizeof ntName, format, (unsigned)i);
+            if (FindDosName(ntName, dosName, sizeof dosName))
+                return true;
+        }
+        return false;
+    }
+
+    std::string what_; // the change being checked, in words
+
+    void Mismatch(const std::string& what)
+    {
+        if (mismatches++ < 20)
+            ADD_FAILURE() << "change " << changes << " (seed " << g_seed << ", " << what_ << "): " << what;
+    }
+
+    // The links of the bay's drive (by the address they answer with).
+    static std::map<std::string, std::string> LinksOfBay(const std::map<std::string, std::string>& links, int b)
+    {
+        std::map<std::string, std::string> of;
+        for (const auto& link : links) {
+            if (!IsSystem(link.first, link.second) && ClassOf(link.second) != kFloppy && BayOf(link.first) == b)
+                of.insert(link);
+        }
+        return of;
+    }
+
+    // After a refused removal the drive stays in use though it has left:
+    // its letters are excused, and then taken away as an administrator
+    // would, with the removal request the service could not get through.
+    void TakeAway(const std::map<std::string, std::string>& excused)
+    {
+        // The machine no longer refuses: a quiet event carries that over.
+        if (bay.machine.fail) {
+            bay.machine.fail = 0;
+            bay.machine.status[BAY_STATUS_CHANGE_MASK] = 0;
+            int told = myComputer.Told();
+            bay.Change();
+            myComputer.WaitTold(told + 1, 30000);
+        }
+        bool removed = false;
+        for (const auto& link : excused) {
+            if (!removed) {
+                char path[64];
+                DrivePath(path, sizeof path, link.first.c_str());
+                HANDLE drive = OpenDriveForQuery(path);
+                DWORD returned = 0;
+                removed = drive != INVALID_HANDLE_VALUE &&
+                          DeviceIoControl(drive, BAY_IOCTL_REMOVE_DRIVE, nullptr, 0, nullptr, 0, &returned, nullptr);
+                if (drive != INVALID_HANDLE_VALUE)
+                    CloseHandle(drive);
+            }
+            RemoveDriveLink(link.first.c_str());
+        }
+    }
+
+    // The whole check after a change settled.
+    void Check(const std::map<std::string, std::string>& before, const std::vector<int>& touched, bool floppyTouched,
+               const std::map<std::string, std::string>& excused)
+    {
+        std::map<std::string, std::string> now = Links();
+        auto c = now.find("C:");
+        if (c == now.end() || c->second != "\\Device\\Harddisk0\\Partition1")
+            Mismatch("the system disk's letter was touched");
+        // Every link leads to what a bay holds now.
+        int countOfBay[BAY_COUNT] = {};
+        int namesOfBay[BAY_COUNT] = {};
+        bool floppyNamed = false;
+        for (const auto& link : now) {
+            if (IsSystem(link.first, link.second))
+                continue;
+            Kind kind = ClassOf(link.second);
+            if (kind == kFloppy) {
+                floppyNamed = true;
+                if (!FloppyPresent())
+                    Mismatch(link.first + " left for the floppy drive that left");
+                continue;
+            }
+            auto excuse = excused.find(link.first);
+            if (excuse != excused.end() && excuse->second == link.second)
+                continue;
+            auto old = stale_.find(link.first);
+            if (old != stale_.end() && old->second == link.second)
+                continue;
+            int b = BayOf(link.first);
+            bool forgottenGhost = false;
+            for (Kind ghost : rescannedGhosts_)
+                forgottenGhost = forgottenGhost || (b < 0 && ghost == kind);
+            if (forgottenGhost || (b >= 0 && bays[b].kind != kind && bays[b].ghost == kind)) {
+                ghosts_.insert(link);
+                continue;
+            }
+            if (b < 0 || bays[b].kind != kind) {
+                Mismatch(link.first + " -> " + link.second + " leads to no " + kKindNames[kind] + " in a bay (" +
+                         (b < 0 ? std::string("no drive answers") : "bay " + std::to_string(b) + " holds " +
+                                                                        kKindNames[bays[b].kind]) + ")");
+                continue;
+            }
+            if (link.first.compare(0, 13, "PhysicalDrive") == 0)
+                namesOfBay[b]++;
+            else
+                countOfBay[b]++;
+        }
+        if (FloppyPresent() && !floppyNamed)
+            Mismatch("the floppy drive has no letter");
+        // Every drive the service was asked to install has its names.
+        for (int b = 0; b < BAY_COUNT; b++) {
+            const BayState& s = bays[b];
+            if (!s.settled || s.kind == kEmpty || s.kind == kFloppy)
+                continue;
+            int wanted = s.kind == kDisk ? bay.machine.drives[SlotOf(b, kDisk)].partitionCount : 1;
+            if (countOfBay[b] != wanted || namesOfBay[b] != (s.kind == kDisk ? 1 : 0))
+                Mismatch(std::string("bay ") + std::to_string(b) + " (" + kKindNames[s.kind] + ") has " +
+                         std::to_string(countOfBay[b]) + " letters and " + std::to_string(namesOfBay[b]) +
+                         " disk names");
+        }
+        // No letter moved for a drive that stayed.
+        for (const auto& link : before) {
+            Kind kind = ClassOf(link.second);
+            if (IsSystem(link.first, link.second) || (kind == kFloppy && floppyTouched))
+                continue;
+            if (kind != kFloppy) {
+                auto was = bayOfLink_.find(link.first);
+                int b = was == bayOfLink_.end() ? -1 : was->second;
+                bool wasTouched = false;
+                for (int t : touched)
+                    wasTouched = wasTouched || t == b;
+                if (b < 0 || wasTouched || stale_.count(link.first))
+                    continue;
+            }
+            auto after = now.find(link.first);
+            if (after == now.end() || after->second != link.second)
+                Mismatch(link.first + " -> " + link.second + " moved or went, though its drive stayed");
+        }
+        // Stale names the service took away since are no longer excused.
+        for (auto it = stale_.begin(); it != stale_.end();) {
+            auto found = now.find(it->first);
+            it = found == now.end() || found->second != it->second ? stale_.erase(it) : std::next(it);
+        }
+    }
+
+    // Letters a search gave to a ghost: excused, then taken away. A search
+    // made before its bay's rescan (the first of two changes handled one
+    // after the other) can name a ghost that the rescan then forgets: its
+    // letter answers nothing at all.
+    std::map<std::string, std::string> ghosts_;
+    std::vector<Kind> rescannedGhosts_;
+
+    // Links of drives that left while the service was not to act on it
+    // (warm swapping off): kept by the service until the bay is seen empty.
+    std::map<std::string, std::string> stale_;
+
+    // Which bay each link of the previous state answered for.
+    std::map<std::string, int> bayOfLink_;
+
+    // The bay's port is rescanned for what arrived: it forgets a ghost.
+    void Arrive(int b, bool findable)
+    {
+        if (bays[b].ghost != kEmpty)
+            rescannedGhosts_.push_back(bays[b].ghost);
+        bays[b].settled = findable;
+        bays[b].rescanned = true;
+        bays[b].ghost = kEmpty;
+    }
+
+    // What leaves the bay: the service takes its links (no longer stale),
+    // and a drive seen but never named stays behind as a ghost.
+    void Leave(int b, const std::map<std::string, std::string>& before)
+    {
+        for (const auto& link : LinksOfBay(before, b))
+            stale_.erase(link.first);
+        if (!bays[b].settled && bays[b].rescanned && bays[b].kind != kFloppy)
+            bays[b].ghost = bays[b].kind;
+    }
+
+    // One change of the storm: chosen, made, waited for and checked.
+    void OneChange()
+    {
+        std::map<std::string, std::string> before = Links();
+        bayOfLink_.clear();
+        for (const auto& link : before) {
+            if (!IsSystem(link.first, link.second) && ClassOf(link.second) != kFloppy)
+                bayOfLink_[link.first] = BayOf(link.first);
+        }
+        bay.machine.fail = 0;
+        bay.machine.status[BAY_STATUS_CHANGE_MASK] = 0;
+        rescannedGhosts_.clear();
+        std::vector<int> touched;
+        bool floppyTouched = false, overlap = false;
+        std::map<std::string, std::string> excused;
+        bool refusedRemoval = false;
+
+        int b = (int)Next(BAY_COUNT);
+        uint32_t pick = Next(100);
+        bool warm = Next(2) == 0;
+        SetDwordValue(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, warm);
+        if (pick < 5 && floppyOutside) {
+            floppyOutside = false; // the floppy drive is taken out
+            bay.machine.status[BAY_STATUS_OTHER_FLOPPY] = 0;
+            floppyTouched = true;
+        } else if (pick < 10 && !FloppyPresent()) {
+            floppyOutside = true;
+            bay.machine.status[BAY_STATUS_OTHER_FLOPPY] = 1;
+            floppyTouched = true;
+        } else if (bays[b].kind == kEmpty) {
+            // A drive goes into the bay; now and then a second bay changes
+            // before the first change is handled (warm swapping off, so
+            // that a status read twice changes nothing).
+            Kind kind = (Kind)(1 + Next(FloppyPresent() ? 3 : 4));
+            bool refused = kind != kFloppy && Next(100) < 3;
+            int other = (b + 1 + (int)Next(BAY_COUNT - 1)) % BAY_COUNT;
+            overlap = !warm && !refused && kind != kFloppy && Next(100) < 8 && bays[other].kind == kEmpty;
+            Kind second = (Kind)(1 + Next(3));
+            bool findable = kind == kFloppy || ClassCanFindNew(kind);
+            bool secondFindable = overlap && ClassCanFindNew(second);
+            Fill(b, kind, (int)Next(5));
+            if (refused) {
+                bay.machine.fail = BAYSIM_FAIL_RESCAN;
+                bays[b].settled = bays[b].rescanned = false;
+            } else if (kind != kFloppy) {
+                Arrive(b, findable);
+            }
+            floppyTouched = kind == kFloppy;
+            touched.push_back(b);
+            bay.machine.status[BAY_STATUS_CHANGE_MASK] = (uint8_t)(1u << b);
+            if (overlap) {
+                bay.Change();
+                Fill(other, second, (int)Next(5));
+                Arrive(other, secondFindable);
+                touched.push_back(other);
+                bay.machine.status[BAY_STATUS_CHANGE_MASK] |= (uint8_t)(1u << other);
+            }
+        } else if (bays[b].kind != kFloppy && bays[b].kind != kEmpty && Next(100) < 15) {
+            // The drive is swapped for another kind without the bay being seen empty.
+            Kind kind = (Kind)(1 + (bays[b].kind % 3)); // the next of CD-ROM, LS-120, disk
+            if (!warm) {
+                Leave(b, before);
+                for (const auto& link : LinksOfBay(before, b))
+                    stale_.insert(link);
+                Fill(b, kind, (int)Next(5));
+                bays[b].settled = false;
+                bays[b].rescanned = false;
+            } else {
+                bool findable = ClassCanFindNew(kind);
+                Leave(b, before);
+                Fill(b, kind, (int)Next(5));
+                Arrive(b, findable);
+            }
+            touched.push_back(b);
+            bay.machine.status[BAY_STATUS_CHANGE_MASK] = (uint8_t)(1u << b);
+        } else {
+            // The drive leaves.
+            refusedRemoval = bays[b].kind != kFloppy && Next(100) < 3;
+            if (refusedRemoval) {
+                bay.machine.fail = BAYSIM_FAIL_REMOVE_DRIVE;
+                excused = LinksOfBay(before, b);
+            }
+            floppyTouched = bays[b].kind == kFloppy;
+            Leave(b, before);
+            Fill(b, kEmpty, 0);
+            bays[b].settled = true;
+            touched.push_back(b);
+            bay.machine.status[BAY_STATUS_CHANGE_MASK] = (uint8_t)(1u << b);
+        }
+
+        what_ = std::string(warm ? "warm" : "cold") + (overlap ? ", two bays" : "") +
+                (refusedRemoval ? ", removal refused" : "") + (bay.machine.fail & BAYSIM_FAIL_RESCAN ? ", rescan refused" : "");
+        for (int t : touched)
+            what_ += ", bay " + std::to_string(t) + " now " + kKindNames[bays[t].kind];
+        if (floppyTouched && touched.empty())
+            what_ += floppyOutside ? ", floppy drive outside in" : ", floppy drive outside out";
+        int told = myComputer.Told();
+        bay.ClearLog();
+        DWORD started = GetTickCount();
+        bay.Change();
+        changes++;
+        if (!myComputer.WaitTold(told + 1, 30000)) {
+            hangs++;
+            ADD_FAILURE() << "change " << changes << " (seed " << g_seed << ") was not handled in 30 s";
+            return;
+        }
+        if (overlap) {
+            // Until the service has been quiet for a while: both were handled.
+            for (int quiet = 0, seen = myComputer.Told(); quiet < 6; quiet++) {
+                Sleep(50);
+                if (myComputer.Told() != seen) {
+                    seen = myComputer.Told();
+                    quiet = 0;
+                }
+            }
+        }
+        double ms = (double)(GetTickCount() - started);
+        totalMs += ms;
+        if (ms > longestMs)
+            longestMs = ms;
+        if (service.State() != SERVICE_RUNNING) {
+            crashes++;
+            ADD_FAILURE() << "change " << changes << ": the service is no longer running";
+            return;
+        }
+        if (g_verboseFrom >= 0 && changes >= g_verboseFrom) {
+            printf("change %d: %s\n", changes, what_.c_str());
+            for (const std::string& line : bay.Log())
+                printf("  machine: %s\n", line.c_str());
+            for (const auto& link : Links())
+                printf("    %s -> %s\n", link.first.c_str(), link.second.c_str());
+        }
+        Check(before, touched, floppyTouched, excused);
+        if (refusedRemoval)
+            TakeAway(excused);
+        if (!ghosts_.empty()) {
+            TakeAway(ghosts_);
+            ghosts_.clear();
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(Storm, SeededChangesKeepTheLettersTrue)
+{
+    Boot();
+    if (HasFatalFailure())
+        return;
+    // The figures at start, after the first hundred changes (when every
+    // path has run once) and at the end: growth after the first hundred
+    // is what a long uptime would pile up.
+    DWORD processId = ServiceProcess();
+    ProcessFigures start = Measure(processId), warm = start;
+    for (int i = 0; i < g_changes && hangs == 0 && crashes == 0; i++) {
+        OneChange();
+        if (changes == 100)
+            warm = Measure(processId);
+    }
+    ProcessFigures end = Measure(processId);
+    printf("storm: seed %u: %d changes, %d mismatches, %d crashes, %d hangs, %.1f ms per change (longest %.0f ms)\n",
+           g_seed, changes, mismatches, crashes, hangs, changes ? totalMs / changes : 0.0, longestMs);
+    printf("storm: service process %lu at start, after 100 changes and at the end:\n", processId);
+    printf("storm:   handles %lu, %lu, %lu\n", start.handles, warm.handles, end.handles);
+    printf("storm:   private memory %lu, %lu, %lu KiB\n", (unsigned long)(start.privateBytes / 1024),
+           (unsigned long)(warm.privateBytes / 1024), (unsigned long)(end.privateBytes / 1024));
+    printf("storm:   working set %lu, %lu, %lu KiB\n", (unsigned long)(start.workingSet / 1024),
+           (unsigned long)(warm.workingSet / 1024), (unsigned long)(end.workingSet / 1024));
+    printf("storm:   threads %lu, %lu, %lu\n", start.threads, warm.threads, end.threads);
+    EXPECT_EQ(processId, ServiceProcess()) << "one process through the whole storm";
+    EXPECT_EQ(0, mismatches);
+    EXPECT_TRUE(service.Stop(20000));
+}
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    for (int i = 1; i < argc; i++) {
+        if (strncmp(argv[i], "--changes=", 10) == 0)
+            g_changes = atoi(argv[i] + 10);
+        else if (strcmp(argv[i], "--verbose") == 0)
+            g_verboseFrom = 0;
+        else if (strncmp(argv[i], "--verbose=", 10) == 0)
+            g_verboseFrom = atoi(argv[i] + 10);
+        else if (strncmp(argv[i], "--seed=", 7) == 0)
+            g_seed = (unsigned)strtoul(argv[i] + 7, nullptr, 10);
+    }
+    return RUN_ALL_TESTS();
+}
