@@ -132,4 +132,22 @@ bool WaitUntilGone(const char* name, DWORD waitMs)
     return ServiceState(name) == 0;
 }
 
+DWORD StartProgram(char* commandLine, const char* currentDir, PROCESS_INFORMATION* process)
+{
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 3; attempt++) {
+        error = CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, currentDir, &startup,
+                               process)
+                    ? 0
+                    : GetLastError();
+        if (error != ERROR_INTERNAL_ERROR)
+            break;
+        Sleep(500);
+    }
+    return error;
+}
+
 } // namespace testkit

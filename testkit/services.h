@@ -30,4 +30,9 @@ void RemoveService(const char* name, DWORD waitMs = 30000);
 // it still stops stays until it has stopped); true when it is gone.
 bool WaitUntilGone(const char* name, DWORD waitMs = 30000);
 
+// Starts a program as CreateProcess does; 0 or the start's error. On a
+// busy machine Wine now and then fails a start with an internal error
+// before the program runs at all: such a start is tried again.
+DWORD StartProgram(char* commandLine, const char* currentDir, PROCESS_INFORMATION* process);
+
 } // namespace testkit

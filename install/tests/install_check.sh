@@ -72,6 +72,8 @@ expect_line() { # expect_line TEXT PATTERN WHAT
 service_state() { run sc query vlxpnpmgr | awk '$1 == "STATE" { print $4 }'; }
 
 tools/bay-sim unload
+# A machine without our programs, whatever an earlier test left behind.
+rm -f "$system/vlxpnpmgr.exe" "$system/palprop.cpl"
 tools/bay-sim load vlxpx4 vlxcdrom >/dev/null
 tools/bay-sim set examples/bay/boot.ini
 for program in "${programs[@]}"; do

@@ -209,7 +209,9 @@ TEST_F(BuiltApplet, ExportsCPlAppletAloneAndImportsOnlySystemLibraries)
         CharUpperA(&name[0]);
         imports += (imports.empty() ? "" : " ") + name;
     }
-    EXPECT_EQ(imports, "ADVAPI32.DLL COMCTL32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL");
+    // The 32-bit applet uses the C runtime that Windows 95 ships.
+    EXPECT_EQ(imports, sizeof(void*) == 4 ? "ADVAPI32.DLL COMCTL32.DLL CRTDLL.DLL KERNEL32.DLL USER32.DLL"
+                                          : "ADVAPI32.DLL COMCTL32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL");
 }
 
 TEST_F(BuiltApplet, EveryResourceIsUsEnglish)

@@ -1,5 +1,7 @@
 #include "scenario_bench.h"
 
+#include "services.h"
+
 #include <tlhelp32.h>
 
 #include <stdio.h>
@@ -200,10 +202,6 @@ RunResult Bench::Run(const std::string& arguments, const RunOptions& options) co
     std::string temp = options.tempDir.empty() ? tempDir : options.tempDir;
     EnvironmentOverride tmp("TMP", temp);
     EnvironmentOverride tempVar("TEMP", temp);
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
-
     std::string commandLine = "\"" + programPath + "\"";
     if (!arguments.empty())
         commandLine += " " + arguments;
@@ -211,18 +209,7 @@ RunResult Bench::Run(const std::string& arguments, const RunOptions& options) co
     mutableLine.push_back('\0');
     std::string cwd = options.currentDir.empty() ? root : options.currentDir;
     PROCESS_INFORMATION process;
-    // On a busy machine Wine now and then fails a start with an internal
-    // error before the program runs at all; a second start is then safe.
-    DWORD startError = 0;
-    for (int attempt = 0; attempt < 3; attempt++) {
-        startError = CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(),
-                                    &startup, &process)
-                         ? 0
-                         : GetLastError();
-        if (startError != ERROR_INTERNAL_ERROR)
-            break;
-        Sleep(500);
-    }
+    DWORD startError = testkit::StartProgram(mutableLine.data(), cwd.c_str(), &process);
     if (startError) {
         ADD_FAILURE() << "cannot start " << commandLine << ": " << startError;
         return result;

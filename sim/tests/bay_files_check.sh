@@ -63,7 +63,7 @@ step floppy-out.ini ''
 boot 0
 step cdrom-in.ini "$cdrom"
 step disk-in.ini "$cdrom $disk"
-step disk-out.ini "$cdrom E:=Harddisk1\\Partition1 F:=Harddisk1\\Partition2"
+step disk-out.ini "$cdrom"
 boot 0
 step cdrom-in.ini "$cdrom"
 step warm-swap.ini "$cdrom"

@@ -188,13 +188,9 @@ ProgramEnd BayService::Run(const std::string& arguments, DWORD waitMs) const
     std::string line = "\"" + programPath + "\"" + (arguments.empty() ? "" : " " + arguments);
     std::vector<char> mutableLine(line.begin(), line.end());
     mutableLine.push_back('\0');
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
-    if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        ADD_FAILURE() << "cannot start " << line << ": " << GetLastError();
+    if (DWORD error = testkit::StartProgram(mutableLine.data(), nullptr, &process)) {
+        ADD_FAILURE() << "cannot start " << line << ": " << error;
         return end;
     }
     end.finished = WaitForSingleObject(process.hProcess, waitMs) == WAIT_OBJECT_0;
