@@ -1,4 +1,5 @@
 #include "services.h"
+#include "patience.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ bool WaitForState(const char* name, DWORD wanted, DWORD waitMs)
         DWORD state = ServiceState(name);
         if (state == wanted || (wanted == SERVICE_STOPPED && state == 0))
             return true;
-        if (waited >= waitMs)
+        if (waited >= Patient(waitMs))
             return false;
         Sleep(50);
     }
@@ -127,7 +128,7 @@ void RemoveService(const char* name, DWORD waitMs)
 
 bool WaitUntilGone(const char* name, DWORD waitMs)
 {
-    for (DWORD waited = 0; ServiceState(name) && waited < waitMs; waited += 50)
+    for (DWORD waited = 0; ServiceState(name) && waited < Patient(waitMs); waited += 50)
         Sleep(50);
     return ServiceState(name) == 0;
 }

@@ -1,4 +1,5 @@
 #include "scenario_bench.h"
+#include "patience.h"
 
 #include "services.h"
 
@@ -137,7 +138,7 @@ bool RestartWatch::Happened(DWORD waitMs) const
     for (DWORD waited = 0;; waited += 100) {
         if (FileExists(marker_))
             return true;
-        if (waited >= waitMs)
+        if (waited >= testkit::Patient(waitMs))
             return false;
         Sleep(100);
     }
@@ -225,7 +226,7 @@ RunResult Bench::Run(const std::string& arguments, const RunOptions& options) co
             break;
         }
         waited += 50;
-        if (waited >= options.timeoutMs)
+        if (waited >= testkit::Patient(options.timeoutMs))
             break;
         if (std::find(fired.begin(), fired.end(), false) != fired.end()) {
             std::vector<std::string> lines = RawLog();

@@ -1,4 +1,5 @@
 #include "bay_bench.h"
+#include "patience.h"
 
 #include <gtest/gtest.h>
 
@@ -262,7 +263,7 @@ std::vector<testkit::BoxSeen> AnswerBoxesWhile(const std::function<void()>& work
     });
     HWND answered = nullptr;
     for (DWORD waited = 0; WaitForSingleObject(done, 50) == WAIT_TIMEOUT; waited += 50) {
-        if (waited >= timeoutMs) {
+        if (waited >= testkit::Patient(timeoutMs)) {
             ADD_FAILURE() << "the work did not end within " << timeoutMs << " ms";
             break;
         }

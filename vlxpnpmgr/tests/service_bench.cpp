@@ -1,4 +1,5 @@
 #include "service_bench.h"
+#include "patience.h"
 
 #include <gtest/gtest.h>
 
@@ -78,7 +79,7 @@ std::vector<ProgressSeen> DesktopWatcher::Windows()
 bool DesktopWatcher::WaitForBoxes(size_t count, DWORD waitMs)
 {
     for (DWORD waited = 0; Boxes().size() < count; waited += 50) {
-        if (waited >= waitMs)
+        if (waited >= testkit::Patient(waitMs))
             return false;
         Sleep(50);
     }
@@ -144,7 +145,7 @@ LRESULT CALLBACK DriveWindow::Proc(HWND w, UINT message, WPARAM wp, LPARAM lp)
 bool DriveWindow::WaitTold(int count, DWORD waitMs) const
 {
     for (DWORD waited = 0; told_ < count; waited += 20) {
-        if (waited >= waitMs)
+        if (waited >= testkit::Patient(waitMs))
             return false;
         Sleep(20);
     }
@@ -193,7 +194,7 @@ ProgramEnd BayService::Run(const std::string& arguments, DWORD waitMs) const
         ADD_FAILURE() << "cannot start " << line << ": " << error;
         return end;
     }
-    end.finished = WaitForSingleObject(process.hProcess, waitMs) == WAIT_OBJECT_0;
+    end.finished = WaitForSingleObject(process.hProcess, testkit::Patient(waitMs)) == WAIT_OBJECT_0;
     if (!end.finished)
         TerminateProcess(process.hProcess, 1);
     GetExitCodeProcess(process.hProcess, &end.exitCode);
@@ -206,7 +207,7 @@ bool BayService::Start() const
 {
     if (!testkit::StartNamedService(SERVICE_NAME))
         return false;
-    for (DWORD waited = 0; waited < 20000; waited += 50) {
+    for (DWORD waited = 0; waited < testkit::Patient(20000); waited += 50) {
         DWORD state = State();
         if (state == SERVICE_RUNNING)
             return true;
@@ -261,7 +262,7 @@ ProgramEnd BayService::WaitForeground(DWORD waitMs)
     ProgramEnd end;
     if (!foreground_.hProcess)
         return end;
-    end.finished = WaitForSingleObject(foreground_.hProcess, waitMs) == WAIT_OBJECT_0;
+    end.finished = WaitForSingleObject(foreground_.hProcess, testkit::Patient(waitMs)) == WAIT_OBJECT_0;
     if (end.finished)
         GetExitCodeProcess(foreground_.hProcess, &end.exitCode);
     return end;

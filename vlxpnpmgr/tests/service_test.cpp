@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "bay_bench.h"
+#include "patience.h"
 #include "bay_driver.h"
 #include "drive_links.h"
 #include "parameters.h"
@@ -614,7 +615,7 @@ bool AskStop()
 std::vector<DWORD> StatesUntilStopped(const BayService& service, DWORD waitMs)
 {
     std::vector<DWORD> states;
-    for (DWORD waited = 0; waited < waitMs; waited += 25) {
+    for (DWORD waited = 0; waited < testkit::Patient(waitMs); waited += 25) {
         DWORD state = service.State();
         if (states.empty() || states.back() != state)
             states.push_back(state);
