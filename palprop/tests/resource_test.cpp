@@ -2,6 +2,7 @@
 // read back from the file (strings, icons, dialog templates, version),
 // the strings and pages against the resource script they were made from.
 #include "applet_bench.h"
+#include "embedded_files.h"
 #include "page_text.h"
 #include "resource.h"
 
@@ -17,12 +18,7 @@
 using applet::BuiltFile;
 
 namespace palprop_sources {
-struct EmbeddedFile {
-    const char* name;
-    const char* bytes;
-    size_t size;
-};
-extern const EmbeddedFile kEmbeddedFiles[];
+extern const testkit::EmbeddedFile kEmbeddedFiles[];
 } // namespace palprop_sources
 
 namespace {
@@ -253,12 +249,10 @@ public:
 private:
     static std::string Embedded(const char* name)
     {
-        for (const palprop_sources::EmbeddedFile* f = palprop_sources::kEmbeddedFiles; f->name; f++) {
-            if (strcmp(f->name, name) == 0)
-                return std::string(f->bytes, f->size);
-        }
-        ADD_FAILURE() << "no " << name << " inside the test program";
-        return "";
+        std::string text;
+        if (!testkit::FindEmbeddedFile(palprop_sources::kEmbeddedFiles, name, &text))
+            ADD_FAILURE() << "no " << name << " inside the test program";
+        return text;
     }
 
     // The text from a line that starts with `start` to the next line that starts with `end`.
@@ -434,7 +428,8 @@ TEST_F(BuiltApplet, ControllerPageTemplate)
 
 TEST_F(BuiltApplet, BayPageTemplate)
 {
-    ExpectDialog(ReadDialog(Resource(RT_DIALOG, MAKEINTRESOURCEA(IDD_BAY_PAGE))), ResourceScript().Page("IDD_BAY_PAGE"));
+    ExpectDialog(ReadDialog(Resource(RT_DIALOG, MAKEINTRESOURCEA(IDD_BAY_PAGE))),
+                 ResourceScript().Page("IDD_BAY_PAGE"));
 }
 
 // The version numbers themselves, in every deliverable of both
