@@ -186,57 +186,58 @@ const struct {
     {"RTEXT", "static", WS_CHILD | WS_VISIBLE | WS_GROUP | SS_RIGHT},
 };
 
-// The resource script palprop.rc, carried inside this program, with the
-// identifiers of resource.h: its string table and its dialog templates.
+// The resource script palprop.rc, carried inside this program, read as
+// far as its string table and pages go: its words and quoted strings, with
+// the identifiers of resource.h.
 class ResourceScript {
 public:
-    ResourceScript() : text_(Embedded("palprop.rc"))
+    ResourceScript()
     {
         // Every "#define NAME NUMBER" of resource.h; IDC_STATIC is "(-1)".
         std::istringstream header(Embedded("resource.h"));
         std::string word, name, value;
         while (header >> word) {
-            if (word != "#define" || !(header >> name >> value))
-                continue;
-            std::string digits = value.front() == '(' ? value.substr(1, value.size() - 2) : value;
-            ids_[name] = (int)strtol(digits.c_str(), nullptr, 10);
+            if (word == "#define" && header >> name >> value)
+                ids_[name] = atoi(value.c_str() + (value[0] == '('));
         }
+        std::istringstream script(Embedded("palprop.rc"));
+        std::string line;
+        while (std::getline(script, line))
+            AddWords(line);
     }
 
+    // STRINGTABLE BEGIN id "text" ... END
     std::string String(int id) const
     {
-        std::vector<std::string> words = Words(Block("STRINGTABLE"));
-        for (size_t i = 0; i + 1 < words.size(); i += 2) {
-            if (Number(words[i]) == id)
-                return words[i + 1];
+        for (size_t i = After("BEGIN", After("STRINGTABLE", 0)); i + 1 < words_.size() && words_[i] != "END"; i += 2) {
+            if (Number(words_[i]) == id)
+                return words_[i + 1];
         }
         ADD_FAILURE() << "no string " << id << " in the script";
         return "";
     }
 
-    // "<name> DIALOG x, y, cx, cy", CAPTION, FONT, then one statement a
-    // control: KIND "text", id, x, y, cx, cy.
+    // <name> DIALOG x, y, cx, cy, its CAPTION and FONT, then BEGIN, one
+    // statement a control (KIND "text", id, x, y, cx, cy), END.
     Dialog Page(const char* name) const
     {
         Dialog dialog;
-        std::vector<std::string> head = Words(Between(std::string(name) + " DIALOG", "BEGIN"));
-        for (size_t i = 0; i < head.size(); i++) {
-            if (head[i] == "DIALOG" && i + 4 < head.size()) {
-                dialog.cx = Number(head[i + 3]);
-                dialog.cy = Number(head[i + 4]);
-            } else if (head[i] == "CAPTION" && i + 1 < head.size()) {
-                dialog.caption = head[i + 1];
-            } else if (head[i] == "FONT" && i + 2 < head.size()) {
-                dialog.pointSize = Number(head[i + 1]);
-                dialog.font = head[i + 2];
+        size_t i = After(name, 0);
+        dialog.cx = Number(Word(i + 3));
+        dialog.cy = Number(Word(i + 4));
+        for (; i < words_.size() && words_[i] != "BEGIN"; i++) {
+            if (words_[i] == "CAPTION")
+                dialog.caption = Word(i + 1);
+            if (words_[i] == "FONT") {
+                dialog.pointSize = Number(Word(i + 1));
+                dialog.font = Word(i + 2);
             }
         }
-        std::vector<std::string> body = Words(Block(std::string(name) + " DIALOG"));
-        for (size_t i = 0; i + 6 < body.size(); i += 7) {
-            Control c{Number(body[i + 2]), "?", body[i + 1], 0, Number(body[i + 3]), Number(body[i + 4]),
-                      Number(body[i + 5]), Number(body[i + 6])};
+        for (i++; i + 6 < words_.size() && words_[i] != "END"; i += 7) {
+            Control c{Number(words_[i + 2]), "?", words_[i + 1], 0, Number(words_[i + 3]), Number(words_[i + 4]),
+                      Number(words_[i + 5]), Number(words_[i + 6])};
             for (const auto& kind : kControlKinds) {
-                if (body[i] == kind.statement) {
+                if (words_[i] == kind.statement) {
                     c.className = kind.className;
                     c.style = kind.style;
                 }
@@ -255,57 +256,39 @@ private:
         return text;
     }
 
-    // The text from a line that starts with `start` to the next line that starts with `end`.
-    std::string Between(const std::string& start, const char* end) const
+    // A line's words and quoted strings (without their quotes); commas, blanks and comments left out.
+    void AddWords(const std::string& line)
     {
-        size_t from = text_.find("\n" + start);
-        size_t to = from == std::string::npos ? from : text_.find(std::string("\n") + end, from + 1);
-        if (to == std::string::npos) {
-            ADD_FAILURE() << "no " << start << " ... " << end << " in the script";
-            return "";
-        }
-        return text_.substr(from, to - from);
-    }
-
-    // What stands between BEGIN and END after the line that starts with `start`.
-    std::string Block(const std::string& start) const
-    {
-        size_t from = text_.find("\n" + start);
-        size_t begin = from == std::string::npos ? from : text_.find("\nBEGIN", from);
-        size_t end = begin == std::string::npos ? begin : text_.find("\nEND", begin);
-        if (end == std::string::npos) {
-            ADD_FAILURE() << "no " << start << " block in the script";
-            return "";
-        }
-        return text_.substr(begin + 6, end - begin - 6);
-    }
-
-    // Words and quoted strings (without their quotes); commas and comment lines are left out.
-    static std::vector<std::string> Words(const std::string& text)
-    {
-        std::vector<std::string> words;
-        std::istringstream lines(text);
-        std::string line;
-        while (std::getline(lines, line)) {
-            for (size_t at = 0; at < line.size();) {
-                char c = line[at];
-                if (c == '/' && line.compare(at, 2, "//") == 0)
-                    break;
-                if (c == '"') {
-                    size_t close = line.find('"', at + 1);
-                    words.push_back(line.substr(at + 1, close - at - 1));
-                    at = close == std::string::npos ? line.size() : close + 1;
-                } else if (c == ',' || isspace((unsigned char)c)) {
-                    at++;
-                } else {
-                    size_t stop = line.find_first_of(", \t\r", at);
-                    words.push_back(line.substr(at, stop - at));
-                    at = stop == std::string::npos ? line.size() : stop;
-                }
+        for (size_t at = 0; at < line.size();) {
+            size_t next;
+            if (line.compare(at, 2, "//") == 0)
+                return;
+            if (line[at] == '"') {
+                next = line.find('"', at + 1);
+                words_.push_back(line.substr(at + 1, next - at - 1));
+                next = next == std::string::npos ? next : next + 1;
+            } else if (line[at] == ',' || isspace((unsigned char)line[at])) {
+                next = at + 1;
+            } else {
+                next = line.find_first_of(", \t\r", at);
+                words_.push_back(line.substr(at, next - at));
             }
+            at = next == std::string::npos ? line.size() : next;
         }
-        return words;
     }
+
+    // The place after the first word `word` from `from` on; the end when there is none.
+    size_t After(const std::string& word, size_t from) const
+    {
+        for (size_t i = from; i < words_.size(); i++) {
+            if (words_[i] == word)
+                return i + 1;
+        }
+        ADD_FAILURE() << "no " << word << " in the script";
+        return words_.size();
+    }
+
+    std::string Word(size_t i) const { return i < words_.size() ? words_[i] : ""; }
 
     // A number, or an identifier of resource.h.
     int Number(const std::string& word) const
@@ -320,7 +303,7 @@ private:
         return (int)number;
     }
 
-    std::string text_;
+    std::vector<std::string> words_;
     std::map<std::string, int> ids_;
 };
 
