@@ -2,11 +2,12 @@
 # The machine files of examples/bay, walked with the real bay manager
 # running as a service on the simulated bay machine: after each change,
 # the drive letters and disk names that docs/bay-machine.md promises.
-#   bay_files_check.sh WIN64_BUILD_TREE
+#   bay_files_check.sh WINDOWS_BUILD_TREE   (build/win64 or build/win32)
 set -u
 cd "$(dirname "$0")/../.."
-export BUILD_ROOT
+export BUILD_ROOT WIN_TREE
 BUILD_ROOT=$(dirname "$1")
+WIN_TREE=$(basename "$1")
 export WINE_BENCH=${WINE_BENCH:-bay}
 source tools/wine-env.sh
 failures=0
@@ -50,7 +51,8 @@ step() { # step FILE EXPECTED
 
 tools/bay-sim unload
 tools/bay-sim load vlxpx4 vlxcdrom >/dev/null
-tools/wine-put "$BUILD_ROOT/win64/bin/vlxpnpmgr.exe" 'C:\windows\system32\'
+tools/wine-put "$BUILD_ROOT/$WIN_TREE/bin/vlxpnpmgr.exe" 'C:\windows\system32\' ||
+    { fail "cannot put the service in place"; exit 1; }
 run 'C:\windows\system32\vlxpnpmgr.exe' -install
 
 cdrom='D:=CdRom0'
