@@ -14,8 +14,8 @@
 #include "variables.h"
 
 enum {
-    kSingleFieldSize = 512,  // keys of CMD03/04/12: at most 511 characters
-    kListFieldSize = 260,    // expanded value name and data of CMD14: 259
+    kSingleFieldSize = kMessageSize, // keys of CMD03/04/12: at most 511 characters
+    kListFieldSize = kPathSize,      // expanded value name and data of CMD14: 259
     kSubkeyNameSize = 261,
 };
 
@@ -61,7 +61,11 @@ static bool ReadSingleField(const char* key, char* out)
     return true;
 }
 
-int CmdSingleRegEdit()
+enum SingleRegEdit { kAddValue, kRemoveValue, kRemoveKey };
+
+// CMD03, CMD04 and CMD12: the key (and value) named by the keys of the
+// command section, made when missing, then the one edit.
+static int EditSingleRegEntry(SingleRegEdit edit)
 {
     char hive[kSingleFieldSize], keyPath[kSingleFieldSize], valueName[kSingleFieldSize], data[kSingleFieldSize];
     if (!ReadSingleField("RegHive", hive) || !ReadSingleField("RegKey", keyPath) ||
@@ -92,7 +96,7 @@ int CmdSingleRegEdit()
         break;
     case 2:
         type = REG_DWORD;
-        if (g_run.commandType == 3) {
+        if (edit == kAddValue) {
             unsigned long number;
             if (!ParseDwordText(data, &number)) {
                 WriteLogf("ERROR-=-", "%s\\%s\\%s: RegData >%s< is no 32-bit number (decimal, or hexadecimal "
@@ -127,8 +131,8 @@ int CmdSingleRegEdit()
         LogRegistryError(status);
         return 0;
     }
-    switch (g_run.commandType) {
-    case 3:
+    switch (edit) {
+    case kAddValue:
         status = RegSetValueExA(key, valueName, 0, type, bytes, size);
         if (status == ERROR_SUCCESS) {
             WriteLog("...adding key: ", description);
@@ -137,12 +141,12 @@ int CmdSingleRegEdit()
             LogRegistryError(status);
         }
         break;
-    case 4:
+    case kRemoveValue:
         WriteLog("...deleting Value: ", description);
         if (RegDeleteValueA(key, valueName) != ERROR_SUCCESS)
             WriteLog("...ERROR deleting Value", " ");
         break;
-    case 12:
+    case kRemoveKey:
         RegCloseKey(key);
         key = nullptr;
         WriteLog("...deleting Key: ", keyPath);
@@ -153,6 +157,21 @@ int CmdSingleRegEdit()
     if (key)
         RegCloseKey(key);
     return 0;
+}
+
+int CMD03_AddSingleRegValue()
+{
+    return EditSingleRegEntry(kAddValue);
+}
+
+int CMD04_RemoveSingleRegValue()
+{
+    return EditSingleRegEntry(kRemoveValue);
+}
+
+int CMD12_RemoveSingleRegKey()
+{
+    return EditSingleRegEntry(kRemoveKey);
 }
 
 // The names of a key's subkeys as a list of NUL-ended names ended by an
