@@ -243,9 +243,42 @@ static bool ExpandListField(const char* field, char* out, const char* what)
     return !cut;
 }
 
+// The key CMD14's last line opened, kept for the next line that names the
+// same root and key text: a list sets many values of one key, and opening
+// and closing it for each would cost two more registry calls a line.
+// keyPath points into the section text, which outlives the list.
+struct ListKey {
+    HKEY root;
+    const char* keyPath;
+    HKEY key; // null when none is open
+};
+
+static void CloseListKey(ListKey* open)
+{
+    if (open->key)
+        RegCloseKey(open->key);
+    open->key = nullptr;
+}
+
+// The line's key, made when missing, as every line of CMD14 always had it;
+// the open one when it is the same.
+static LONG OpenListKey(ListKey* open, HKEY root, const char* keyPath)
+{
+    if (open->key && open->root == root && strcmp(open->keyPath, keyPath) == 0)
+        return ERROR_SUCCESS;
+    CloseListKey(open);
+    HKEY key;
+    DWORD disposition;
+    LONG status = RegCreateKeyExA(root, keyPath, 0, nullptr, REG_OPTION_BACKUP_RESTORE, KEY_ALL_ACCESS, nullptr,
+                                  &key, &disposition);
+    if (status == ERROR_SUCCESS)
+        *open = ListKey{root, keyPath, key};
+    return status;
+}
+
 // One line of CMD14. False when the line lacks a field: the rest of the
 // section is then not processed.
-static bool ExecuteRegistryLine(char* line)
+static bool ExecuteRegistryLine(char* line, ListKey* open)
 {
     char original[kLogLineSize];
     CopyText(original, sizeof original, line);
@@ -305,15 +338,13 @@ static bool ExecuteRegistryLine(char* line)
     if (!ExpandListField(valueField, valueName, "value name"))
         return true;
 
-    HKEY key;
-    DWORD disposition;
-    LONG status = RegCreateKeyExA(root, keyPath, 0, nullptr, REG_OPTION_BACKUP_RESTORE, KEY_ALL_ACCESS, nullptr,
-                                  &key, &disposition);
+    LONG status = OpenListKey(open, root, keyPath);
     if (status != ERROR_SUCCESS) {
         WriteLog("ERROR opening key: ", keyPath);
         LogRegistryError(status);
         return true;
     }
+    HKEY key = open->key;
     switch (action) {
     case 1:
         WriteLog("Execute  CMD>14 - 1:", " Add Key to registry");
@@ -324,11 +355,10 @@ static bool ExecuteRegistryLine(char* line)
             WriteLog("ERROR Setting Value: ", valueName);
             LogRegistryError(status);
         }
-        RegCloseKey(key);
         break;
     case 2:
         WriteLog("Execute  CMD>14 - 2:", " Delete Key from registry");
-        RegCloseKey(key);
+        CloseListKey(open); // the key, or one above it, may go
         if (NamesWholeRoot(keyPath))
             WriteLogf("ERROR-=-", "CMD14 does not delete a whole root key, line not done >%s<", original);
         else
@@ -343,11 +373,9 @@ static bool ExecuteRegistryLine(char* line)
             WriteLog("ERROR Removing Value: ", valueName);
             LogRegistryError(status);
         }
-        RegCloseKey(key);
         break;
     default:
         WriteLog("ERROR:undefined action ->", fields[0]);
-        RegCloseKey(key);
         break;
     }
     return true;
@@ -360,12 +388,14 @@ int CMD14_MultiRegEdit()
         WriteLog("ERROR-=-", "Missing the Data section");
         return 2;
     }
+    ListKey open = {nullptr, nullptr, nullptr};
     for (char* line = lines; line;) {
         char* next = NextSectionLine(line); // before the line is cut in place
-        if (!ExecuteRegistryLine(line))
+        if (!ExecuteRegistryLine(line, &open))
             break;
         line = next;
     }
+    CloseListKey(&open);
     free(lines);
     return 0;
 }

@@ -29,7 +29,7 @@ static void DropCutLastLine(const SectionReadHooks* hooks, char* buffer)
 
 char* ReadSectionText(const SectionReadHooks* hooks, const char* section, bool win9x)
 {
-    int size = kFirstSectionBufferSize;
+    int size = win9x ? kFirstSectionBufferSize : kFirstNtSectionBufferSize;
     char* buffer = (char*)malloc(size);
     if (!buffer)
         return nullptr;
