@@ -16,9 +16,13 @@ static const char* CommandNameOf(int type)
     return row ? row->name : "";
 }
 
-// Logs "CMD<N>> <name>: <type><text from the first comma on>".
+// Logs "CMD<N>> <name>: <type><text from the first comma on>". Without a
+// log the line's text is not read: under Wine every read of a script
+// written in the last two seconds parses the whole file again.
 static void LogCommand(int n, int type)
 {
+    if (!LogEnabled())
+        return;
     char key[40];
     char fullText[kPathSize];
     FormatText(key, sizeof key, "FullCmdSection%d", n);
