@@ -28,7 +28,7 @@ namespace scriptcheck {
 std::vector<std::pair<std::string, const IniEntry*>> Checker::SectionLines(const std::string& name) const
 {
     std::vector<std::pair<std::string, const IniEntry*>> lines;
-    SectionReadHooks hooks = {ReadFromSection, nullptr, nullptr, (void*)&ini_};
+    SectionReadHooks hooks = {ReadFromSection, nullptr, nullptr, (void*)&ini_, 0};
     char* text = ReadSectionText(&hooks, name.c_str(), false);
     const IniSection* section = FindSection(ini_, name);
     size_t i = 0;

@@ -107,7 +107,7 @@ void Checker::CheckSectionSizes()
             continue;
         Win9xCut cut = {false, nullptr};
         SizeCheck check = {&ini_, &cut};
-        SectionReadHooks hooks = {ReadForSizeCheck, NoteWin9xCut, nullptr, &check};
+        SectionReadHooks hooks = {ReadForSizeCheck, NoteWin9xCut, nullptr, &check, 0};
         char* text = ReadSectionText(&hooks, section.name.c_str(), true);
         size_t kept = 0;
         for (char* line = text; line; line = NextSectionLine(line))
