@@ -276,6 +276,38 @@ static LONG OpenListKey(ListKey* open, HKEY root, const char* keyPath)
     return status;
 }
 
+// A CMD14 value as it is stored.
+struct ListValue {
+    DWORD type;
+    DWORD size;
+    int textLength; // of a text value; 0 for binary and DWORD values
+    unsigned char bytes[kListFieldSize + 1]; // a multi-string's second zero
+};
+
+// The stored bytes: hexadecimal for binary and DWORD values, else the text.
+static void ConvertListValue(int typeCode, const char* data, ListValue* value)
+{
+    value->textLength = 0;
+    ZeroMemory(value->bytes, sizeof value->bytes);
+    if (typeCode == 1) {
+        value->type = REG_BINARY;
+        value->size = (DWORD)HexTextToBytes(data, value->bytes, sizeof value->bytes - 1);
+    } else if (typeCode == 2) {
+        value->type = REG_DWORD;
+        unsigned long number = HexTextToDword(data);
+        for (int i = 0; i < 4; i++)
+            value->bytes[i] = (unsigned char)(number >> (8 * i));
+        value->size = 4;
+    } else {
+        value->type = typeCode == 3 ? REG_EXPAND_SZ : typeCode == 4 ? REG_MULTI_SZ : REG_SZ;
+        value->textLength = (int)strlen(data);
+        memcpy(value->bytes, data, (size_t)value->textLength + 1);
+        // A multi-string ends with an empty string: its second zero is
+        // already in place.
+        value->size = (DWORD)value->textLength + (value->type == REG_MULTI_SZ ? 2 : 1);
+    }
+}
+
 // One line of CMD14. False when the line lacks a field: the rest of the
 // section is then not processed.
 static bool ExecuteRegistryLine(char* line, ListKey* open)
@@ -305,34 +337,12 @@ static bool ExecuteRegistryLine(char* line, ListKey* open)
     }
     HKEY root = RootKey(rootId);
 
-    // The stored bytes: hexadecimal for binary and DWORD values, else the text.
-    int typeCode = ParseDecimal(typeField);
-    DWORD type;
-    unsigned char bytes[kListFieldSize + 1]; // a multi-string's second zero
-    DWORD size;
-    char shown[kListFieldSize];
-    int textLength = 0;
-    ZeroMemory(bytes, sizeof bytes);
-    if (typeCode == 1) {
-        type = REG_BINARY;
-        size = (DWORD)HexTextToBytes(data, bytes, sizeof bytes - 1);
-    } else if (typeCode == 2) {
-        type = REG_DWORD;
-        unsigned long value = HexTextToDword(data);
-        for (int i = 0; i < 4; i++)
-            bytes[i] = (unsigned char)(value >> (8 * i));
-        size = 4;
-    } else {
-        type = typeCode == 3 ? REG_EXPAND_SZ : typeCode == 4 ? REG_MULTI_SZ : REG_SZ;
-        textLength = (int)strlen(data);
-        memcpy(bytes, data, (size_t)textLength + 1);
-        // A multi-string ends with an empty string: its second zero is
-        // already in place.
-        size = (DWORD)textLength + (type == REG_MULTI_SZ ? 2 : 1);
-    }
+    ListValue value;
+    ConvertListValue(ParseDecimal(typeField), data, &value);
     // The converted bytes shown as text, up to their first zero byte.
-    CopyText(shown, sizeof shown, (const char*)bytes);
-    WriteLogf("Size of Data is :", "iSize = %lu  %s strlen=%d", size, shown, textLength);
+    char shown[kListFieldSize];
+    CopyText(shown, sizeof shown, (const char*)value.bytes);
+    WriteLogf("Size of Data is :", "iSize = %lu  %s strlen=%d", value.size, shown, value.textLength);
 
     char valueName[kListFieldSize];
     if (!ExpandListField(valueField, valueName, "value name"))
@@ -348,7 +358,7 @@ static bool ExecuteRegistryLine(char* line, ListKey* open)
     switch (action) {
     case 1:
         WriteLog("Execute  CMD>14 - 1:", " Add Key to registry");
-        status = RegSetValueExA(key, valueName, 0, type, bytes, size);
+        status = RegSetValueExA(key, valueName, 0, value.type, value.bytes, value.size);
         if (status == ERROR_SUCCESS) {
             WriteLogf("...adding key: ", "%s\\%s\\%s", RootLongName(rootId), keyPath, valueName);
         } else {
