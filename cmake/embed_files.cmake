@@ -1,7 +1,8 @@
 # Writes a C++ source that holds files as byte arrays, for programs that
-# run where the checkout cannot be read (under Wine, as another user).
+# run where the checkout cannot be read (under Wine, as another user); the
+# program finds them with testkit/embedded_files.h.
 #   cmake -DOUTPUT=x.cpp -DNAMESPACE=ns -DFILES="name=path;..." -P embed_files.cmake
-set(body "// Generated from the files named below; do not edit.\n#include <stddef.h>\nnamespace ${NAMESPACE} {\n")
+set(body "// Generated from the files named below; do not edit.\n#include \"embedded_files.h\"\nnamespace ${NAMESPACE} {\n")
 set(table "")
 set(index 0)
 foreach(entry IN LISTS FILES)
@@ -15,6 +16,5 @@ foreach(entry IN LISTS FILES)
     string(APPEND table "    {\"${name}\", kFile${index}, ${size}},\n")
     math(EXPR index "${index} + 1")
 endforeach()
-string(APPEND body "struct EmbeddedFile { const char* name; const char* bytes; size_t size; };\n")
-string(APPEND body "extern const EmbeddedFile kEmbeddedFiles[] = {\n${table}    {nullptr, nullptr, 0},\n};\n}\n")
+string(APPEND body "extern const testkit::EmbeddedFile kEmbeddedFiles[] = {\n${table}    {nullptr, nullptr, 0},\n};\n}\n")
 file(WRITE "${OUTPUT}" "${body}")

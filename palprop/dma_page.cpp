@@ -5,17 +5,15 @@
 #include "registry_settings.h"
 #include "resource.h"
 
-static const char kEnableDma[] = "EnableDma";
-
-// Channel<n> of the DmaStatus key and the control that shows its mode.
+// Each channel's value in the DmaStatus key and the control that shows its mode.
 static const struct {
     const char* valueName;
     int controlId;
 } kChannels[] = {
-    {"Channel0", IDC_LEGACY_PRIMARY_MODE},
-    {"Channel1", IDC_LEGACY_SECONDARY_MODE},
-    {"Channel2", IDC_NATIVE_PRIMARY_MODE},
-    {"Channel3", IDC_NATIVE_SECONDARY_MODE},
+    {DMA_CHANNEL_VALUE(0), IDC_LEGACY_PRIMARY_MODE},
+    {DMA_CHANNEL_VALUE(1), IDC_LEGACY_SECONDARY_MODE},
+    {DMA_CHANNEL_VALUE(2), IDC_NATIVE_PRIMARY_MODE},
+    {DMA_CHANNEL_VALUE(3), IDC_NATIVE_SECONDARY_MODE},
 };
 
 BEGIN_MESSAGE_MAP(CDmaPage)
@@ -33,10 +31,10 @@ void CDmaPage::DoDataExchange(CDataExchange* dx)
 BOOL CDmaPage::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
-    m_enableDma = m_savedEnableDma = ReadSetting(kMiniportParametersKey, kEnableDma);
+    m_enableDma = m_savedEnableDma = ReadSetting(MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE);
 
     HKEY status;
-    bool opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kDmaStatusKey, 0, KEY_QUERY_VALUE, &status) == ERROR_SUCCESS;
+    bool opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, DMA_STATUS_KEY, 0, KEY_QUERY_VALUE, &status) == ERROR_SUCCESS;
     for (const auto& channel : kChannels) {
         DWORD value = 0;
         bool read = opened && QueryFourBytes(status, channel.valueName, &value);
@@ -57,10 +55,10 @@ bool CDmaPage::ApplyEnableDma()
 {
     UpdateData(TRUE);
     bool changed = m_enableDma != m_savedEnableDma;
-    LONG error = WriteSetting(kMiniportParametersKey, kEnableDma, m_enableDma);
+    LONG error = WriteSetting(MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE, m_enableDma);
     if (error != ERROR_SUCCESS) {
         if (changed)
-            TellNotStored(m_hWnd, kEnableDma, error);
+            TellNotStored(m_hWnd, ENABLE_DMA_VALUE, error);
         return !changed;
     }
     if (changed) {

@@ -5,10 +5,6 @@
 #include "registry_settings.h"
 #include "resource.h"
 
-static const char kAutorun[] = "Autorun";
-static const char kEnableMessages[] = "EnableMessages";
-static const char kEnableWarmSwapping[] = "EnableWarmSwapping";
-
 BEGIN_MESSAGE_MAP(CPallardProp)
 ON_BN_CLICKED(IDC_CDROM_AUTORUN, &CPallardProp::OnSettingClicked)
 ON_BN_CLICKED(IDC_PNP_MESSAGES, &CPallardProp::OnSettingClicked)
@@ -32,9 +28,9 @@ void CPallardProp::DoDataExchange(CDataExchange* dx)
 BOOL CPallardProp::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
-    m_cdromAutorun = ReadSetting(kCdromKey, kAutorun);
-    m_pnpMessages = ReadSetting(kServiceParametersKey, kEnableMessages);
-    m_warmSwapping = ReadSetting(kServiceParametersKey, kEnableWarmSwapping);
+    m_cdromAutorun = ReadSetting(CDROM_KEY, AUTORUN_VALUE);
+    m_pnpMessages = ReadSetting(PARAMETERS_KEY, ENABLE_MESSAGES_VALUE);
+    m_warmSwapping = ReadSetting(PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE);
     m_storedAutorun = m_cdromAutorun;
     m_storedMessages = m_pnpMessages;
     m_storedWarmSwapping = m_warmSwapping;
@@ -54,9 +50,9 @@ bool CPallardProp::WriteSettings()
         int value;
         int* stored;
     } settings[] = {
-        {kCdromKey, kAutorun, m_cdromAutorun, &m_storedAutorun},
-        {kServiceParametersKey, kEnableMessages, m_pnpMessages, &m_storedMessages},
-        {kServiceParametersKey, kEnableWarmSwapping, m_warmSwapping, &m_storedWarmSwapping},
+        {CDROM_KEY, AUTORUN_VALUE, m_cdromAutorun, &m_storedAutorun},
+        {PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, m_pnpMessages, &m_storedMessages},
+        {PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, m_warmSwapping, &m_storedWarmSwapping},
     };
     bool allKept = true;
     for (const auto& s : settings) {
@@ -78,9 +74,9 @@ void CPallardProp::ShowCapabilities()
     DWORD primary = 0, secondary = 0;
     bool primaryRead = false, secondaryRead = false;
     HKEY status;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kDmaStatusKey, 0, KEY_QUERY_VALUE, &status) == ERROR_SUCCESS) {
-        primaryRead = QueryFourBytes(status, "Channel0", &primary);
-        secondaryRead = QueryFourBytes(status, "Channel1", &secondary);
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DMA_STATUS_KEY, 0, KEY_QUERY_VALUE, &status) == ERROR_SUCCESS) {
+        primaryRead = QueryFourBytes(status, DMA_CHANNEL_VALUE(0), &primary);
+        secondaryRead = QueryFourBytes(status, DMA_CHANNEL_VALUE(1), &secondary);
         RegCloseKey(status);
     }
     bool warm = m_warmSwapping != 0;

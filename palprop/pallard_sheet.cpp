@@ -8,6 +8,6 @@
 CPallardSheet::CPallardSheet() : CPropertySheet("Vorlix Pallard Properties", nullptr, 0)
 {
     AddPage(&m_dmaPage);
-    if (KeyOpens(kServiceKey))
+    if (KeyOpens(SERVICE_KEY))
         AddPage(&m_pallardProp);
 }

@@ -2,12 +2,6 @@
 
 #include "page_text.h"
 
-const char kServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\vlxpnpmgr";
-const char kServiceParametersKey[] = "SYSTEM\\CurrentControlSet\\Services\\vlxpnpmgr\\Parameters";
-const char kCdromKey[] = "SYSTEM\\CurrentControlSet\\Services\\vlxcdrom";
-const char kMiniportParametersKey[] = "SYSTEM\\CurrentControlSet\\Services\\vlxpx4\\Parameters";
-const char kDmaStatusKey[] = "SYSTEM\\CurrentControlSet\\Services\\vlxpx4\\Parameters\\DmaStatus";
-
 bool KeyOpens(const char* keyPath)
 {
     HKEY key;

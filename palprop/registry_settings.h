@@ -1,15 +1,12 @@
 // The registry values the pages read and write, all under
-// HKEY_LOCAL_MACHINE. The pages never create a key. A value that cannot be
-// read is off; a setting the user changed that cannot be written is told.
+// HKEY_LOCAL_MACHINE (their names in bay_registry.h, shared with the bay
+// manager). The pages never create a key. A value that cannot be read is
+// off; a setting the user changed that cannot be written is told.
 #pragma once
 
 #include <windows.h>
 
-extern const char kServiceKey[];            // the bay manager service
-extern const char kServiceParametersKey[];  // EnableMessages, EnableWarmSwapping
-extern const char kCdromKey[];              // Autorun of the CD-ROM driver
-extern const char kMiniportParametersKey[]; // EnableDma of the bay controller's miniport
-extern const char kDmaStatusKey[];          // Channel0 .. Channel3 of the miniport
+#include "bay_registry.h"
 
 // Whether a key opens for reading.
 bool KeyOpens(const char* keyPath);

@@ -7,6 +7,7 @@
 #include <ntddk.h>
 
 #include "bay_model.h"
+#include "bay_registry.h"
 #include "bay_sim.h"
 
 enum {
@@ -170,8 +171,8 @@ static void ReadClassDrivers(ULONG* cdrom, ULONG* ls120)
     *cdrom = *ls120 = 0;
     if (!NT_SUCCESS(OpenKey(BAYSIM_DRIVERS_KEY_NT, FALSE, &key)))
         return;
-    *cdrom = QueryDword(key, L"vlxcdrom");
-    *ls120 = QueryDword(key, L"vlxls120");
+    *cdrom = QueryDword(key, L"" CDROM_CLASS_SERVICE);
+    *ls120 = QueryDword(key, L"" LS120_CLASS_SERVICE);
     ZwClose(key);
 }
 

@@ -26,9 +26,10 @@
  * REG_DWORD per service name: 1 while running, 0 once unloaded. The
  * machine reads it at every request, to notice a class driver that has
  * just started. */
-#define BAYSIM_KEY_NT L"\\Registry\\Machine\\SOFTWARE\\BaySim"
-#define BAYSIM_DRIVERS_KEY "SOFTWARE\\BaySim\\Drivers"
-#define BAYSIM_DRIVERS_KEY_NT L"\\Registry\\Machine\\SOFTWARE\\BaySim\\Drivers"
+#define BAYSIM_KEY "SOFTWARE\\BaySim"
+#define BAYSIM_KEY_NT L"\\Registry\\Machine\\" BAYSIM_KEY
+#define BAYSIM_DRIVERS_KEY BAYSIM_KEY "\\Drivers"
+#define BAYSIM_DRIVERS_KEY_NT L"\\Registry\\Machine\\" BAYSIM_DRIVERS_KEY
 
 /* Values a test may put into a role's own service key before starting it
  * (REG_DWORD, nonzero = on). */

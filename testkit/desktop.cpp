@@ -9,25 +9,29 @@ namespace testkit {
 
 namespace {
 
-struct DialogSearch {
+struct WindowSearch {
     DWORD processId;
+    const char* className;
     const char* caption;
+    HWND except;
     HWND found;
 };
 
-BOOL CALLBACK FindInList(HWND hwnd, LPARAM param)
+BOOL CALLBACK FindInList(HWND window, LPARAM param)
 {
-    DialogSearch* search = (DialogSearch*)param;
+    WindowSearch* search = (WindowSearch*)param;
     DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    char cls[32] = "";
-    GetClassNameA(hwnd, cls, sizeof cls);
-    if ((search->processId == 0 || pid == search->processId) && IsWindowVisible(hwnd) &&
-        strcmp(cls, "#32770") == 0 && (!search->caption || StoredText(hwnd) == search->caption)) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
+    GetWindowThreadProcessId(window, &pid);
+    if ((search->processId && pid != search->processId) || window == search->except || !IsWindowVisible(window))
+        return TRUE;
+    char cls[256] = "";
+    GetClassNameA(window, cls, sizeof cls);
+    if (search->className && strcmp(cls, search->className) != 0)
+        return TRUE;
+    if (search->caption && StoredText(window) != search->caption)
+        return TRUE;
+    search->found = window;
+    return FALSE;
 }
 
 // The icon control of a message box (id 0x440) shows nothing without an
@@ -68,11 +72,16 @@ const char* IconName(BoxIcon icon)
     }
 }
 
-HWND FindDialog(DWORD processId, const char* caption)
+HWND FindTopWindow(DWORD processId, const char* className, const char* caption, HWND except)
 {
-    DialogSearch search = {processId, caption, nullptr};
+    WindowSearch search = {processId, className, caption, except, nullptr};
     EnumWindows(FindInList, (LPARAM)&search);
     return search.found;
+}
+
+HWND FindDialog(DWORD processId, const char* caption)
+{
+    return FindTopWindow(processId, "#32770", caption);
 }
 
 BoxSeen DescribeBox(HWND box)
@@ -91,6 +100,7 @@ BoxSeen DescribeBox(HWND box)
     }
     seen.systemModal = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     seen.icon = IconOf(box);
+    seen.owner = GetWindow(box, GW_OWNER);
     return seen;
 }
 

@@ -23,15 +23,21 @@ struct BoxSeen {
     std::vector<int> buttons; // ids of the visible buttons: IDOK, IDCANCEL, IDYES, ...
     bool systemModal = false; // system-modal boxes stay on top of every window
     BoxIcon icon = BoxIcon::Unknown;
+    HWND owner = nullptr; // the window it stands over
 };
 
 const char* IconName(BoxIcon icon);
+
+// The first visible top-level window of the process (any process when 0)
+// of the class and with the caption (either any when null), other than
+// `except`.
+HWND FindTopWindow(DWORD processId, const char* className, const char* caption, HWND except = nullptr);
 
 // The first visible dialog window (class #32770) of the process (any
 // process when 0) with the caption (any when null).
 HWND FindDialog(DWORD processId, const char* caption);
 
-// A message box's caption, text, buttons, modality and icon.
+// A message box's caption, text, buttons, modality, icon and owner.
 BoxSeen DescribeBox(HWND box);
 
 // Presses a button of a box in another thread or process. Wine's modal

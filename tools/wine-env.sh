@@ -82,6 +82,15 @@ bench_display() {
     [ -f "$WINE_BENCH_DIR/display" ] && cat "$WINE_BENCH_DIR/display"
 }
 
+# For a tool that runs in a bench of its own (WINE_BENCH, set before this
+# file is sourced): starts the bench and stops it when the tool ends,
+# whichever way it ends.
+bench_open() {
+    trap '"$REPO_ROOT/tools/wine-session" stop' EXIT
+    trap 'exit 130' INT TERM
+    "$REPO_ROOT/tools/wine-session" start
+}
+
 # Copies the built Windows programs and drivers into the stage, where the
 # Wine user can reach them, keeping the build's layout (bin/, tests/, sim/):
 # tests find the programs they run beside their own folder. A file is

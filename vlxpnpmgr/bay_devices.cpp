@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "bay_driver.h"
+#include "bay_registry.h"
 #include "drive_links.h"
 #include "error_box.h"
 #include "identify.h"
@@ -15,24 +16,22 @@
 #include "scsi_text.h"
 #include "service_control.h"
 
-namespace {
-
 enum { kMessageSize = 512, kPathSize = 64 };
 
-uint32_t CountOf(uint32_t DeviceCounts::*field)
+static uint32_t CountOf(uint32_t DeviceCounts::*field)
 {
     DeviceCounts counts;
     return QueryDeviceCounts(&counts) ? counts.*field : 0;
 }
 
-void ClassName(char* name, size_t size, const char* format, uint32_t i)
+static void ClassName(char* name, size_t size, const char* format, uint32_t i)
 {
     snprintf(name, size, format, (unsigned)i);
 }
 
 // A floppy-class device gets the first free letter from A:. No free
 // letter: no link, and the device is left without one.
-void LetterFromA(const char* ntName, char* letter)
+static void LetterFromA(const char* ntName, char* letter)
 {
     letter[0] = '\0';
     if (FirstFreeDriveLetter(0, letter, 3))
@@ -41,7 +40,7 @@ void LetterFromA(const char* ntName, char* letter)
 
 // Sends a find-new-devices request to a drive of the class that has a
 // name already; false when none has one or the request fails.
-bool FindNewDevicesThrough(const char* format, uint32_t below)
+static bool FindNewDevicesThrough(const char* format, uint32_t below)
 {
     char ntName[DEVICE_NAME_SIZE], dosName[DEVICE_NAME_SIZE], path[kPathSize];
     for (uint32_t i = 0; i < below; i++) {
@@ -65,25 +64,23 @@ bool FindNewDevicesThrough(const char* format, uint32_t below)
 // or a drive not behind the bay controller (the floppy drive): a letter
 // given to it would lead nowhere, so it is taken back when the device
 // does not answer under it.
-bool KeepIfAnswering(const char* dosName)
+static bool KeepIfAnswering(const char* dosName)
 {
     char path[kPathSize];
     DrivePath(path, sizeof path, dosName);
     ScsiAddress address;
-    if (QueryScsiAddress(OpenDriveForQuery(path), &address))
+    if (QueryScsiAddressAndClose(OpenDriveForQuery(path), &address))
         return true;
     RemoveDriveLink(dosName);
     return false;
 }
 
-void ShowIdentified(DeviceTable* table, HANDLE drive, const char* ntName, int templateId)
+static void ShowIdentifiedAndClose(DeviceTable* table, HANDLE drive, const char* ntName, int templateId)
 {
     char message[kMessageSize];
-    if (IdentifyDrive(table, drive, ntName, message, sizeof message))
+    if (IdentifyDriveAndClose(table, drive, ntName, message, sizeof message))
         ShowProgress(templateId, message);
 }
-
-} // namespace
 
 bool RescanPort(int port)
 {
@@ -156,8 +153,8 @@ bool InstallLs120(DeviceTable* table)
 {
     uint32_t old = CountOf(&DeviceCounts::Floppies);
     char ntName[DEVICE_NAME_SIZE], dosName[DEVICE_NAME_SIZE], letter[3], path[kPathSize];
-    if (GetServiceState("vlxls120") == SERVICE_STOPPED) {
-        if (!StartServiceAndWait("vlxls120"))
+    if (GetServiceState(LS120_CLASS_SERVICE) == SERVICE_STOPPED) {
+        if (!StartServiceAndWait(LS120_CLASS_SERVICE))
             return false;
         uint32_t count = CountOf(&DeviceCounts::Floppies);
         for (uint32_t i = 0; i < count; i++) {
@@ -166,7 +163,7 @@ bool InstallLs120(DeviceTable* table)
             if (!letter[0] || !KeepIfAnswering(letter))
                 continue;
             LetterPath(path, sizeof path, letter);
-            ShowIdentified(table, OpenDriveForQuery(path), ntName, IDD_PROGRESS_FLOPPY);
+            ShowIdentifiedAndClose(table, OpenDriveForQuery(path), ntName, IDD_PROGRESS_FLOPPY);
         }
         return true;
     }
@@ -190,44 +187,40 @@ bool InstallLs120(DeviceTable* table)
         if (!letter[0] || !KeepIfAnswering(letter))
             continue;
         LetterPath(path, sizeof path, letter);
-        ShowIdentified(table, OpenDriveForQuery(path), ntName, IDD_PROGRESS_FLOPPY);
+        ShowIdentifiedAndClose(table, OpenDriveForQuery(path), ntName, IDD_PROGRESS_FLOPPY);
     }
     return true;
 }
 
-namespace {
-
 // Starts the CD-ROM file system for now, and keeps it from starting by
 // itself at the next boot.
-bool BringUpCdfs()
+static bool BringUpCdfs()
 {
-    if (GetServiceState("cdfs") != SERVICE_STOPPED)
+    if (GetServiceState(CDROM_FILE_SYSTEM_SERVICE) != SERVICE_STOPPED)
         return true;
-    if (!SetServiceStartType("cdfs", SERVICE_DEMAND_START))
+    if (!SetServiceStartType(CDROM_FILE_SYSTEM_SERVICE, SERVICE_DEMAND_START))
         return false;
-    bool started = StartServiceAndWait("cdfs");
-    SetServiceStartType("cdfs", SERVICE_DISABLED);
+    bool started = StartServiceAndWait(CDROM_FILE_SYSTEM_SERVICE);
+    SetServiceStartType(CDROM_FILE_SYSTEM_SERVICE, SERVICE_DISABLED);
     return started;
 }
 
-void LetterCdRom(DeviceTable* table, const char* ntName)
+static void LetterCdRom(DeviceTable* table, const char* ntName)
 {
     char dosName[DEVICE_NAME_SIZE], path[kPathSize];
     if (!DefineDriveLink(nullptr, ntName) || !FindDosName(ntName, dosName, sizeof dosName) ||
         !KeepIfAnswering(dosName))
         return;
     LetterPath(path, sizeof path, dosName);
-    ShowIdentified(table, OpenDriveForRead(path), ntName, IDD_PROGRESS_CDROM);
+    ShowIdentifiedAndClose(table, OpenDriveForRead(path), ntName, IDD_PROGRESS_CDROM);
 }
-
-} // namespace
 
 bool InstallCdRoms(DeviceTable* table)
 {
     uint32_t old = CountOf(&DeviceCounts::CdRoms);
     char ntName[DEVICE_NAME_SIZE], dosName[DEVICE_NAME_SIZE];
-    if (GetServiceState("vlxcdrom") == SERVICE_STOPPED) {
-        if (!StartServiceAndWait("vlxcdrom") || !BringUpCdfs())
+    if (GetServiceState(CDROM_CLASS_SERVICE) == SERVICE_STOPPED) {
+        if (!StartServiceAndWait(CDROM_CLASS_SERVICE) || !BringUpCdfs())
             return false;
         uint32_t count = CountOf(&DeviceCounts::CdRoms);
         for (uint32_t i = 0; i < count; i++) {
@@ -274,7 +267,7 @@ bool InstallHardDisks(DeviceTable* table)
         if (!DefineDriveLink(dosName, ntName))
             continue;
         DrivePath(path, sizeof path, dosName);
-        if (!IdentifyDrive(table, OpenDriveForQuery(path), ntName, message, sizeof message))
+        if (!IdentifyDriveAndClose(table, OpenDriveForQuery(path), ntName, message, sizeof message))
             continue;
         AssignPartitionLetters(dosName, (int)i);
         ShowProgress(IDD_PROGRESS_DISK, message);
@@ -308,23 +301,19 @@ bool AssignPartitionLetters(const char* diskName, int disk)
     return true;
 }
 
-namespace {
-
 // Whether the record's name still leads to the device it describes: the
 // same NT name, answering from the same port and target. A name given
 // since to another drive must not receive that drive's removal.
-bool StillRecordedDevice(const DeviceRecord& r)
+static bool StillRecordedDevice(const DeviceRecord& r)
 {
     if (!LinkLeadsTo(r.dosName, r.ntName))
         return false;
     char path[kPathSize];
     DrivePath(path, sizeof path, r.dosName);
     ScsiAddress address;
-    return QueryScsiAddress(OpenDriveForQuery(path), &address) && address.port == r.port &&
+    return QueryScsiAddressAndClose(OpenDriveForQuery(path), &address) && address.port == r.port &&
            address.target == r.target;
 }
-
-} // namespace
 
 bool RemoveBayDevice(DeviceTable* table, int port, int target)
 {
@@ -343,14 +332,15 @@ bool RemoveBayDevice(DeviceTable* table, int port, int target)
     if (drive == INVALID_HANDLE_VALUE)
         return false;
     DWORD returned = 0;
-    if (!DeviceIoControl(drive, BAY_IOCTL_REMOVE_DRIVE, nullptr, 0, nullptr, 0, &returned, nullptr)) {
-        CloseHandle(drive);
-        return false;
+    bool removed = DeviceIoControl(drive, BAY_IOCTL_REMOVE_DRIVE, nullptr, 0, nullptr, 0, &returned, nullptr) != FALSE;
+    if (removed) {
+        RemoveDriveLink(r.dosName);
+        DefineDriveLink(r.dosName, r.ntName);
+        RemoveDriveLink(r.dosName);
     }
-    RemoveDriveLink(r.dosName);
-    DefineDriveLink(r.dosName, r.ntName);
-    RemoveDriveLink(r.dosName);
     CloseHandle(drive);
+    if (!removed)
+        return false;
     ForgetDevice(table, port, target);
     // A disk's partitions leave with it: their letters would lead nowhere,
     // and the disk coming back gets letters of its own.

@@ -6,9 +6,8 @@
 
 #include "link_text.h"
 
-namespace {
-
-struct Request {
+// One request to the bay driver: the open it takes and the buffers.
+struct DriverRequest {
     DWORD access;
     DWORD share;
     DWORD code;
@@ -19,7 +18,7 @@ struct Request {
 };
 
 // One open, one request, one close; the returned byte count or -1.
-long Send(const Request& r)
+static long Send(const DriverRequest& r)
 {
     HANDLE device = CreateFileA(BAY_DRIVER_PATH, r.access, r.share, nullptr, OPEN_EXISTING, 0, nullptr);
     if (device == INVALID_HANDLE_VALUE)
@@ -32,18 +31,16 @@ long Send(const Request& r)
     return ok ? (long)returned : -1;
 }
 
-const DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
-const DWORD kShareBoth = FILE_SHARE_READ | FILE_SHARE_WRITE;
+static const DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
+static const DWORD kShareBoth = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
-bool Scan(DWORD code)
+static bool Scan(DWORD code)
 {
     // The scan codes ask for read and write access like every request of
     // this driver: a handle opened for writing only would be refused.
     unsigned char answer[BAY_SCAN_ANSWER_SIZE];
     return Send({kReadWrite, FILE_SHARE_WRITE, code, nullptr, 0, answer, sizeof answer}) >= 0;
 }
-
-} // namespace
 
 bool QueryBayStatus(BayStatus* status)
 {

@@ -2,9 +2,7 @@
 
 #include <stdio.h>
 
-namespace {
-
-void Add(BayPlan* plan, BayStepKind kind, int bay)
+static void Add(BayPlan* plan, BayStepKind kind, int bay)
 {
     BayStep& step = plan->steps[plan->count++];
     step.kind = kind;
@@ -14,8 +12,6 @@ void Add(BayPlan* plan, BayStepKind kind, int bay)
     if (bay < BAY_COUNT)
         BayAddress(bay, &step.port, &step.target);
 }
-
-} // namespace
 
 void BayAddress(int bay, uint8_t* port, uint8_t* target)
 {

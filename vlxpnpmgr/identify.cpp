@@ -6,24 +6,6 @@
 #include "drive_links.h"
 #include "scsi_text.h"
 
-void ForgetDevice(DeviceTable* table, int port, int target)
-{
-    if (port < 0 || port >= DEVICE_PORTS || target < 0 || target >= DEVICE_TARGETS)
-        return;
-    DeviceRecord& r = table->records[port][target];
-    memset(&r, 0, sizeof r);
-    r.deviceType = DEVICE_TYPE_NONE;
-}
-
-void ResetDeviceTable(DeviceTable* table)
-{
-    for (int port = 0; port < DEVICE_PORTS; port++) {
-        for (int target = 0; target < DEVICE_TARGETS; target++)
-            ForgetDevice(table, port, target);
-    }
-    memset(&table->saved, 0, sizeof table->saved);
-}
-
 HANDLE OpenDriveForQuery(const char* path)
 {
     return CreateFileA(path, 0, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
@@ -45,7 +27,7 @@ void LetterPath(char* path, size_t size, const char* letter)
     snprintf(path, size, "\\\\.\\%.2s", letter);
 }
 
-bool QueryScsiAddress(HANDLE drive, ScsiAddress* address)
+bool QueryScsiAddressAndClose(HANDLE drive, ScsiAddress* address)
 {
     if (drive == INVALID_HANDLE_VALUE)
         return false;
@@ -64,10 +46,8 @@ bool QueryScsiAddress(HANDLE drive, ScsiAddress* address)
     return true;
 }
 
-namespace {
-
 // The port's inquiry data into answer; its byte count, or 0.
-DWORD ReadInquiryData(int port, unsigned char* answer, DWORD size)
+static DWORD ReadInquiryData(int port, unsigned char* answer, DWORD size)
 {
     char path[32];
     snprintf(path, sizeof path, "\\\\.\\scsi%d:", port);
@@ -81,8 +61,6 @@ DWORD ReadInquiryData(int port, unsigned char* answer, DWORD size)
     return ok ? (returned < size ? returned : size) : 0;
 }
 
-} // namespace
-
 bool IdentifyDevice(DeviceTable* table, const char* ntName)
 {
     char dosName[DEVICE_NAME_SIZE];
@@ -91,7 +69,7 @@ bool IdentifyDevice(DeviceTable* table, const char* ntName)
         return false;
     DrivePath(path, sizeof path, dosName);
     ScsiAddress address;
-    if (!QueryScsiAddress(OpenDriveForQuery(path), &address))
+    if (!QueryScsiAddressAndClose(OpenDriveForQuery(path), &address))
         return false;
     static unsigned char answer[BAY_ANSWER_BUFFER];
     DWORD returned = ReadInquiryData(address.port, answer, sizeof answer);
@@ -113,10 +91,10 @@ bool IdentifyDevice(DeviceTable* table, const char* ntName)
     return true;
 }
 
-bool IdentifyDrive(DeviceTable* table, HANDLE drive, const char* ntName, char* message, size_t size)
+bool IdentifyDriveAndClose(DeviceTable* table, HANDLE drive, const char* ntName, char* message, size_t size)
 {
     ScsiAddress address;
-    if (!QueryScsiAddress(drive, &address) || !IdentifyDevice(table, ntName))
+    if (!QueryScsiAddressAndClose(drive, &address) || !IdentifyDevice(table, ntName))
         return false;
     // Only the controller's own ports and targets have records.
     if (address.port < DEVICE_PORTS && address.target < DEVICE_TARGETS)

@@ -16,17 +16,18 @@ HANDLE OpenDriveForRead(const char* path);  // read, share read and write, OPEN_
 void DrivePath(char* path, size_t size, const char* dosName);
 void LetterPath(char* path, size_t size, const char* letter);
 
-// Asks the drive for its SCSI address; the drive is closed either way.
-bool QueryScsiAddress(HANDLE drive, ScsiAddress* address);
+// Asks the drive for its SCSI address, then closes it: the callers open
+// a drive for this one question. The drive is closed whatever the answer.
+bool QueryScsiAddressAndClose(HANDLE drive, ScsiAddress* address);
 
 // Fills the record of the device's port and target from its port's
 // inquiry data. False when the device has no MS-DOS name, no address or
 // no inquiry data; true also when no entry matched.
 bool IdentifyDevice(DeviceTable* table, const char* ntName);
 
-// The identification sequence: the drive (opened as given) is asked for
-// its address, then identified under its NT name. Writes the message to
+// The identification sequence: the drive (opened as given, and closed
+// here) is asked for its address, then identified under its NT name. Writes the message to
 // show into `message` ("Installing <description>", or for a target other
 // than 0 and 1 "Installing UNKOWN DEVICE"); false when the device is to
 // be skipped.
-bool IdentifyDrive(DeviceTable* table, HANDLE drive, const char* ntName, char* message, size_t size);
+bool IdentifyDriveAndClose(DeviceTable* table, HANDLE drive, const char* ntName, char* message, size_t size);

@@ -9,13 +9,9 @@
 #include "error_box.h"
 #include "parameters.h"
 
-namespace {
-
-// The dependency goes straight into the registry: the name, its NUL and
-// the NUL that ends the list.
 // Registry functions return their error instead of setting it: it is
 // set here, so that the error box that follows shows the real failure.
-bool Succeeded(LONG result)
+static bool Succeeded(LONG result)
 {
     if (result == ERROR_SUCCESS)
         return true;
@@ -23,21 +19,23 @@ bool Succeeded(LONG result)
     return false;
 }
 
-bool WriteDependency(HKEY serviceKey)
+// The dependency goes straight into the registry: the name, its NUL and
+// the NUL that ends the list.
+static bool WriteDependency(HKEY serviceKey)
 {
     static const char kDependency[] = BAY_DRIVER_SERVICE "\0";
     return Succeeded(RegSetValueExA(serviceKey, "DependOnService", 0, REG_MULTI_SZ,
                                     reinterpret_cast<const BYTE*>(kDependency), sizeof kDependency));
 }
 
-bool WriteZero(HKEY key, const char* name)
+static bool WriteZero(HKEY key, const char* name)
 {
     DWORD zero = 0;
     return Succeeded(RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), sizeof zero));
 }
 
 // Closing handles must not replace the error a caller is about to show.
-void CloseKeepingError(SC_HANDLE handle)
+static void CloseKeepingError(SC_HANDLE handle)
 {
     DWORD error = GetLastError();
     if (handle)
@@ -45,7 +43,7 @@ void CloseKeepingError(SC_HANDLE handle)
     SetLastError(error);
 }
 
-bool RegisterWithTheManager(SC_HANDLE manager, SC_HANDLE* service)
+static bool RegisterWithTheManager(SC_HANDLE manager, SC_HANDLE* service)
 {
     char path[MAX_PATH];
     UINT length = GetSystemDirectoryA(path, sizeof path);
@@ -60,8 +58,6 @@ bool RegisterWithTheManager(SC_HANDLE manager, SC_HANDLE* service)
                               SERVICE_ERROR_IGNORE, path, nullptr, nullptr, nullptr, nullptr, nullptr);
     return *service != nullptr;
 }
-
-} // namespace
 
 bool InstallService()
 {

@@ -13,11 +13,9 @@ int FirstClearLetter(uint32_t lettersInUse, int start)
     return -1;
 }
 
-namespace {
-
 // Reads "\Device\Harddisk<d>\Partition<n>": false when the name has
 // another shape or a number is out of range.
-bool ReadPartitionName(const char* ntName, unsigned* disk, unsigned* partition)
+static bool ReadPartitionName(const char* ntName, unsigned* disk, unsigned* partition)
 {
     static const char kDisk[] = "\\Device\\Harddisk";
     static const char kPartition[] = "\\Partition";
@@ -41,8 +39,6 @@ bool ReadPartitionName(const char* ntName, unsigned* disk, unsigned* partition)
     }
     return *at == '\0';
 }
-
-} // namespace
 
 int WholeDiskNumber(const char* ntName)
 {

@@ -1,10 +1,8 @@
 #include "parameters.h"
 
-namespace {
-
 // Reads a parameter into 4 bytes preset to 0, whatever its type; false
 // when the key cannot be opened. A value that cannot be read counts as 0.
-bool ReadParameter(const char* name, DWORD* value)
+static bool ReadParameter(const char* name, DWORD* value)
 {
     HKEY key;
     *value = 0;
@@ -16,8 +14,6 @@ bool ReadParameter(const char* name, DWORD* value)
     RegCloseKey(key);
     return true;
 }
-
-} // namespace
 
 DWORD ReadEnableMessages()
 {

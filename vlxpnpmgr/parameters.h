@@ -1,18 +1,15 @@
 // The service's registration names and its two registry parameters, which
-// the Control Panel applet edits and the service reads afresh at each use.
+// the Control Panel applet edits and the service reads afresh at each use
+// (their names in bay_registry.h).
 #pragma once
 
 #include <windows.h>
 
+#include "bay_registry.h"
 #include "version.h"
 
-#define SERVICE_NAME "vlxpnpmgr"
 #define SERVICE_DISPLAY_PREFIX "Vorlix PnP Manager "
 #define SERVICE_VERSION_TEXT VLXPNPMGR_VERSION_TEXT
-#define SERVICE_KEY "SYSTEM\\CurrentControlSet\\Services\\vlxpnpmgr"
-#define PARAMETERS_KEY "SYSTEM\\CurrentControlSet\\Services\\vlxpnpmgr\\Parameters"
-#define ENABLE_MESSAGES_VALUE "EnableMessages"
-#define ENABLE_WARM_SWAPPING_VALUE "EnableWarmSwapping"
 
 // The EnableMessages value itself; 0 when the key or the value is missing.
 DWORD ReadEnableMessages();

@@ -3,16 +3,14 @@
 #include "parameters.h"
 #include "resource.h"
 
-namespace {
+static HINSTANCE g_instance;
 
-HINSTANCE g_instance;
-
-INT_PTR CALLBACK ProgressProc(HWND, UINT message, WPARAM, LPARAM)
+static INT_PTR CALLBACK ProgressProc(HWND, UINT message, WPARAM, LPARAM)
 {
     return message == WM_INITDIALOG ? TRUE : FALSE;
 }
 
-HWND OpenWindow(int templateId, const char* text)
+static HWND OpenWindow(int templateId, const char* text)
 {
     if (ReadEnableMessages() == 0 || !DesktopCanShowWindows())
         return nullptr;
@@ -25,8 +23,6 @@ HWND OpenWindow(int templateId, const char* text)
     UpdateWindow(window);
     return window;
 }
-
-} // namespace
 
 bool DesktopCanShowWindows()
 {

@@ -5,15 +5,13 @@
 
 #include "bay_requests.h"
 
-namespace {
-
-uint32_t Le32(const uint8_t* p)
+static uint32_t Le32(const uint8_t* p)
 {
     return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
 }
 
 // "%.8s%.16s" of the vendor and product fields: each stops at a NUL.
-void Describe(const uint8_t* inquiry, char* out, size_t size)
+static void Describe(const uint8_t* inquiry, char* out, size_t size)
 {
     char vendor[9], product[17];
     memcpy(vendor, inquiry + INQUIRY_VENDOR, 8);
@@ -22,8 +20,6 @@ void Describe(const uint8_t* inquiry, char* out, size_t size)
     product[16] = '\0';
     snprintf(out, size, "%.8s%.16s", vendor, product);
 }
-
-} // namespace
 
 bool FindInquiryEntry(const uint8_t* answer, size_t returned, uint8_t target, InquiryEntry* entry)
 {

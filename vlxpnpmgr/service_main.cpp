@@ -11,18 +11,16 @@
 #include "parameters.h"
 #include "service_control.h"
 
-namespace {
-
 // Shared by the service thread and the dispatcher's thread (the control
 // handler). The lock keeps a report of the worker from landing over the
 // handler's: once a stop is asked, RUNNING is never reported again.
-SERVICE_STATUS g_status;
-SERVICE_STATUS_HANDLE g_statusHandle;
-HANDLE g_shutdown;
-CRITICAL_SECTION g_statusLock;
-bool g_stopAsked;
+static SERVICE_STATUS g_status;
+static SERVICE_STATUS_HANDLE g_statusHandle;
+static HANDLE g_shutdown;
+static CRITICAL_SECTION g_statusLock;
+static bool g_stopAsked;
 
-void Report(DWORD state, DWORD checkpoint)
+static void Report(DWORD state, DWORD checkpoint)
 {
     EnterCriticalSection(&g_statusLock);
     if (!(g_stopAsked && state == SERVICE_RUNNING)) {
@@ -37,7 +35,7 @@ void Report(DWORD state, DWORD checkpoint)
     LeaveCriticalSection(&g_statusLock);
 }
 
-bool StopAsked()
+static bool StopAsked()
 {
     EnterCriticalSection(&g_statusLock);
     bool asked = g_stopAsked;
@@ -46,9 +44,9 @@ bool StopAsked()
 }
 
 // One table for the whole run of the service body.
-DeviceTable g_table;
+static DeviceTable g_table;
 
-bool StartupChecks(HANDLE* change)
+static bool StartupChecks(HANDLE* change)
 {
     g_shutdown = CreateEventA(nullptr, FALSE, FALSE, SHUTDOWN_EVENT_NAME);
     if (!g_shutdown) {
@@ -60,7 +58,7 @@ bool StartupChecks(HANDLE* change)
         ShowError("Cannot locate the PnP Device Change Event.");
         return false;
     }
-    if (GetServiceState("vlxpx4") != SERVICE_RUNNING) {
+    if (GetServiceState(MINIPORT_SERVICE) != SERVICE_RUNNING) {
         ShowError("This Service requires the Vorlix PIIX4 Scsi Miniport Driver (VLXPX4.SYS)");
         return false;
     }
@@ -71,14 +69,14 @@ bool StartupChecks(HANDLE* change)
     return true;
 }
 
-struct WindowSearch {
+struct DriveWindowSearch {
     const char* title;
     bool told;
 };
 
-BOOL CALLBACK TellDriveWindow(HWND window, LPARAM param)
+static BOOL CALLBACK TellDriveWindow(HWND window, LPARAM param)
 {
-    WindowSearch* search = reinterpret_cast<WindowSearch*>(param);
+    DriveWindowSearch* search = reinterpret_cast<DriveWindowSearch*>(param);
     char title[256];
     if (GetWindowTextA(window, title, sizeof title) <= 0 || strcmp(title, search->title) != 0)
         return TRUE;
@@ -86,8 +84,6 @@ BOOL CALLBACK TellDriveWindow(HWND window, LPARAM param)
     search->told = true;
     return FALSE;
 }
-
-} // namespace
 
 void WINAPI ControlHandler(DWORD control)
 {
@@ -169,10 +165,8 @@ void InitialScan(DeviceTable* table)
         ZeroMemory(&table->saved, sizeof table->saved);
 }
 
-namespace {
-
 // One step of a bay change; a rescan that succeeded counts.
-void RunStep(DeviceTable* table, const BayStep& step, int* rescans)
+static void RunStep(DeviceTable* table, const BayStep& step, int* rescans)
 {
     switch (step.kind) {
     case BAY_STEP_REMOVE_FLOPPY:
@@ -195,7 +189,7 @@ void RunStep(DeviceTable* table, const BayStep& step, int* rescans)
 // no record of it, removed or not. A bay that was not holding one keeps
 // its record: a device found early, by a search while its change was
 // still on the way, is the one the bay now holds.
-void ForgetChangedBays(DeviceTable* table, const BayStatus& now, bool warm)
+static void ForgetChangedBays(DeviceTable* table, const BayStatus& now, bool warm)
 {
     for (int b = 0; b < BAY_COUNT; b++) {
         uint8_t was = table->saved.Kind[b], is = now.Kind[b];
@@ -207,8 +201,6 @@ void ForgetChangedBays(DeviceTable* table, const BayStatus& now, bool warm)
         ForgetDevice(table, port, target);
     }
 }
-
-} // namespace
 
 void HandleDeviceChange(DeviceTable* table)
 {
@@ -244,6 +236,6 @@ void NotifyDriveWindow()
     if (result != ERROR_SUCCESS)
         return;
     name[size < sizeof name ? size : sizeof name - 1] = '\0';
-    WindowSearch search = {name, false};
+    DriveWindowSearch search = {name, false};
     EnumWindows(TellDriveWindow, reinterpret_cast<LPARAM>(&search));
 }

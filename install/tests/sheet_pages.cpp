@@ -9,6 +9,7 @@
 #include <stdio.h>
 
 #include "desktop.h"
+#include "services.h"
 
 int main()
 {
@@ -18,12 +19,9 @@ int main()
     if (length == 0 || length >= sizeof system ||
         snprintf(command, sizeof command, "%s\\control.exe palprop.cpl", system) >= (int)sizeof command)
         return 1;
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
-    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, system, &startup, &process)) {
-        fprintf(stderr, "sheet_pages: cannot start %s: %lu\n", command, GetLastError());
+    if (DWORD error = testkit::StartProgram(command, system, &process)) {
+        fprintf(stderr, "sheet_pages: cannot start %s: %lu\n", command, error);
         return 1;
     }
     HWND sheet = nullptr;

@@ -4,31 +4,21 @@
 #include <shlwapi.h>
 
 #include <stdio.h>
+#include <string.h>
 
-#include <algorithm>
 #include <atomic>
-#include <fstream>
-#include <sstream>
 #include <thread>
+
+#include "services.h"
+#include "text_files.h"
 
 namespace applet {
 
-const char kServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\vlxpnpmgr";
-const char kParametersKey[] = "SYSTEM\\CurrentControlSet\\Services\\vlxpnpmgr\\Parameters";
-const char kCdromKey[] = "SYSTEM\\CurrentControlSet\\Services\\vlxcdrom";
-const char kMiniportKey[] = "SYSTEM\\CurrentControlSet\\Services\\vlxpx4\\Parameters";
-const char kDmaStatusKey[] = "SYSTEM\\CurrentControlSet\\Services\\vlxpx4\\Parameters\\DmaStatus";
-
 namespace {
 
-const char kServiceName[] = "vlxpnpmgr";
 const char kSheetCaption[] = "Vorlix Pallard Properties";
 // The trees a test may change: the service's and the two drivers'.
-const char* const kSavedTrees[] = {
-    "SYSTEM\\CurrentControlSet\\Services\\vlxpnpmgr",
-    "SYSTEM\\CurrentControlSet\\Services\\vlxcdrom",
-    "SYSTEM\\CurrentControlSet\\Services\\vlxpx4",
-};
+const char* const kSavedTrees[] = {SERVICE_KEY, CDROM_KEY, MINIPORT_KEY};
 const DWORD kWaitMs = 30000;
 
 // Where the trees a test changes are kept meanwhile, one folder per
@@ -53,7 +43,7 @@ void CopyTree(const std::string& from, const std::string& to)
 bool ServiceRegistered()
 {
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE service = manager ? OpenServiceA(manager, kServiceName, SERVICE_QUERY_STATUS) : nullptr;
+    SC_HANDLE service = manager ? OpenServiceA(manager, SERVICE_NAME, SERVICE_QUERY_STATUS) : nullptr;
     if (service)
         CloseServiceHandle(service);
     if (manager)
@@ -68,54 +58,20 @@ const char* TypeName(DWORD type)
     return type < sizeof kNames / sizeof kNames[0] ? kNames[type] : "type";
 }
 
-std::string Describe(const RegValue& value)
+std::string Describe(const testkit::StoredValue& value)
 {
     std::string text = TypeName(value.type);
-    if (value.type == REG_DWORD && value.data.size() == 4) {
+    if (value.type == REG_DWORD && value.bytes.size() == 4) {
         DWORD number;
-        memcpy(&number, value.data.data(), 4);
+        memcpy(&number, value.bytes.data(), 4);
         return text + " " + std::to_string(number);
     }
     char hex[4];
-    for (BYTE b : value.data) {
+    for (BYTE b : value.bytes) {
         snprintf(hex, sizeof hex, " %02x", b);
         text += hex;
     }
     return text;
-}
-
-// A visible top-level window of a process (any process for 0).
-struct WindowSearch {
-    DWORD processId;
-    const char* className; // null: any
-    const char* caption;   // null: any
-    HWND except;
-    HWND found;
-};
-
-BOOL CALLBACK FindWindowOf(HWND window, LPARAM param)
-{
-    WindowSearch* search = (WindowSearch*)param;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if ((search->processId && pid != search->processId) || window == search->except || !IsWindowVisible(window))
-        return TRUE;
-    char text[256] = "";
-    GetClassNameA(window, text, sizeof text);
-    if (search->className && strcmp(text, search->className) != 0)
-        return TRUE;
-    GetWindowTextA(window, text, sizeof text);
-    if (search->caption && strcmp(text, search->caption) != 0)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-HWND FindTopWindow(DWORD pid, const char* className, const char* caption, HWND except = nullptr)
-{
-    WindowSearch search = {pid, className, caption, except, nullptr};
-    EnumWindows(FindWindowOf, (LPARAM)&search);
-    return search.found;
 }
 
 std::string WindowText(HWND window)
@@ -182,69 +138,15 @@ void SelectListItem(DWORD pid, HWND list, int index)
         SendMessageA(list, LVM_SETITEMSTATE, index, (LPARAM)memory.At(0));
 }
 
-// Whether a control is mostly blue on the screen (the information icon).
-bool LooksBlue(HWND control)
-{
-    int width, height;
-    std::vector<DWORD> pixels = ScreenPixels(control, &width, &height);
-    long long red = 0, blue = 0;
-    for (DWORD p : pixels) {
-        red += (p >> 16) & 0xff;
-        blue += p & 0xff;
-    }
-    return !pixels.empty() && blue - red > 30LL * (long long)pixels.size();
-}
-
 Box DescribeBox(HWND window)
 {
     Box box;
-    char text[1024] = "";
-    GetWindowTextA(window, text, sizeof text);
-    box.caption = text;
-    box.text = WindowText(GetDlgItem(window, 0xFFFF));
-    box.owner = GetWindow(window, GW_OWNER);
-    for (int id = IDOK; id <= IDNO; id++) {
-        HWND button = GetDlgItem(window, id);
-        if (button && IsWindowVisible(button))
-            box.buttons.push_back(id);
-    }
-    box.blueIcon = LooksBlue(GetDlgItem(window, 0x440));
+    static_cast<testkit::BoxSeen&>(box) = testkit::DescribeBox(window);
+    box.blueIcon = box.icon == testkit::BoxIcon::Information;
     return box;
 }
 
 } // namespace
-
-std::vector<DWORD> ScreenPixels(HWND window, int* width, int* height)
-{
-    std::vector<DWORD> pixels;
-    RECT r;
-    *width = *height = 0;
-    if (!window || !GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top)
-        return pixels;
-    *width = r.right - r.left;
-    *height = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, *width, *height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, *width, *height, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFO info;
-    ZeroMemory(&info, sizeof info);
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = *width;
-    info.bmiHeader.biHeight = -*height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    pixels.resize((size_t)*width * *height);
-    if (GetDIBits(memory, bitmap, 0, *height, pixels.data(), &info, DIB_RGB_COLORS) != *height)
-        pixels.clear();
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
 
 RegValue Dword(DWORD value)
 {
@@ -258,28 +160,12 @@ RegValue Bytes(DWORD type, std::initializer_list<BYTE> bytes)
     return RegValue{type, std::vector<BYTE>(bytes)};
 }
 
-std::string ReadValue(const char* keyPath, const char* name)
+std::string ReadValue(const char* key, const char* name)
 {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    testkit::StoredValue value = testkit::ReadStoredValue(HKEY_LOCAL_MACHINE, key, name);
+    if (!value.keyExists)
         return "<no key>";
-    RegValue value{0, std::vector<BYTE>(256)};
-    DWORD size = (DWORD)value.data.size();
-    LONG status = RegQueryValueExA(key, name, nullptr, &value.type, value.data.data(), &size);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS)
-        return "<missing>";
-    value.data.resize(size);
-    return Describe(value);
-}
-
-bool KeyExists(const char* keyPath)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
+    return value.exists ? Describe(value) : "<missing>";
 }
 
 ::testing::AssertionResult RegistryHolds(std::initializer_list<ExpectedValue> expected)
@@ -302,7 +188,7 @@ MachineState::MachineState()
     : backup_(std::string(kBackupKey) + "\\" + std::to_string(g_machineStates++)), registered_(false)
 {
     if (ServiceRegistered())
-        ADD_FAILURE() << "the service " << kServiceName << " is registered on this machine: remove it first";
+        ADD_FAILURE() << "the service " << SERVICE_NAME << " is registered on this machine: remove it first";
     SHDeleteKeyA(HKEY_LOCAL_MACHINE, backup_.c_str());
     for (size_t i = 0; i < sizeof kSavedTrees / sizeof kSavedTrees[0]; i++) {
         saved_.push_back(KeyExists(kSavedTrees[i]));
@@ -316,17 +202,17 @@ MachineState::~MachineState()
 {
     if (registered_) {
         SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-        SC_HANDLE service = manager ? OpenServiceA(manager, kServiceName, DELETE) : nullptr;
+        SC_HANDLE service = manager ? OpenServiceA(manager, SERVICE_NAME, DELETE) : nullptr;
         if (!service || !DeleteService(service))
-            ADD_FAILURE() << "cannot remove the service " << kServiceName << ": " << GetLastError();
+            ADD_FAILURE() << "cannot remove the service " << SERVICE_NAME << ": " << GetLastError();
         if (service)
             CloseServiceHandle(service);
         if (manager)
             CloseServiceHandle(manager);
         // The service control manager removes the key once the last handle is closed.
-        for (int i = 0; i < 100 && KeyExists(kServiceKey); i++)
+        for (int i = 0; i < 100 && KeyExists(SERVICE_KEY); i++)
             Sleep(50);
-        if (KeyExists(kServiceKey))
+        if (KeyExists(SERVICE_KEY))
             ADD_FAILURE() << "the service's key stayed after the service was removed";
     }
     for (size_t i = 0; i < saved_.size(); i++) {
@@ -342,7 +228,7 @@ MachineState::~MachineState()
 void MachineState::RegisterService()
 {
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE);
-    SC_HANDLE service = manager ? CreateServiceA(manager, kServiceName, "Vorlix PnP Manager 1.8", SERVICE_ALL_ACCESS,
+    SC_HANDLE service = manager ? CreateServiceA(manager, SERVICE_NAME, "Vorlix PnP Manager 1.8", SERVICE_ALL_ACCESS,
                                                  SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS,
                                                  SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE,
                                                  "C:\\windows\\system32\\vlxpnpmgr", nullptr, nullptr, nullptr,
@@ -352,31 +238,20 @@ void MachineState::RegisterService()
         registered_ = true;
         CloseServiceHandle(service);
     } else {
-        ADD_FAILURE() << "cannot register the service " << kServiceName << ": " << GetLastError();
+        ADD_FAILURE() << "cannot register the service " << SERVICE_NAME << ": " << GetLastError();
     }
     if (manager)
         CloseServiceHandle(manager);
 }
 
-void MachineState::MakeKey(const char* path)
+void MachineState::MakeKey(const char* key)
 {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
-        ADD_FAILURE() << "cannot make " << path;
-        return;
-    }
-    RegCloseKey(key);
+    testkit::MakeKey(HKEY_LOCAL_MACHINE, key);
 }
 
-void MachineState::Set(const char* path, const char* name, const RegValue& value)
+void MachineState::Set(const char* key, const char* name, const RegValue& value)
 {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-            ERROR_SUCCESS ||
-        RegSetValueExA(key, name, 0, value.type, value.data.data(), (DWORD)value.data.size()) != ERROR_SUCCESS)
-        ADD_FAILURE() << "cannot set " << path << " " << name;
-    RegCloseKey(key);
+    testkit::StoreValue(HKEY_LOCAL_MACHINE, key, name, value.type, value.data.data(), (DWORD)value.data.size());
 }
 
 AppletRun::AppletRun(Host host) : host_(host)
@@ -404,7 +279,7 @@ AppletRun::AppletRun(Host host) : host_(host)
     DWORD searched = host == Host::ControlPanelWindow ? 0 : process_.dwProcessId;
     for (DWORD waited = 0; !sheet && waited < kWaitMs; waited += 50) {
         Sleep(50);
-        sheet = FindTopWindow(searched, "#32770", kSheetCaption);
+        sheet = testkit::FindTopWindow(searched, "#32770", kSheetCaption);
     }
     if (!sheet) {
         ADD_FAILURE() << "the sheet \"" << kSheetCaption << "\" did not appear";
@@ -414,18 +289,15 @@ AppletRun::AppletRun(Host host) : host_(host)
     if (sheetProcessId_ != process_.dwProcessId)
         sheetProcess_ = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, sheetProcessId_);
     if (host == Host::Loader)
-        loaderWindow = FindTopWindow(process_.dwProcessId, nullptr, "palprop loader");
+        loaderWindow = testkit::FindTopWindow(process_.dwProcessId, nullptr, "palprop loader");
 }
 
 void AppletRun::Start(const std::string& commandLine)
 {
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) {
-        ADD_FAILURE() << "cannot start " << commandLine << ": " << GetLastError();
+    if (DWORD error = testkit::StartProgram(line.data(), nullptr, &process_)) {
+        ADD_FAILURE() << "cannot start " << commandLine << ": " << error;
         ZeroMemory(&process_, sizeof process_);
     }
 }
@@ -438,7 +310,7 @@ void AppletRun::OpenFromPanel()
     HWND panel = nullptr, list = nullptr;
     for (DWORD waited = 0; !list && waited < kWaitMs; waited += 50) {
         Sleep(50);
-        panel = FindTopWindow(process_.dwProcessId, nullptr, nullptr);
+        panel = testkit::FindTopWindow(process_.dwProcessId, nullptr, nullptr);
         list = panel ? FindWindowExA(panel, nullptr, WC_LISTVIEWA, nullptr) : nullptr;
     }
     if (!list) {
@@ -491,8 +363,10 @@ std::vector<std::string> AppletRun::Tabs() const
     std::vector<std::string> labels;
     HWND tabs = (HWND)SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0);
     int count = tabs ? (int)SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0) : 0;
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
     for (int i = 0; i < count; i++)
-        labels.push_back(RemoteItemText(sheetProcessId_, tabs, TCM_GETITEMA, i, TCITEMA{TCIF_TEXT}));
+        labels.push_back(RemoteItemText(sheetProcessId_, tabs, TCM_GETITEMA, i, item));
     return labels;
 }
 
@@ -563,7 +437,7 @@ std::vector<Box> AppletRun::Press(int buttonId) const
     HWND answered = nullptr;
     while (!done) {
         Sleep(50);
-        HWND box = FindTopWindow(sheetProcessId_, "#32770", nullptr, sheet);
+        HWND box = testkit::FindTopWindow(sheetProcessId_, "#32770", nullptr, sheet);
         if (!box || box == answered)
             continue;
         Sleep(200); // let it draw its icon
@@ -586,7 +460,7 @@ bool AppletRun::Closed()
     if (sheetProcess_ && WaitForSingleObject(sheetProcess_, kWaitMs) != WAIT_OBJECT_0)
         return false;
     if (host_ == Host::ControlPanelWindow) {
-        HWND panel = FindTopWindow(process_.dwProcessId, nullptr, nullptr);
+        HWND panel = testkit::FindTopWindow(process_.dwProcessId, nullptr, nullptr);
         if (panel)
             PostMessageA(panel, WM_CLOSE, 0, 0);
     }
@@ -595,38 +469,7 @@ bool AppletRun::Closed()
 
 std::vector<std::string> AppletRun::Record() const
 {
-    std::vector<std::string> lines;
-    std::istringstream in(ReadTextFile(recordPath_));
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-std::string BuiltFile(const std::string& relative)
-{
-    char self[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, self, sizeof self);
-    std::string tree(self, length < sizeof self ? length : 0);
-    // <tree>\tests\<program>.exe: drop the program, then its folder.
-    for (int level = 0; level < 2; level++) {
-        size_t slash = tree.find_last_of('\\');
-        tree.erase(slash == std::string::npos ? 0 : slash);
-    }
-    std::string path = tree + "\\" + relative;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
-std::string ReadTextFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return testkit::TextLines(testkit::ReadTextFile(recordPath_));
 }
 
 std::string Join(const std::vector<std::string>& items)

@@ -13,14 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "bay_registry.h" // the keys the applet reads and writes, under HKEY_LOCAL_MACHINE
+#include "desktop.h"
+#include "registry.h"
+
 namespace applet {
 
-// The keys the applet reads and writes, under HKEY_LOCAL_MACHINE.
-extern const char kServiceKey[];
-extern const char kParametersKey[];
-extern const char kCdromKey[];
-extern const char kMiniportKey[];
-extern const char kDmaStatusKey[];
+using testkit::BuiltFile;
+using testkit::ScreenPixels;
 
 // A registry value by its type and bytes.
 struct RegValue {
@@ -33,7 +33,10 @@ RegValue Bytes(DWORD type, std::initializer_list<BYTE> bytes);
 // A value as a test expects to find it: "dword 1", "binary 01 00",
 // "qword 01 00 00 00 00 00 00 00", "<missing>" or "<no key>".
 std::string ReadValue(const char* key, const char* name);
-bool KeyExists(const char* key);
+inline bool KeyExists(const char* key)
+{
+    return testkit::KeyExists(HKEY_LOCAL_MACHINE, key);
+}
 
 struct ExpectedValue {
     const char* key;
@@ -66,11 +69,7 @@ private:
 };
 
 // A message box the applet showed, as the user saw it.
-struct Box {
-    std::string caption;
-    std::string text;
-    HWND owner = nullptr;
-    std::vector<int> buttons;
+struct Box : testkit::BoxSeen {
     bool blueIcon = false; // the information icon, told by its colour on the screen
 };
 
@@ -122,12 +121,6 @@ private:
     std::string systemCopy_;
 };
 
-// A window's pixels as they are on the screen (0x00RRGGBB, top row first).
-std::vector<DWORD> ScreenPixels(HWND window, int* width, int* height);
-
-// A file of the build tree this test program belongs to ("bin/palprop.cpl").
-std::string BuiltFile(const std::string& relative);
-std::string ReadTextFile(const std::string& path);
 std::string Join(const std::vector<std::string>& items);
 
 } // namespace applet

@@ -3,34 +3,28 @@
 // the system directory. The registry is checked after every step. The
 // tests change machine-wide keys and windows, so they run one at a time.
 #include "applet_bench.h"
+#include "page_text.h"
+#include "resource.h"
 #include "value_shapes.h"
 
 using namespace applet;
 
 namespace {
 
-// Controls as the user finds them.
-enum {
-    kEnableDma = 1000,
-    kModes = 1002, // 1002 .. 1005: legacy primary, legacy secondary, native primary, native secondary
-    kCdromAutorun = 1004,
-    kPnpMessages = 1005,
-    kWarmSwapping = 1006,
-    kPrimarySentence = 1007,
-    kSecondarySentence = 1008,
-};
+// The controls that show the channels' modes, in the order Modes() joins them.
+const int kModes[] = {IDC_LEGACY_PRIMARY_MODE, IDC_LEGACY_SECONDARY_MODE, IDC_NATIVE_PRIMARY_MODE,
+                      IDC_NATIVE_SECONDARY_MODE};
 
-const char kNotice[] = "You must restart your computer for this change to take affect.";
 const char kControllerTab[] = "Controller Properties";
 const char kBothTabs[] = "Controller Properties | Pallard Properties";
-const char kVlxpx4Key[] = "SYSTEM\\CurrentControlSet\\Services\\vlxpx4";
 
-const char kHotPrimary[] = "Hot swapping is enabled on the primary channel.";
-const char kHotSecondary[] = "Hot swapping is enabled on the secondary channel.";
-const char kWarmPrimary[] = "Hot and Warm swapping is enabled on the primary channel.";
-const char kWarmSecondary[] = "Hot and Warm swapping is enabled on the secondary channel.";
-const char kDmaPrimary[] = "Primary channel is in DMA mode, swapping is disabled.";
-const char kDmaSecondary[] = "Secondary channel is in DMA mode, swapping is disabled.";
+// The sentences of the bay page (their wording is page_text's, tested there).
+const char* const kHotPrimary = CapabilitySentence(0, false, false);
+const char* const kHotSecondary = CapabilitySentence(1, false, false);
+const char* const kWarmPrimary = CapabilitySentence(0, false, true);
+const char* const kWarmSecondary = CapabilitySentence(1, false, true);
+const char* const kDmaPrimary = CapabilitySentence(0, true, false);
+const char* const kDmaSecondary = CapabilitySentence(1, true, false);
 
 struct Setting {
     const char* key;
@@ -47,7 +41,7 @@ void Put(MachineState& machine, const std::vector<Setting>& settings)
 std::string Modes(const AppletRun& run)
 {
     std::vector<std::string> modes;
-    for (int id = kModes; id < kModes + 4; id++)
+    for (int id : kModes)
         modes.push_back(run.Text(id));
     return Join(modes);
 }
@@ -60,7 +54,7 @@ void ExpectNotices(const std::vector<Box>& boxes, std::vector<std::string> capti
     for (size_t i = 0; i < boxes.size(); i++) {
         SCOPED_TRACE("notice " + std::to_string(i));
         EXPECT_EQ(boxes[i].caption, captions[i]);
-        EXPECT_EQ(boxes[i].text, kNotice);
+        EXPECT_EQ(boxes[i].text, kRestartNotice);
         EXPECT_EQ(boxes[i].buttons, std::vector<int>{IDOK});
         EXPECT_EQ(boxes[i].owner, sheet);
         EXPECT_TRUE(boxes[i].blueIcon);
@@ -75,7 +69,7 @@ void ExpectNotStored(const std::vector<Box>& boxes, std::vector<std::string> nam
     for (size_t i = 0; i < boxes.size(); i++) {
         SCOPED_TRACE("box " + std::to_string(i));
         std::string head = "The setting " + names[i] + " could not be stored.\r\n\r\n";
-        EXPECT_EQ(boxes[i].caption, "Vorlix Pallard Properties");
+        EXPECT_EQ(boxes[i].caption, kNotStoredCaption);
         EXPECT_EQ(boxes[i].text.substr(0, head.size()), head);
         EXPECT_GT(boxes[i].text.size(), head.size()) << "the system's reason follows";
         EXPECT_EQ(boxes[i].buttons, std::vector<int>{IDOK});
@@ -106,17 +100,17 @@ TEST_F(Applet, BareMachineControllerPageAloneAndNoKeyMade)
     EXPECT_EQ(GetWindow(run.sheet, GW_OWNER), nullptr);
     EXPECT_TRUE(run.loaderWindow);
     EXPECT_EQ(Modes(run), "UNKNOWN | UNKNOWN | UNKNOWN | UNKNOWN");
-    EXPECT_EQ(run.Checked(kEnableDma), BST_UNCHECKED);
+    EXPECT_EQ(run.Checked(IDC_ENABLE_DMA), BST_UNCHECKED);
     EXPECT_FALSE(run.Enabled(kApply));
-    run.Click(kEnableDma);
+    run.Click(IDC_ENABLE_DMA);
     EXPECT_TRUE(run.Enabled(kApply));
-    ExpectNotStored(run.Press(IDOK), {"EnableDma"}, run.sheet);
+    ExpectNotStored(run.Press(IDOK), {ENABLE_DMA_VALUE}, run.sheet);
     EXPECT_TRUE(IsWindow(run.sheet)) << "kept open with the change";
     EXPECT_TRUE(run.Press(IDCANCEL).empty());
     ASSERT_TRUE(run.Closed());
     EXPECT_EQ(Join(run.Record()), kEveryMessage);
-    EXPECT_FALSE(KeyExists(kVlxpx4Key));
-    EXPECT_FALSE(KeyExists(kServiceKey));
+    EXPECT_FALSE(KeyExists(MINIPORT_KEY));
+    EXPECT_FALSE(KeyExists(SERVICE_KEY));
 }
 
 // The bay page without the service's Parameters key: a change of a
@@ -125,22 +119,23 @@ TEST_F(Applet, BareMachineControllerPageAloneAndNoKeyMade)
 TEST_F(Applet, BaySettingsThatCannotBeStoredAreToldAndKept)
 {
     machine.RegisterService();
-    machine.Set(kCdromKey, "Autorun", Dword(0));
+    machine.Set(CDROM_KEY, AUTORUN_VALUE, Dword(0));
     AppletRun run(Host::Loader);
     ASSERT_TRUE(run.sheet);
     run.SelectTab(1);
-    run.Click(kCdromAutorun);
-    run.Click(kPnpMessages);
-    ExpectNotStored(run.Press(kApply), {"EnableMessages"}, run.sheet);
+    run.Click(IDC_CDROM_AUTORUN);
+    run.Click(IDC_PNP_MESSAGES);
+    ExpectNotStored(run.Press(kApply), {ENABLE_MESSAGES_VALUE}, run.sheet);
     EXPECT_TRUE(run.Enabled(kApply)) << "nothing the user changed is let go";
-    EXPECT_TRUE(RegistryHolds({{kCdromKey, "Autorun", "dword 1"}, {kParametersKey, "EnableMessages", "<no key>"}}));
+    EXPECT_TRUE(
+        RegistryHolds({{CDROM_KEY, AUTORUN_VALUE, "dword 1"}, {PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, "<no key>"}}));
 
-    machine.MakeKey(kParametersKey);
+    machine.MakeKey(PARAMETERS_KEY);
     EXPECT_TRUE(run.Press(IDOK).empty());
     ASSERT_TRUE(run.Closed());
-    EXPECT_TRUE(RegistryHolds({{kCdromKey, "Autorun", "dword 1"},
-                               {kParametersKey, "EnableMessages", "dword 1"},
-                               {kParametersKey, "EnableWarmSwapping", "dword 0"}}));
+    EXPECT_TRUE(RegistryHolds({{CDROM_KEY, AUTORUN_VALUE, "dword 1"},
+                               {PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, "dword 1"},
+                               {PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, "dword 0"}}));
 }
 
 // What the controller page shows for the values it finds; Cancel then
@@ -156,24 +151,27 @@ TEST_F(Applet, ControllerPageReadsOnlyOneAsOn)
     } rows[] = {
         /* 0 */ {{}, BST_UNCHECKED, "UNKNOWN | UNKNOWN | UNKNOWN | UNKNOWN", "<no key>"},
         /* 1 */
-        {{{kMiniportKey, "EnableDma", one}, {kDmaStatusKey, "Channel0", one}, {kDmaStatusKey, "Channel2", Dword(0)}},
+        {{{MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE, one},
+          {DMA_STATUS_KEY, DMA_CHANNEL_VALUE(0), one},
+          {DMA_STATUS_KEY, DMA_CHANNEL_VALUE(2), Dword(0)}},
          BST_CHECKED, "DMA | PIO | PIO | PIO", "dword 1"},
         /* 2: 2 is off; four bytes of any type that read 1 are on, one byte 01 too */
-        {{{kMiniportKey, "EnableDma", Dword(2)},
-          {kDmaStatusKey, "Channel0", Dword(2)},
-          {kDmaStatusKey, "Channel1", Bytes(REG_DWORD_BIG_ENDIAN, {0, 0, 0, 1})},
-          {kDmaStatusKey, "Channel2", Bytes(REG_BINARY, {1, 0, 0, 0})},
-          {kDmaStatusKey, "Channel3", Bytes(REG_BINARY, {1})}},
+        {{{MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE, Dword(2)},
+          {DMA_STATUS_KEY, DMA_CHANNEL_VALUE(0), Dword(2)},
+          {DMA_STATUS_KEY, DMA_CHANNEL_VALUE(1), Bytes(REG_DWORD_BIG_ENDIAN, {0, 0, 0, 1})},
+          {DMA_STATUS_KEY, DMA_CHANNEL_VALUE(2), Bytes(REG_BINARY, {1, 0, 0, 0})},
+          {DMA_STATUS_KEY, DMA_CHANNEL_VALUE(3), Bytes(REG_BINARY, {1})}},
          BST_UNCHECKED, "PIO | PIO | DMA | DMA", "dword 2"},
         /* 3: a DmaStatus key without channel values */
-        {{{kMiniportKey, "EnableDma", Bytes(REG_BINARY, {1, 0, 0, 0})}, {kDmaStatusKey, "", Bytes(REG_SZ, {0})}},
+        {{{MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE, Bytes(REG_BINARY, {1, 0, 0, 0})},
+          {DMA_STATUS_KEY, "", Bytes(REG_SZ, {0})}},
          BST_CHECKED, "PIO | PIO | PIO | PIO", "binary 01 00 00 00"},
         /* 4: a value longer than four bytes cannot be read */
-        {{{kMiniportKey, "EnableDma", Bytes(REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0})},
-          {kDmaStatusKey, "Channel0", one},
-          {kDmaStatusKey, "Channel1", one},
-          {kDmaStatusKey, "Channel2", one},
-          {kDmaStatusKey, "Channel3", Bytes(REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0})}},
+        {{{MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE, Bytes(REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0})},
+          {DMA_STATUS_KEY, DMA_CHANNEL_VALUE(0), one},
+          {DMA_STATUS_KEY, DMA_CHANNEL_VALUE(1), one},
+          {DMA_STATUS_KEY, DMA_CHANNEL_VALUE(2), one},
+          {DMA_STATUS_KEY, DMA_CHANNEL_VALUE(3), Bytes(REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0})}},
          BST_UNCHECKED, "DMA | DMA | DMA | PIO", "qword 01 00 00 00 00 00 00 00"},
     };
     for (size_t i = 0; i < sizeof rows / sizeof rows[0]; i++) {
@@ -182,24 +180,24 @@ TEST_F(Applet, ControllerPageReadsOnlyOneAsOn)
         Put(rowMachine, rows[i].settings);
         AppletRun run(Host::Loader);
         ASSERT_TRUE(run.sheet);
-        EXPECT_EQ(run.Checked(kEnableDma), rows[i].checked);
+        EXPECT_EQ(run.Checked(IDC_ENABLE_DMA), rows[i].checked);
         EXPECT_EQ(Modes(run), rows[i].modes);
         EXPECT_TRUE(run.Press(IDCANCEL).empty());
         ASSERT_TRUE(run.Closed());
-        EXPECT_TRUE(RegistryHolds({{kMiniportKey, "EnableDma", rows[i].enableDmaAfter}}));
+        EXPECT_TRUE(RegistryHolds({{MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE, rows[i].enableDmaAfter}}));
     }
 }
 
 TEST_F(Applet, UncheckingDmaAndOkShowsOneDisableNotice)
 {
-    machine.Set(kMiniportKey, "EnableDma", Dword(1));
+    machine.Set(MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE, Dword(1));
     AppletRun run(Host::Loader);
     ASSERT_TRUE(run.sheet);
-    EXPECT_EQ(run.Checked(kEnableDma), BST_CHECKED);
-    run.Click(kEnableDma);
+    EXPECT_EQ(run.Checked(IDC_ENABLE_DMA), BST_CHECKED);
+    run.Click(IDC_ENABLE_DMA);
     ExpectNotices(run.Press(IDOK), {"Disable DMA"}, run.sheet);
     ASSERT_TRUE(run.Closed());
-    EXPECT_TRUE(RegistryHolds({{kMiniportKey, "EnableDma", "dword 0"}}));
+    EXPECT_TRUE(RegistryHolds({{MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE, "dword 0"}}));
 }
 
 // A value of 2 reads as off and OK writes 0 back, with no notice; a box
@@ -209,19 +207,19 @@ TEST_F(Applet, UnchangedSettingIsWrittenWithoutNotice)
     for (int clicks : {0, 2}) {
         SCOPED_TRACE("clicks " + std::to_string(clicks));
         MachineState rowMachine;
-        rowMachine.Set(kMiniportKey, "EnableDma", clicks ? Bytes(REG_BINARY, {0, 0, 0, 0}) : Dword(2));
+        rowMachine.Set(MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE, clicks ? Bytes(REG_BINARY, {0, 0, 0, 0}) : Dword(2));
         AppletRun run(Host::Loader);
         ASSERT_TRUE(run.sheet);
-        EXPECT_EQ(run.Checked(kEnableDma), BST_UNCHECKED);
+        EXPECT_EQ(run.Checked(IDC_ENABLE_DMA), BST_UNCHECKED);
         for (int i = 0; i < clicks; i++)
-            run.Click(kEnableDma);
+            run.Click(IDC_ENABLE_DMA);
         if (clicks) {
             EXPECT_TRUE(run.Press(kApply).empty());
-            EXPECT_TRUE(RegistryHolds({{kMiniportKey, "EnableDma", "dword 0"}}));
+            EXPECT_TRUE(RegistryHolds({{MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE, "dword 0"}}));
         }
         EXPECT_TRUE(run.Press(IDOK).empty());
         ASSERT_TRUE(run.Closed());
-        EXPECT_TRUE(RegistryHolds({{kMiniportKey, "EnableDma", "dword 0"}}));
+        EXPECT_TRUE(RegistryHolds({{MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE, "dword 0"}}));
     }
 }
 
@@ -229,20 +227,20 @@ TEST_F(Applet, UnchangedSettingIsWrittenWithoutNotice)
 // the setting brings its own notice, and the one applied is not noticed again.
 TEST_F(Applet, ApplyTwiceThenCancel)
 {
-    machine.MakeKey(kMiniportKey);
+    machine.MakeKey(MINIPORT_PARAMETERS_KEY);
     AppletRun run(Host::Loader);
     ASSERT_TRUE(run.sheet);
-    run.Click(kEnableDma);
+    run.Click(IDC_ENABLE_DMA);
     ExpectNotices(run.Press(kApply), {"Enable DMA"}, run.sheet);
-    EXPECT_TRUE(RegistryHolds({{kMiniportKey, "EnableDma", "dword 1"}}));
+    EXPECT_TRUE(RegistryHolds({{MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE, "dword 1"}}));
     EXPECT_FALSE(run.Enabled(kApply));
-    run.Click(kEnableDma);
+    run.Click(IDC_ENABLE_DMA);
     ExpectNotices(run.Press(kApply), {"Disable DMA"}, run.sheet);
-    EXPECT_TRUE(RegistryHolds({{kMiniportKey, "EnableDma", "dword 0"}}));
-    run.Click(kEnableDma);
+    EXPECT_TRUE(RegistryHolds({{MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE, "dword 0"}}));
+    run.Click(IDC_ENABLE_DMA);
     EXPECT_TRUE(run.Press(IDCANCEL).empty());
     ASSERT_TRUE(run.Closed());
-    EXPECT_TRUE(RegistryHolds({{kMiniportKey, "EnableDma", "dword 0"}}));
+    EXPECT_TRUE(RegistryHolds({{MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE, "dword 0"}}));
 }
 
 // The bay page for the values it finds, and what OK writes without a
@@ -258,36 +256,36 @@ TEST_F(Applet, BayPageReadsAndOkWritesBack)
         std::initializer_list<ExpectedValue> after;
     } rows[] = {
         /* 0: no Parameters key, no DmaStatus key */
-        {{{kCdromKey, "Autorun", one}}, BST_CHECKED, BST_UNCHECKED, BST_UNCHECKED, kHotPrimary, kHotSecondary,
-         {{kCdromKey, "Autorun", "dword 1"},
-          {kParametersKey, "EnableMessages", "<no key>"},
-          {kMiniportKey, "EnableDma", "<no key>"}}},
+        {{{CDROM_KEY, AUTORUN_VALUE, one}}, BST_CHECKED, BST_UNCHECKED, BST_UNCHECKED, kHotPrimary, kHotSecondary,
+         {{CDROM_KEY, AUTORUN_VALUE, "dword 1"},
+          {PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, "<no key>"},
+          {MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE, "<no key>"}}},
         /* 1: 2 is off and written back as 0; the primary channel runs DMA */
-        {{{kCdromKey, "Other", one},
-          {kParametersKey, "EnableMessages", Dword(2)},
-          {kParametersKey, "EnableWarmSwapping", one},
-          {kDmaStatusKey, "Channel0", one}},
+        {{{CDROM_KEY, "Other", one},
+          {PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, Dword(2)},
+          {PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, one},
+          {DMA_STATUS_KEY, DMA_CHANNEL_VALUE(0), one}},
          BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED, kDmaPrimary, kWarmSecondary,
-         {{kCdromKey, "Autorun", "dword 0"},
-          {kParametersKey, "EnableMessages", "dword 0"},
-          {kParametersKey, "EnableWarmSwapping", "dword 1"},
-          {kMiniportKey, "EnableDma", "dword 0"}}},
+         {{CDROM_KEY, AUTORUN_VALUE, "dword 0"},
+          {PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, "dword 0"},
+          {PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, "dword 1"},
+          {MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE, "dword 0"}}},
         /* 2: values of other types */
-        {{{kCdromKey, "Autorun", Bytes(REG_BINARY, {1})},
-          {kParametersKey, "EnableMessages", Bytes(REG_BINARY, {1, 0, 0, 0})},
-          {kParametersKey, "EnableWarmSwapping", Bytes(REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0})},
-          {kDmaStatusKey, "Channel0", Dword(0)},
-          {kDmaStatusKey, "Channel1", one}},
+        {{{CDROM_KEY, AUTORUN_VALUE, Bytes(REG_BINARY, {1})},
+          {PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, Bytes(REG_BINARY, {1, 0, 0, 0})},
+          {PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, Bytes(REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0})},
+          {DMA_STATUS_KEY, DMA_CHANNEL_VALUE(0), Dword(0)},
+          {DMA_STATUS_KEY, DMA_CHANNEL_VALUE(1), one}},
          BST_CHECKED, BST_CHECKED, BST_UNCHECKED, kHotPrimary, kDmaSecondary,
-         {{kCdromKey, "Autorun", "dword 1"},
-          {kParametersKey, "EnableMessages", "dword 1"},
-          {kParametersKey, "EnableWarmSwapping", "dword 0"}}},
+         {{CDROM_KEY, AUTORUN_VALUE, "dword 1"},
+          {PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, "dword 1"},
+          {PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, "dword 0"}}},
         /* 3: no CD-ROM driver key; warm swapping on, neither channel in DMA */
-        {{{kParametersKey, "EnableMessages", one}, {kParametersKey, "EnableWarmSwapping", one}}, BST_UNCHECKED,
-         BST_CHECKED, BST_CHECKED, kWarmPrimary, kWarmSecondary,
-         {{kCdromKey, "Autorun", "<no key>"},
-          {kParametersKey, "EnableMessages", "dword 1"},
-          {kParametersKey, "EnableWarmSwapping", "dword 1"}}},
+        {{{PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, one}, {PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, one}},
+         BST_UNCHECKED, BST_CHECKED, BST_CHECKED, kWarmPrimary, kWarmSecondary,
+         {{CDROM_KEY, AUTORUN_VALUE, "<no key>"},
+          {PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, "dword 1"},
+          {PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, "dword 1"}}},
     };
     for (size_t i = 0; i < sizeof rows / sizeof rows[0]; i++) {
         SCOPED_TRACE("row " + std::to_string(i));
@@ -300,11 +298,11 @@ TEST_F(Applet, BayPageReadsAndOkWritesBack)
         EXPECT_EQ(run.CurrentTab(), 0);
         run.SelectTab(1);
         EXPECT_EQ(run.CurrentTab(), 1);
-        EXPECT_EQ(run.Checked(kCdromAutorun), rows[i].autorun);
-        EXPECT_EQ(run.Checked(kPnpMessages), rows[i].messages);
-        EXPECT_EQ(run.Checked(kWarmSwapping), rows[i].warm);
-        EXPECT_EQ(run.Text(kPrimarySentence), rows[i].primary);
-        EXPECT_EQ(run.Text(kSecondarySentence), rows[i].secondary);
+        EXPECT_EQ(run.Checked(IDC_CDROM_AUTORUN), rows[i].autorun);
+        EXPECT_EQ(run.Checked(IDC_PNP_MESSAGES), rows[i].messages);
+        EXPECT_EQ(run.Checked(IDC_WARM_SWAPPING), rows[i].warm);
+        EXPECT_EQ(run.Text(IDC_PRIMARY_CAPABILITY), rows[i].primary);
+        EXPECT_EQ(run.Text(IDC_SECONDARY_CAPABILITY), rows[i].secondary);
         EXPECT_TRUE(run.Press(IDOK).empty());
         ASSERT_TRUE(run.Closed());
         EXPECT_TRUE(RegistryHolds(rows[i].after));
@@ -316,32 +314,32 @@ TEST_F(Applet, BayPageReadsAndOkWritesBack)
 TEST_F(Applet, WarmSwappingApplyRewordsSentencesThenCancel)
 {
     machine.RegisterService();
-    machine.Set(kParametersKey, "EnableMessages", Dword(0));
-    machine.Set(kParametersKey, "EnableWarmSwapping", Dword(0));
-    machine.Set(kDmaStatusKey, "Channel0", Dword(0));
+    machine.Set(PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, Dword(0));
+    machine.Set(PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, Dword(0));
+    machine.Set(DMA_STATUS_KEY, DMA_CHANNEL_VALUE(0), Dword(0));
     AppletRun run(Host::Loader);
     ASSERT_TRUE(run.sheet);
     run.SelectTab(1);
-    EXPECT_EQ(run.Text(kPrimarySentence), kHotPrimary);
-    EXPECT_EQ(run.Text(kSecondarySentence), kHotSecondary);
+    EXPECT_EQ(run.Text(IDC_PRIMARY_CAPABILITY), kHotPrimary);
+    EXPECT_EQ(run.Text(IDC_SECONDARY_CAPABILITY), kHotSecondary);
     EXPECT_FALSE(run.Enabled(kApply));
-    run.Click(kWarmSwapping);
+    run.Click(IDC_WARM_SWAPPING);
     EXPECT_TRUE(run.Enabled(kApply));
-    EXPECT_EQ(run.Text(kPrimarySentence), kHotPrimary);
-    machine.Set(kDmaStatusKey, "Channel1", Dword(1));
+    EXPECT_EQ(run.Text(IDC_PRIMARY_CAPABILITY), kHotPrimary);
+    machine.Set(DMA_STATUS_KEY, DMA_CHANNEL_VALUE(1), Dword(1));
     EXPECT_TRUE(run.Press(kApply).empty());
-    EXPECT_EQ(run.Text(kPrimarySentence), kWarmPrimary);
-    EXPECT_EQ(run.Text(kSecondarySentence), kDmaSecondary);
-    EXPECT_TRUE(RegistryHolds({{kParametersKey, "EnableMessages", "dword 0"},
-                               {kParametersKey, "EnableWarmSwapping", "dword 1"},
-                               {kCdromKey, "Autorun", "<no key>"},
-                               {kMiniportKey, "EnableDma", "dword 0"}}));
-    run.Click(kPnpMessages);
-    run.Click(kWarmSwapping);
+    EXPECT_EQ(run.Text(IDC_PRIMARY_CAPABILITY), kWarmPrimary);
+    EXPECT_EQ(run.Text(IDC_SECONDARY_CAPABILITY), kDmaSecondary);
+    EXPECT_TRUE(RegistryHolds({{PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, "dword 0"},
+                               {PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, "dword 1"},
+                               {CDROM_KEY, AUTORUN_VALUE, "<no key>"},
+                               {MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE, "dword 0"}}));
+    run.Click(IDC_PNP_MESSAGES);
+    run.Click(IDC_WARM_SWAPPING);
     EXPECT_TRUE(run.Press(IDCANCEL).empty());
     ASSERT_TRUE(run.Closed());
-    EXPECT_TRUE(RegistryHolds({{kParametersKey, "EnableMessages", "dword 0"},
-                               {kParametersKey, "EnableWarmSwapping", "dword 1"}}));
+    EXPECT_TRUE(RegistryHolds({{PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, "dword 0"},
+                               {PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, "dword 1"}}));
 }
 
 // Only a page that was shown is applied: OK on the controller page leaves
@@ -349,16 +347,16 @@ TEST_F(Applet, WarmSwappingApplyRewordsSentencesThenCancel)
 TEST_F(Applet, BayPageNotShownWritesNothing)
 {
     machine.RegisterService();
-    machine.Set(kParametersKey, "EnableMessages", Dword(2));
-    machine.Set(kCdromKey, "Autorun", Dword(2));
+    machine.Set(PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, Dword(2));
+    machine.Set(CDROM_KEY, AUTORUN_VALUE, Dword(2));
     AppletRun run(Host::Loader);
     ASSERT_TRUE(run.sheet);
     EXPECT_EQ(Join(run.Tabs()), kBothTabs);
     EXPECT_TRUE(run.Press(IDOK).empty());
     ASSERT_TRUE(run.Closed());
-    EXPECT_TRUE(RegistryHolds({{kParametersKey, "EnableMessages", "dword 2"},
-                               {kParametersKey, "EnableWarmSwapping", "<missing>"},
-                               {kCdromKey, "Autorun", "dword 2"}}));
+    EXPECT_TRUE(RegistryHolds({{PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, "dword 2"},
+                               {PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, "<missing>"},
+                               {CDROM_KEY, AUTORUN_VALUE, "dword 2"}}));
 }
 
 // The user's way in: the Control Panel lists the applet by its name and
@@ -380,24 +378,24 @@ TEST_F(Applet, ControlPanelListsAndOpensTheApplet)
 TEST_F(Applet, ControlFileChangesBothPages)
 {
     machine.RegisterService();
-    machine.Set(kMiniportKey, "EnableDma", Dword(0));
-    machine.Set(kCdromKey, "Autorun", Dword(0));
-    machine.Set(kParametersKey, "EnableMessages", Dword(0));
-    machine.Set(kParametersKey, "EnableWarmSwapping", Dword(0));
+    machine.Set(MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE, Dword(0));
+    machine.Set(CDROM_KEY, AUTORUN_VALUE, Dword(0));
+    machine.Set(PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, Dword(0));
+    machine.Set(PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, Dword(0));
     AppletRun run(Host::ControlFile);
     ASSERT_TRUE(run.sheet);
     EXPECT_EQ(Join(run.Tabs()), kBothTabs);
     EXPECT_EQ(Modes(run), "UNKNOWN | UNKNOWN | UNKNOWN | UNKNOWN");
-    run.Click(kEnableDma);
+    run.Click(IDC_ENABLE_DMA);
     run.SelectTab(1);
-    run.Click(kCdromAutorun);
-    run.Click(kPnpMessages);
+    run.Click(IDC_CDROM_AUTORUN);
+    run.Click(IDC_PNP_MESSAGES);
     ExpectNotices(run.Press(IDOK), {"Enable DMA"}, run.sheet);
     ASSERT_TRUE(run.Closed());
-    EXPECT_TRUE(RegistryHolds({{kMiniportKey, "EnableDma", "dword 1"},
-                               {kCdromKey, "Autorun", "dword 1"},
-                               {kParametersKey, "EnableMessages", "dword 1"},
-                               {kParametersKey, "EnableWarmSwapping", "dword 0"}}));
+    EXPECT_TRUE(RegistryHolds({{MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE, "dword 1"},
+                               {CDROM_KEY, AUTORUN_VALUE, "dword 1"},
+                               {PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, "dword 1"},
+                               {PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, "dword 0"}}));
 }
 
 // Every shape of value a damaged or hand-edited registry can hold (the
@@ -405,10 +403,10 @@ TEST_F(Applet, ControlFileChangesBothPages)
 // only for the number 1, on both pages; Cancel leaves the values as found.
 TEST_F(Applet, SettingsInEveryShape)
 {
-    const ExpectedValue settings[] = {{kMiniportKey, "EnableDma", nullptr},
-                                      {kCdromKey, "Autorun", nullptr},
-                                      {kParametersKey, "EnableMessages", nullptr},
-                                      {kParametersKey, "EnableWarmSwapping", nullptr}};
+    const ExpectedValue settings[] = {{MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE, nullptr},
+                                      {CDROM_KEY, AUTORUN_VALUE, nullptr},
+                                      {PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, nullptr},
+                                      {PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, nullptr}};
     for (const testkit::ValueShape& shape : testkit::ValueShapes()) {
         SCOPED_TRACE(shape.shape);
         MachineState rowMachine;
@@ -418,17 +416,17 @@ TEST_F(Applet, SettingsInEveryShape)
             if (shape.type != REG_NONE)
                 rowMachine.Set(setting.key, setting.name, RegValue{shape.type, shape.bytes});
         }
-        std::string before = ReadValue(kCdromKey, "Autorun");
+        std::string before = ReadValue(CDROM_KEY, AUTORUN_VALUE);
         AppletRun run(Host::Loader);
         ASSERT_TRUE(run.sheet);
         int expected = shape.appletOn ? BST_CHECKED : BST_UNCHECKED;
-        EXPECT_EQ(run.Checked(kEnableDma), expected);
+        EXPECT_EQ(run.Checked(IDC_ENABLE_DMA), expected);
         run.SelectTab(1);
-        EXPECT_EQ(run.Checked(kCdromAutorun), expected);
-        EXPECT_EQ(run.Checked(kPnpMessages), expected);
-        EXPECT_EQ(run.Checked(kWarmSwapping), expected);
+        EXPECT_EQ(run.Checked(IDC_CDROM_AUTORUN), expected);
+        EXPECT_EQ(run.Checked(IDC_PNP_MESSAGES), expected);
+        EXPECT_EQ(run.Checked(IDC_WARM_SWAPPING), expected);
         EXPECT_TRUE(run.Press(IDCANCEL).empty());
         ASSERT_TRUE(run.Closed());
-        EXPECT_EQ(ReadValue(kCdromKey, "Autorun"), before);
+        EXPECT_EQ(ReadValue(CDROM_KEY, AUTORUN_VALUE), before);
     }
 }

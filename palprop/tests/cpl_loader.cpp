@@ -31,7 +31,8 @@ int main(int argc, char** argv)
     if (!g_record)
         return 2;
     HMODULE applet = LoadLibraryA(argv[1]);
-    AppletProc proc = applet ? (AppletProc)GetProcAddress(applet, "CPlApplet") : nullptr;
+    // Through void*: the export's real type is known only here.
+    AppletProc proc = applet ? (AppletProc)(void*)GetProcAddress(applet, "CPlApplet") : nullptr;
     if (!proc) {
         Record("load failed %lu", GetLastError());
         return 1;

@@ -1,14 +1,25 @@
 // palprop.cpl as built: what it exports and imports, and every resource
-// read back from the file (strings, icons, dialog templates, version).
+// read back from the file (strings, icons, dialog templates, version),
+// the strings and pages against the resource script they were made from.
 #include "applet_bench.h"
+#include "embedded_files.h"
 #include "page_text.h"
+#include "resource.h"
 
+#include <ctype.h>
+#include <stdlib.h>
 #include <string.h>
 
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
 using applet::BuiltFile;
+
+namespace palprop_sources {
+extern const testkit::EmbeddedFile kEmbeddedFiles[];
+} // namespace palprop_sources
 
 namespace {
 
@@ -162,19 +173,149 @@ Dialog ReadDialog(const std::vector<BYTE>& bytes)
 }
 
 const DWORD kPageStyle = WS_CHILD | WS_DISABLED | WS_CAPTION | DS_SETFONT;
-const DWORD kGroupBox = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
-const DWORD kCheckBox = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX;
-const DWORD kLeftText = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT;
-const DWORD kRightText = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_RIGHT;
 
-void ExpectDialog(const Dialog& dialog, const char* caption, int cx, int cy, const std::vector<Control>& expected)
+// The control statements of the script, as the resource compiler makes them.
+const struct {
+    const char* statement;
+    const char* className;
+    DWORD style;
+} kControlKinds[] = {
+    {"GROUPBOX", "button", WS_CHILD | WS_VISIBLE | BS_GROUPBOX},
+    {"AUTOCHECKBOX", "button", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX},
+    {"LTEXT", "static", WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
+    {"RTEXT", "static", WS_CHILD | WS_VISIBLE | WS_GROUP | SS_RIGHT},
+};
+
+// The resource script palprop.rc, carried inside this program, read as
+// far as its string table and pages go: its words and quoted strings, with
+// the identifiers of resource.h.
+class ResourceScript {
+public:
+    ResourceScript()
+    {
+        // Every "#define NAME NUMBER" of resource.h; IDC_STATIC is "(-1)".
+        std::istringstream header(Embedded("resource.h"));
+        std::string word, name, value;
+        while (header >> word) {
+            if (word == "#define" && header >> name >> value)
+                ids_[name] = atoi(value.c_str() + (value[0] == '('));
+        }
+        std::istringstream script(Embedded("palprop.rc"));
+        std::string line;
+        while (std::getline(script, line))
+            AddWords(line);
+    }
+
+    // STRINGTABLE BEGIN id "text" ... END
+    std::string String(int id) const
+    {
+        for (size_t i = After("BEGIN", After("STRINGTABLE", 0)); i + 1 < words_.size() && words_[i] != "END"; i += 2) {
+            if (Number(words_[i]) == id)
+                return words_[i + 1];
+        }
+        ADD_FAILURE() << "no string " << id << " in the script";
+        return "";
+    }
+
+    // <name> DIALOG x, y, cx, cy, its CAPTION and FONT, then BEGIN, one
+    // statement a control (KIND "text", id, x, y, cx, cy), END.
+    Dialog Page(const char* name) const
+    {
+        Dialog dialog;
+        size_t i = After(name, 0);
+        dialog.cx = Number(Word(i + 3));
+        dialog.cy = Number(Word(i + 4));
+        for (; i < words_.size() && words_[i] != "BEGIN"; i++) {
+            if (words_[i] == "CAPTION")
+                dialog.caption = Word(i + 1);
+            if (words_[i] == "FONT") {
+                dialog.pointSize = Number(Word(i + 1));
+                dialog.font = Word(i + 2);
+            }
+        }
+        for (i++; i + 6 < words_.size() && words_[i] != "END"; i += 7) {
+            Control c{Number(words_[i + 2]), "?", words_[i + 1], 0, Number(words_[i + 3]), Number(words_[i + 4]),
+                      Number(words_[i + 5]), Number(words_[i + 6])};
+            for (const auto& kind : kControlKinds) {
+                if (words_[i] == kind.statement) {
+                    c.className = kind.className;
+                    c.style = kind.style;
+                }
+            }
+            dialog.controls.push_back(c);
+        }
+        return dialog;
+    }
+
+private:
+    static std::string Embedded(const char* name)
+    {
+        std::string text;
+        if (!testkit::FindEmbeddedFile(palprop_sources::kEmbeddedFiles, name, &text))
+            ADD_FAILURE() << "no " << name << " inside the test program";
+        return text;
+    }
+
+    // A line's words and quoted strings (without their quotes); commas, blanks and comments left out.
+    void AddWords(const std::string& line)
+    {
+        for (size_t at = 0; at < line.size();) {
+            size_t next;
+            if (line.compare(at, 2, "//") == 0)
+                return;
+            if (line[at] == '"') {
+                next = line.find('"', at + 1);
+                words_.push_back(line.substr(at + 1, next - at - 1));
+                next = next == std::string::npos ? next : next + 1;
+            } else if (line[at] == ',' || isspace((unsigned char)line[at])) {
+                next = at + 1;
+            } else {
+                next = line.find_first_of(", \t\r", at);
+                words_.push_back(line.substr(at, next - at));
+            }
+            at = next == std::string::npos ? line.size() : next;
+        }
+    }
+
+    // The place after the first word `word` from `from` on; the end when there is none.
+    size_t After(const std::string& word, size_t from) const
+    {
+        for (size_t i = from; i < words_.size(); i++) {
+            if (words_[i] == word)
+                return i + 1;
+        }
+        ADD_FAILURE() << "no " << word << " in the script";
+        return words_.size();
+    }
+
+    std::string Word(size_t i) const { return i < words_.size() ? words_[i] : ""; }
+
+    // A number, or an identifier of resource.h.
+    int Number(const std::string& word) const
+    {
+        auto id = ids_.find(word);
+        if (id != ids_.end())
+            return id->second;
+        char* end = nullptr;
+        long number = strtol(word.c_str(), &end, 10);
+        if (word.empty() || *end)
+            ADD_FAILURE() << "\"" << word << "\" is neither a number nor an identifier of resource.h";
+        return (int)number;
+    }
+
+    std::vector<std::string> words_;
+    std::map<std::string, int> ids_;
+};
+
+void ExpectDialog(const Dialog& dialog, const Dialog& script)
 {
-    EXPECT_EQ(dialog.caption, caption);
+    EXPECT_EQ(dialog.caption, script.caption);
     EXPECT_EQ(dialog.style, kPageStyle);
-    EXPECT_EQ(dialog.cx, cx);
-    EXPECT_EQ(dialog.cy, cy);
-    EXPECT_EQ(dialog.font, "MS Sans Serif");
-    EXPECT_EQ(dialog.pointSize, 8);
+    EXPECT_EQ(dialog.cx, script.cx);
+    EXPECT_EQ(dialog.cy, script.cy);
+    EXPECT_EQ(dialog.font, script.font);
+    EXPECT_EQ(dialog.pointSize, script.pointSize);
+    const std::vector<Control>& expected = script.controls;
     ASSERT_EQ(dialog.controls.size(), expected.size());
     for (size_t i = 0; i < expected.size(); i++) {
         const Control &e = expected[i], &a = dialog.controls[i];
@@ -218,19 +359,24 @@ TEST_F(BuiltApplet, EveryResourceIsUsEnglish)
 {
     std::vector<std::string> found;
     EnumResourceTypesA(module, AddType, (LONG_PTR)&found);
-    EXPECT_EQ(applet::Join(found), "3/1/1033 | 3/2/1033 | 5/130/1033 | 5/131/1033 | 6/1/1033 | 14/129/1033 | 16/1/1033");
+    // type/name/language: the icon's two images, the pages, the strings, the icon, the version
+    auto us = [](int type, int name) { return std::to_string(type) + "/" + std::to_string(name) + "/1033"; };
+    EXPECT_EQ(applet::Join(found), applet::Join({us(3, 1), us(3, 2), us(5, IDD_CONTROLLER_PAGE), us(5, IDD_BAY_PAGE),
+                                                 us(6, 1), us(14, IDI_APPLET), us(16, 1)}));
 
+    ResourceScript script;
+    std::string name = script.String(IDS_APPLET_NAME);
     char text[256];
-    EXPECT_EQ(LoadStringA(module, 1, text, sizeof text), 18);
-    EXPECT_STREQ(text, "Pallard Properties");
-    LoadStringA(module, 2, text, sizeof text);
-    EXPECT_STREQ(text, "Configures Disk Controller and Pallard properties");
+    EXPECT_EQ(LoadStringA(module, IDS_APPLET_NAME, text, sizeof text), (int)name.size());
+    EXPECT_STREQ(text, name.c_str());
+    LoadStringA(module, IDS_APPLET_INFO, text, sizeof text);
+    EXPECT_STREQ(text, script.String(IDS_APPLET_INFO).c_str());
 }
 
 // Icon group 129: 32 x 32 and 16 x 16, 16 colours each.
 TEST_F(BuiltApplet, IconHasTwoSixteenColourImages)
 {
-    std::vector<BYTE> group = Resource(RT_GROUP_ICON, MAKEINTRESOURCEA(129));
+    std::vector<BYTE> group = Resource(RT_GROUP_ICON, MAKEINTRESOURCEA(IDI_APPLET));
     ASSERT_EQ(group.size(), 6u + 2 * 14);
     EXPECT_EQ(group[4], 2);
     const int sizes[] = {32, 16};
@@ -250,7 +396,7 @@ TEST_F(BuiltApplet, IconHasTwoSixteenColourImages)
         EXPECT_EQ(header.biWidth, sizes[i]);
         EXPECT_EQ(header.biHeight, 2 * sizes[i]); // colours and mask
         EXPECT_EQ(header.biBitCount, 4);
-        HICON icon = (HICON)LoadImageA(module, MAKEINTRESOURCEA(129), IMAGE_ICON, sizes[i], sizes[i], 0);
+        HICON icon = (HICON)LoadImageA(module, MAKEINTRESOURCEA(IDI_APPLET), IMAGE_ICON, sizes[i], sizes[i], 0);
         EXPECT_TRUE(icon);
         if (icon)
             DestroyIcon(icon);
@@ -259,41 +405,14 @@ TEST_F(BuiltApplet, IconHasTwoSixteenColourImages)
 
 TEST_F(BuiltApplet, ControllerPageTemplate)
 {
-    ExpectDialog(ReadDialog(Resource(RT_DIALOG, MAKEINTRESOURCEA(130))), "Controller Properties", 235, 156,
-                 {
-                     /* 0 */ {-1, "button", "Enable/Disable DMA", kGroupBox, 7, 7, 221, 55},
-                     /* 1 */ {1000, "button", "Enable DMA", kCheckBox, 29, 31, 56, 10},
-                     /* 2 */
-                     {-1, "static",
-                      "NOTE: DMA is enabled on a per channel basis.  All devices on the same channel must be DMA "
-                      "capable to run DMA.",
-                      kLeftText, 99, 19, 123, 36},
-                     /* 3 */ {-1, "button", "Legacy Mode Controller", kGroupBox, 7, 62, 221, 40},
-                     /* 4 */ {-1, "static", "Primary Channel Mode:", kRightText, 17, 73, 98, 8},
-                     /* 5 */ {-1, "static", "Secondary Channel Mode:", kRightText, 17, 84, 98, 8},
-                     /* 6 */ {1002, "static", "Unknown", kLeftText, 118, 73, 43, 8},
-                     /* 7 */ {1003, "static", "Unknown", kLeftText, 118, 84, 43, 8},
-                     /* 8 */ {-1, "button", "Native Mode Controller", kGroupBox, 7, 105, 221, 44},
-                     /* 9 */ {-1, "static", "Primary Channel Mode:", kRightText, 17, 119, 98, 8},
-                     /* 10 */ {-1, "static", "Secondary Channel Mode:", kRightText, 17, 130, 98, 8},
-                     /* 11 */ {1004, "static", "Unknown", kLeftText, 118, 119, 43, 8},
-                     /* 12 */ {1005, "static", "Unknown", kLeftText, 118, 131, 43, 8},
-                 });
+    ExpectDialog(ReadDialog(Resource(RT_DIALOG, MAKEINTRESOURCEA(IDD_CONTROLLER_PAGE))),
+                 ResourceScript().Page("IDD_CONTROLLER_PAGE"));
 }
 
 TEST_F(BuiltApplet, BayPageTemplate)
 {
-    ExpectDialog(ReadDialog(Resource(RT_DIALOG, MAKEINTRESOURCEA(131))), "Pallard Properties", 229, 156,
-                 {
-                     /* 0 */ {-1, "button", "CD-ROM auto insert notification", kGroupBox, 7, 7, 215, 35},
-                     /* 1 */ {1004, "button", "Enable CD-ROM auto insert notification", kCheckBox, 56, 23, 139, 10},
-                     /* 2 */ {-1, "button", "Pallard Plug and Play features", kGroupBox, 7, 44, 215, 51},
-                     /* 3 */ {-1, "button", "Current Pallard swapping capabilities", kGroupBox, 7, 98, 215, 51},
-                     /* 4 */ {1005, "button", "Enable Pallard PnP messages", kCheckBox, 56, 63, 115, 10},
-                     /* 5 */ {1006, "button", "Enable warm swapping", kCheckBox, 56, 78, 89, 10},
-                     /* 6 */ {1007, "static", "Unknown", kLeftText, 13, 114, 203, 8},
-                     /* 7 */ {1008, "static", "Unknown", kLeftText, 13, 127, 203, 8},
-                 });
+    ExpectDialog(ReadDialog(Resource(RT_DIALOG, MAKEINTRESOURCEA(IDD_BAY_PAGE))),
+                 ResourceScript().Page("IDD_BAY_PAGE"));
 }
 
 // The version numbers themselves, in every deliverable of both
@@ -348,10 +467,10 @@ TEST_F(BuiltApplet, EveryCapabilitySentenceFitsItsLine)
 {
     HWND parent = CreateWindowA("STATIC", "", WS_OVERLAPPED, 0, 0, 600, 400, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(parent);
-    HWND page = CreateDialogParamA(module, MAKEINTRESOURCEA(131), parent, QuietPage, 0);
+    HWND page = CreateDialogParamA(module, MAKEINTRESOURCEA(IDD_BAY_PAGE), parent, QuietPage, 0);
     ASSERT_TRUE(page) << GetLastError();
     for (int channel = 0; channel < 2; channel++) {
-        HWND control = GetDlgItem(page, channel == 0 ? 1007 : 1008);
+        HWND control = GetDlgItem(page, channel == 0 ? IDC_PRIMARY_CAPABILITY : IDC_SECONDARY_CAPABILITY);
         ASSERT_TRUE(control);
         RECT room;
         GetClientRect(control, &room);

@@ -18,7 +18,7 @@ std::string g_folder;
 // The sheet's window as it is on the screen, as a 32-bit bitmap file.
 bool SaveWindow(HWND window, const std::string& path)
 {
-    int width, height;
+    int width = 0, height = 0;
     std::vector<DWORD> pixels = ScreenPixels(window, &width, &height);
     for (DWORD& pixel : pixels)
         pixel |= 0xff000000; // opaque, whatever the screen left in the fourth byte
@@ -49,13 +49,13 @@ TEST(Pictures, BothPages)
 {
     MachineState machine;
     machine.RegisterService();
-    machine.Set(kMiniportKey, "EnableDma", Dword(1));
-    for (const char* channel : {"Channel1", "Channel2", "Channel3"})
-        machine.Set(kDmaStatusKey, channel, Dword(0));
-    machine.Set(kDmaStatusKey, "Channel0", Dword(1));
-    machine.Set(kCdromKey, "Autorun", Dword(1));
-    machine.Set(kParametersKey, "EnableMessages", Dword(1));
-    machine.Set(kParametersKey, "EnableWarmSwapping", Dword(1));
+    machine.Set(MINIPORT_PARAMETERS_KEY, ENABLE_DMA_VALUE, Dword(1));
+    for (const char* channel : {DMA_CHANNEL_VALUE(1), DMA_CHANNEL_VALUE(2), DMA_CHANNEL_VALUE(3)})
+        machine.Set(DMA_STATUS_KEY, channel, Dword(0));
+    machine.Set(DMA_STATUS_KEY, DMA_CHANNEL_VALUE(0), Dword(1));
+    machine.Set(CDROM_KEY, AUTORUN_VALUE, Dword(1));
+    machine.Set(PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, Dword(1));
+    machine.Set(PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, Dword(1));
     AppletRun run(Host::Loader);
     ASSERT_TRUE(run.sheet);
     const char* const names[] = {"controller.bmp", "bay.bmp"};
@@ -80,9 +80,9 @@ TEST(Pictures, EveryCapabilitySentence)
     for (const auto& state : states) {
         MachineState machine;
         machine.RegisterService();
-        machine.Set(kParametersKey, "EnableWarmSwapping", Dword(state.warm));
-        machine.Set(kDmaStatusKey, "Channel0", Dword(state.dma));
-        machine.Set(kDmaStatusKey, "Channel1", Dword(state.dma));
+        machine.Set(PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, Dword(state.warm));
+        machine.Set(DMA_STATUS_KEY, DMA_CHANNEL_VALUE(0), Dword(state.dma));
+        machine.Set(DMA_STATUS_KEY, DMA_CHANNEL_VALUE(1), Dword(state.dma));
         AppletRun run(Host::Loader);
         ASSERT_TRUE(run.sheet);
         run.SelectTab(1);

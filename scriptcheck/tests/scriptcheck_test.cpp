@@ -241,8 +241,9 @@ TEST(ScriptCheck, DwordTexts)
     for (const auto& c : cases) {
         unsigned long value = 12345;
         EXPECT_EQ(c.ok, ParseDwordText(c.text, &value)) << c.text;
-        if (c.ok)
+        if (c.ok) {
             EXPECT_EQ(c.value, value) << c.text;
+        }
     }
 }
 

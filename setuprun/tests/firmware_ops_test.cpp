@@ -8,7 +8,6 @@
 
 #include <string.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -53,13 +52,8 @@ protected:
     std::vector<std::string> Log() const
     {
         std::vector<std::string> lines;
-        std::ifstream in(logPath, std::ios::binary);
-        std::string line;
-        while (std::getline(in, line)) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
+        for (const std::string& line : TextLines(ReadTextFile(logPath)))
             lines.push_back(line.size() >= 16 && line[0] == '[' ? line.substr(16) : line);
-        }
         return lines;
     }
 

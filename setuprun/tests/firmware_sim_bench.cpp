@@ -6,6 +6,7 @@
 
 #include "firmware_requests.h"
 #include "firmware_sim.h"
+#include "registry.h"
 #include "scenario_bench.h"
 #include "services.h"
 
@@ -19,38 +20,17 @@ const DWORD kServiceWaitMs = 60000;
 
 void SetValue(const char* name, DWORD type, const void* data, DWORD size)
 {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, FW_SIM_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
-        ADD_FAILURE() << "cannot create HKLM\\" << FW_SIM_KEY;
-        return;
-    }
-    if (RegSetValueExA(key, name, 0, type, (const BYTE*)data, size) != ERROR_SUCCESS)
-        ADD_FAILURE() << "cannot set " << name;
-    RegCloseKey(key);
+    testkit::StoreValue(HKEY_LOCAL_MACHINE, FW_SIM_KEY, name, type, data, size);
 }
 
 void SetDword(const char* name, DWORD value)
 {
-    SetValue(name, REG_DWORD, &value, sizeof value);
+    testkit::StoreDword(HKEY_LOCAL_MACHINE, FW_SIM_KEY, name, value);
 }
 
-std::vector<char> QueryValue(const char* name)
+std::vector<BYTE> QueryValue(const char* name)
 {
-    std::vector<char> data;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, FW_SIM_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return data;
-    DWORD size = 0;
-    if (RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS && size > 0) {
-        data.resize(size);
-        if (RegQueryValueExA(key, name, nullptr, nullptr, (BYTE*)data.data(), &size) != ERROR_SUCCESS)
-            data.clear();
-        else
-            data.resize(size);
-    }
-    RegCloseKey(key);
-    return data;
+    return testkit::ReadStoredValue(HKEY_LOCAL_MACHINE, FW_SIM_KEY, name).bytes;
 }
 
 std::string SystemDirectory()
@@ -129,8 +109,7 @@ void FirmwareSim::SetFail(unsigned bits) const
 
 std::vector<unsigned char> FirmwareSim::Cmos() const
 {
-    std::vector<char> data = QueryValue(FW_SIM_CMOS);
-    std::vector<unsigned char> cmos(data.begin(), data.end());
+    std::vector<unsigned char> cmos = QueryValue(FW_SIM_CMOS);
     cmos.resize(FW_CMOS_SIZE, 0);
     return cmos;
 }
@@ -138,11 +117,11 @@ std::vector<unsigned char> FirmwareSim::Cmos() const
 std::vector<std::string> FirmwareSim::Requests() const
 {
     std::vector<std::string> lines;
-    std::vector<char> data = QueryValue(FW_SIM_REQUESTS);
-    for (size_t at = 0; at < data.size() && data[at] != '\0';) {
-        std::string line(&data[at]);
-        at += line.size() + 1;
-        lines.push_back(line);
+    std::vector<BYTE> data = QueryValue(FW_SIM_REQUESTS);
+    for (auto at = data.begin(); at != data.end() && *at != 0;) {
+        auto end = std::find(at, data.end(), 0);
+        lines.emplace_back(at, end);
+        at = end == data.end() ? end : end + 1;
     }
     return lines;
 }

@@ -1,6 +1,7 @@
 #include "scenario_bench.h"
 #include "patience.h"
 
+#include "registry.h"
 #include "services.h"
 
 #include <tlhelp32.h>
@@ -12,7 +13,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
 
 namespace scenario {
 
@@ -42,17 +42,6 @@ const VersionSetting& SettingFor(WindowsVersion version)
             return s;
     }
     return kVersions[0];
-}
-
-void SetWineVersion(const char* programName, const char* wineVersion)
-{
-    std::string key = std::string("Software\\Wine\\AppDefaults\\") + programName;
-    HKEY h;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    RegSetValueExA(h, "Version", 0, REG_SZ, (const BYTE*)wineVersion, (DWORD)strlen(wineVersion) + 1);
-    RegCloseKey(h);
 }
 
 std::string TestName()
@@ -173,7 +162,7 @@ Bench::Bench(WindowsVersion version)
     if (error)
         ADD_FAILURE() << "cannot copy " << built << " to " << programPath << ": " << error;
     if (setting.wineVersion)
-        SetWineVersion(setting.programName, setting.wineVersion);
+        testkit::SetWineVersion(setting.programName, setting.wineVersion);
 }
 
 void Bench::RenameProgram(const std::string& name)
@@ -262,15 +251,7 @@ RunResult Bench::Run(const std::string& arguments, const RunOptions& options) co
 
 std::vector<std::string> Bench::RawLog() const
 {
-    std::vector<std::string> lines;
-    std::istringstream in(ReadTextFile(logPath));
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
+    return testkit::TextLines(ReadTextFile(logPath));
 }
 
 static bool HasTimeStamp(const std::string& line)
@@ -332,14 +313,6 @@ void WriteTextFile(const std::string& path, const std::string& text)
     out << crlf;
     if (!out)
         ADD_FAILURE() << "cannot write " << path;
-}
-
-std::string ReadTextFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 bool FileExists(const std::string& path)

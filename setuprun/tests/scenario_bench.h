@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "desktop.h"
+#include "text_files.h"
 
 #include <functional>
 #include <string>
@@ -25,6 +26,8 @@ using testkit::BoxIcon;
 using testkit::BoxSeen;
 using testkit::BuiltFile;
 using testkit::IconName;
+using testkit::ReadTextFile;
+using testkit::TextLines;
 
 // Something a test does while a run goes on, as soon as the install log
 // shows a line that contains a text (once per run).
@@ -98,7 +101,6 @@ private:
 // Files and keys, for preparing and checking a machine.
 std::string ReadKey(const std::string& file, const char* section, const char* key);
 void WriteTextFile(const std::string& path, const std::string& text);
-std::string ReadTextFile(const std::string& path);
 bool FileExists(const std::string& path);
 // Calls visit(name, is a directory) for every entry of a directory but
 // "." and "..".

@@ -46,8 +46,9 @@ TEST(Delete, FilesAndTreesWhateverTheirAttributes)
     EXPECT_EQ(1, CountLines(log, "  Deleting... >" + tree + "\\sub\\deeper\\system.txt<"));
     // (The firmware layer reports its missing driver file on every run.)
     for (const std::string& line : log) {
-        if (line.find("NVXInt15") == std::string::npos)
+        if (line.find("NVXInt15") == std::string::npos) {
             EXPECT_EQ(std::string::npos, line.find("Error")) << line;
+        }
     }
 }
 

@@ -5,11 +5,10 @@
 // by one, so a silent cut would be seen using it.
 #include <gtest/gtest.h>
 
-#include <shlwapi.h>
-
 #include <algorithm>
 #include <functional>
 
+#include "registry.h"
 #include "scenario_bench.h"
 
 using namespace scenario;
@@ -63,16 +62,10 @@ std::string RegistryKey(int row)
 
 bool RegistryValue(int row, const std::string& name, std::string* bytes)
 {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, RegistryKey(row).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    std::vector<char> data(4096);
-    DWORD size = (DWORD)data.size();
-    bool found = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, (BYTE*)data.data(), &size) == ERROR_SUCCESS;
-    if (found && bytes)
-        bytes->assign(data.data(), size);
-    RegCloseKey(key);
-    return found;
+    testkit::StoredValue value = testkit::ReadStoredValue(HKEY_CURRENT_USER, RegistryKey(row), name.c_str());
+    if (value.exists && bytes)
+        bytes->assign(value.bytes.begin(), value.bytes.end());
+    return value.exists;
 }
 
 bool LogHasLineStarting(const std::vector<std::string>& log, const std::string& start)
@@ -470,7 +463,7 @@ TEST(Limits, EveryBufferAtItsLimitAndOnePast)
 {
     Bench plain;
     Bench win98(WindowsVersion::Win98);
-    SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\srtests\\Limits");
+    testkit::DeleteKeyTree(HKEY_CURRENT_USER, "Software\\srtests\\Limits");
     std::vector<Limit> rows = Rows();
     for (size_t i = 0; i < rows.size(); i++) {
         const Limit& row = rows[i];
@@ -493,7 +486,7 @@ TEST(Limits, EveryBufferAtItsLimitAndOnePast)
                                          << JoinLines(log);
         }
     }
-    SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\srtests\\Limits");
+    testkit::DeleteKeyTree(HKEY_CURRENT_USER, "Software\\srtests\\Limits");
 }
 
 } // namespace

@@ -298,8 +298,9 @@ TEST(Machine, AppendNeverLosesTheScript)
         EXPECT_EQ(INVALID_HANDLE_VALUE, search) << kCases[c] << ": left behind " << found.cFileName;
         if (search != INVALID_HANDLE_VALUE)
             FindClose(search);
-        if (c > 0)
+        if (c > 0) {
             EXPECT_EQ("1", ReadKey(copy, "DATA", "RunCount")) << kCases[c] << ": the run did not go on";
+        }
     }
 }
 

@@ -3,44 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include <shlwapi.h>
-
+#include "registry.h"
 #include "scenario_bench.h"
 
 using namespace scenario;
+using testkit::DeleteKeyTree;
+using testkit::KeyExists;
+using testkit::ReadStoredValue;
+using testkit::StoredValue;
 
 namespace {
-
-struct Value {
-    bool found = false;
-    DWORD type = 0;
-    std::vector<unsigned char> bytes;
-};
-
-Value ReadValue(HKEY root, const std::string& keyPath, const char* name)
-{
-    Value v;
-    HKEY key;
-    if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return v;
-    unsigned char data[4096];
-    DWORD size = sizeof data;
-    if (RegQueryValueExA(key, name, nullptr, &v.type, data, &size) == ERROR_SUCCESS) {
-        v.found = true;
-        v.bytes.assign(data, data + size);
-    }
-    RegCloseKey(key);
-    return v;
-}
-
-bool KeyExists(HKEY root, const std::string& keyPath)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
 
 std::vector<unsigned char> Bytes(const std::string& text, bool withZero)
 {
@@ -54,11 +26,6 @@ std::vector<unsigned char> Bytes(const std::string& text, bool withZero)
 std::string TestKey()
 {
     return std::string("Software\\srtests\\") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-}
-
-void RemoveKey(HKEY root, const std::string& path)
-{
-    SHDeleteKeyA(root, path.c_str());
 }
 
 std::string SingleSection(const char* name, const char* hive, const std::string& key, const char* value,
@@ -75,8 +42,8 @@ TEST(Registry, SingleValuesStoreTheTextAsTheirTypeSays)
 {
     Bench b;
     std::string key = TestKey();
-    RemoveKey(HKEY_CURRENT_USER, key);
-    RemoveKey(HKEY_LOCAL_MACHINE, key);
+    DeleteKeyTree(HKEY_CURRENT_USER, key);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
     b.WriteScript("reg.ini", "[Data]\n" + b.LogKeys() + "[Variables]\nV001=C:\\Tools\n" +
                                  SingleSection("Dword", "HKEY_CURRENT_USER", key, "Dword", "1", "2") +
                                  SingleSection("Binary", "HKEY_CURRENT_USER", key, "Binary", "AB", "1") +
@@ -103,8 +70,8 @@ TEST(Registry, SingleValuesStoreTheTextAsTheirTypeSays)
         {HKEY_LOCAL_MACHINE, "Machine", REG_SZ, Bytes("x", true)}, // an abbreviation is no long name: HKLM
     };
     for (size_t i = 0; i < sizeof expected / sizeof expected[0]; i++) {
-        Value v = ReadValue(expected[i].root, key, expected[i].name);
-        EXPECT_TRUE(v.found) << "case " << i;
+        StoredValue v = ReadStoredValue(expected[i].root, key, expected[i].name);
+        EXPECT_TRUE(v.exists) << "case " << i;
         EXPECT_EQ(expected[i].type, v.type) << "case " << i;
         EXPECT_EQ(expected[i].bytes, v.bytes) << "case " << i;
     }
@@ -113,15 +80,15 @@ TEST(Registry, SingleValuesStoreTheTextAsTheirTypeSays)
                                       "...adding key:  hkey_current_user\\" + key + "\\Path:<C:\\Tools>",
                                       "...adding key:  HKCU\\" + key + "\\Machine:<x>"}));
     EXPECT_EQ(0, CountLines(log, "NOTICE: unable to determine root key, defaulting to -> HKEY_LOCAL_MACHINE"));
-    RemoveKey(HKEY_CURRENT_USER, key);
-    RemoveKey(HKEY_LOCAL_MACHINE, key);
+    DeleteKeyTree(HKEY_CURRENT_USER, key);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
 }
 
 TEST(Registry, SingleDwordValuesAreNumbersOrRefused)
 {
     Bench b;
     std::string key = TestKey();
-    RemoveKey(HKEY_CURRENT_USER, key);
+    DeleteKeyTree(HKEY_CURRENT_USER, key);
     const struct {
         const char* data;
         bool stored;
@@ -151,8 +118,8 @@ TEST(Registry, SingleDwordValuesAreNumbersOrRefused)
     std::vector<std::string> log = b.Log();
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; i++) {
         std::string name = "D" + std::to_string(i);
-        Value v = ReadValue(HKEY_CURRENT_USER, key, name.c_str());
-        EXPECT_EQ(cases[i].stored, v.found) << "case " << i << " >" << cases[i].data << "<";
+        StoredValue v = ReadStoredValue(HKEY_CURRENT_USER, key, name.c_str());
+        EXPECT_EQ(cases[i].stored, v.exists) << "case " << i << " >" << cases[i].data << "<";
         if (cases[i].stored) {
             EXPECT_EQ((DWORD)REG_DWORD, v.type) << "case " << i;
             EXPECT_EQ(cases[i].bytes, v.bytes) << "case " << i;
@@ -170,15 +137,15 @@ TEST(Registry, SingleDwordValuesAreNumbersOrRefused)
                                    SingleSection("Del", "HKEY_CURRENT_USER", key, "D0", "not a number", "2") +
                                    "[CommandsList]\n4,Del\n");
     ASSERT_TRUE(b.Run("dwdel.ini -silent").finished);
-    EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, key, "D0").found);
-    RemoveKey(HKEY_CURRENT_USER, key);
+    EXPECT_FALSE(ReadStoredValue(HKEY_CURRENT_USER, key, "D0").exists);
+    DeleteKeyTree(HKEY_CURRENT_USER, key);
 }
 
 TEST(Registry, RemovingValuesAndKeys)
 {
     Bench b;
     std::string key = TestKey();
-    RemoveKey(HKEY_CURRENT_USER, key);
+    DeleteKeyTree(HKEY_CURRENT_USER, key);
     HKEY h;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, (key + "\\Full\\Child").c_str(), 0, nullptr, 0,
                                              KEY_ALL_ACCESS, nullptr, &h, nullptr));
@@ -201,14 +168,14 @@ TEST(Registry, RemovingValuesAndKeys)
                                           "...deleting Value:  HKEY_CURRENT_USER\\" + key + "\\Fresh\\None:<>",
                                           "...ERROR deleting Value  ", "...deleting Key:  " + key + "\\Leaf",
                                           "...deleting Key:  " + key + "\\Full", "...ERROR deleting Key  "}));
-    RemoveKey(HKEY_CURRENT_USER, key);
+    DeleteKeyTree(HKEY_CURRENT_USER, key);
 }
 
 TEST(Registry, ListEditsConvertHexadecimalData)
 {
     Bench b;
     std::string key = TestKey();
-    RemoveKey(HKEY_CURRENT_USER, key);
+    DeleteKeyTree(HKEY_CURRENT_USER, key);
     b.WriteScript("multi.ini", "[Data]\n" + b.LogKeys() + "[Variables]\nV001=Named\n[Edits]\n"
                   "1,HKCU," + key + ",Count,2,0000000A\n"
                   "1,HKCU," + key + ",Long,2,123456789A\n"
@@ -239,8 +206,8 @@ TEST(Registry, ListEditsConvertHexadecimalData)
         {"Named", REG_EXPAND_SZ, Bytes("Named", true)},
     };
     for (size_t i = 0; i < sizeof expected / sizeof expected[0]; i++) {
-        Value v = ReadValue(HKEY_CURRENT_USER, key, expected[i].name);
-        EXPECT_TRUE(v.found) << "case " << i << " " << expected[i].name;
+        StoredValue v = ReadStoredValue(HKEY_CURRENT_USER, key, expected[i].name);
+        EXPECT_TRUE(v.exists) << "case " << i << " " << expected[i].name;
         EXPECT_EQ(expected[i].type, v.type) << "case " << i;
         EXPECT_EQ(expected[i].bytes, v.bytes) << "case " << i;
     }
@@ -252,14 +219,14 @@ TEST(Registry, ListEditsConvertHexadecimalData)
                                       "...adding key:  HKEY_CURRENT_USER\\" + key + "\\Count"}));
     EXPECT_TRUE(ContainsInOrder(log, {"Size of Data is : iSize = 6  a,b,c strlen=5",
                                       "Size of Data is : iSize = 7  a,b,c strlen=5"}));
-    RemoveKey(HKEY_CURRENT_USER, key);
+    DeleteKeyTree(HKEY_CURRENT_USER, key);
 }
 
 TEST(Registry, ListDeletesTreesAndStopsAtAMalformedLine)
 {
     Bench b;
     std::string key = TestKey();
-    RemoveKey(HKEY_CURRENT_USER, key);
+    DeleteKeyTree(HKEY_CURRENT_USER, key);
     for (const char* sub : {"\\Tree\\A\\A1\\A2", "\\Tree\\A\\A3", "\\Tree\\B", "\\Keep"}) {
         HKEY h;
         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, (key + sub).c_str(), 0, nullptr, 0,
@@ -280,10 +247,10 @@ TEST(Registry, ListDeletesTreesAndStopsAtAMalformedLine)
     ASSERT_TRUE(b.Run("tree.ini -silent").finished);
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key + "\\Tree")) << "the whole subtree goes, deepest first";
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, key + "\\Keep"));
-    EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, key + "\\Keep", "v").found);
+    EXPECT_FALSE(ReadStoredValue(HKEY_CURRENT_USER, key + "\\Keep", "v").exists);
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, key + "\\Created")) << "an undefined action still opens its key";
-    EXPECT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, key + "\\Machine", "m").found);
-    EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, key, "Never").found) << "lines after a malformed one ran";
+    EXPECT_TRUE(ReadStoredValue(HKEY_LOCAL_MACHINE, key + "\\Machine", "m").exists);
+    EXPECT_FALSE(ReadStoredValue(HKEY_CURRENT_USER, key, "Never").exists) << "lines after a malformed one ran";
     std::vector<std::string> log = b.Log();
     EXPECT_TRUE(ContainsInOrder(log, {"Execute  CMD>14 - 2:  Delete Key from registry",
                                       "Execute  CMD>14 - 3:  Delete Value from registry", "...removing value:  v",
@@ -293,8 +260,8 @@ TEST(Registry, ListDeletesTreesAndStopsAtAMalformedLine)
                                       "CMD1> CMD14_MultiRegEdit: 14,Empty ", "ERROR-=- Missing the Data section",
                                       "CMD2> CMD14_MultiRegEdit: 14,Missing ", "ERROR-=- Missing the Data section"}));
     EXPECT_EQ(0, CountLines(log, "ERROR: error removing registry key-> " + key + "\\Tree"));
-    RemoveKey(HKEY_CURRENT_USER, key);
-    RemoveKey(HKEY_LOCAL_MACHINE, key);
+    DeleteKeyTree(HKEY_CURRENT_USER, key);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
 }
 
 // CMD14 keeps a line's key open for the next line of the same key; a
@@ -303,7 +270,7 @@ TEST(Registry, ListLinesAfterADeletedKeyMakeItAgain)
 {
     Bench b;
     std::string key = TestKey();
-    RemoveKey(HKEY_CURRENT_USER, key);
+    DeleteKeyTree(HKEY_CURRENT_USER, key);
     b.WriteScript("again.ini", "[Data]\n" + b.LogKeys() + "[Edits]\n"
                   "1,HKCU," + key + "\\Same,A,0,a\n"
                   "2,HKCU," + key + "\\Same,,,\n"
@@ -318,7 +285,7 @@ TEST(Registry, ListLinesAfterADeletedKeyMakeItAgain)
         bool found;
     } expected[] = {{"A", false}, {"B", false}, {"D", true}};
     for (const auto& e : expected)
-        EXPECT_EQ(e.found, ReadValue(HKEY_CURRENT_USER, key + "\\Same", e.name).found) << e.name;
+        EXPECT_EQ(e.found, ReadStoredValue(HKEY_CURRENT_USER, key + "\\Same", e.name).exists) << e.name;
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key + "\\Same\\Sub"));
     std::vector<std::string> log = b.Log();
     auto linesStarting = [&log](const char* text) {
@@ -327,14 +294,14 @@ TEST(Registry, ListLinesAfterADeletedKeyMakeItAgain)
     };
     EXPECT_EQ(4, linesStarting("...adding key: ")) << "every value was stored";
     EXPECT_EQ(0, linesStarting("ERROR")) << JoinLines(log);
-    RemoveKey(HKEY_CURRENT_USER, key);
+    DeleteKeyTree(HKEY_CURRENT_USER, key);
 }
 
 TEST(Registry, OverlongFieldsAreRefused)
 {
     Bench b;
     std::string key = TestKey();
-    RemoveKey(HKEY_CURRENT_USER, key);
+    DeleteKeyTree(HKEY_CURRENT_USER, key);
     std::string longName(600, 'n');
     b.WriteScript("long.ini", "[Data]\n" + b.LogKeys() +
                                   SingleSection("LongKey", "HKEY_CURRENT_USER", key + "\\" + longName, "v", "x", nullptr) +
@@ -343,15 +310,15 @@ TEST(Registry, OverlongFieldsAreRefused)
                                   "[CommandsList]\n3,LongKey\n14,Edits\n");
     ASSERT_TRUE(b.Run("long.ini -silent").finished);
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key + "\\" + longName.substr(0, 400)));
-    EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, key, "Big").found);
-    EXPECT_TRUE(ReadValue(HKEY_CURRENT_USER, key, "After").found) << "a refused line does not stop the list";
+    EXPECT_FALSE(ReadStoredValue(HKEY_CURRENT_USER, key, "Big").exists);
+    EXPECT_TRUE(ReadStoredValue(HKEY_CURRENT_USER, key, "After").exists) << "a refused line does not stop the list";
     std::vector<std::string> log = b.Log();
     EXPECT_EQ(1, CountLines(log, "ERROR-=- RegKey of [LongKey] is longer than 511 characters: not done"));
     int refused = 0;
     for (const std::string& line : log)
         refused += line.rfind("ERROR-=- data longer than 259 characters, line not done", 0) == 0;
     EXPECT_EQ(1, refused) << JoinLines(log);
-    RemoveKey(HKEY_CURRENT_USER, key);
+    DeleteKeyTree(HKEY_CURRENT_USER, key);
 }
 
 } // namespace

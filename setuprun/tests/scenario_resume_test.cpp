@@ -35,15 +35,8 @@ private:
 
 std::vector<std::string> SplitText(const std::string& text)
 {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!line.empty())
-            lines.push_back(line);
-    }
+    std::vector<std::string> lines = TextLines(text);
+    lines.erase(std::remove(lines.begin(), lines.end(), std::string()), lines.end());
     return lines;
 }
 

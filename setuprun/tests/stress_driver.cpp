@@ -14,15 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "embedded_files.h"
 #include "script_mutator.h"
 
 namespace stress_files {
-struct EmbeddedFile {
-    const char* name;
-    const char* bytes;
-    size_t size;
-};
-extern const EmbeddedFile kEmbeddedFiles[];
+extern const testkit::EmbeddedFile kEmbeddedFiles[];
 } // namespace stress_files
 
 namespace {
@@ -39,12 +35,10 @@ long g_startRetries = 0;
 
 std::string Embedded(const char* name)
 {
-    for (const stress_files::EmbeddedFile* f = stress_files::kEmbeddedFiles; f->name; f++) {
-        if (strcmp(f->name, name) == 0)
-            return std::string(f->bytes, f->size);
-    }
-    fprintf(stderr, "stress: no embedded file %s\n", name);
-    return std::string();
+    std::string text;
+    if (!testkit::FindEmbeddedFile(stress_files::kEmbeddedFiles, name, &text))
+        fprintf(stderr, "stress: no embedded file %s\n", name);
+    return text;
 }
 
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to)

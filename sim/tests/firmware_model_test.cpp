@@ -56,13 +56,14 @@ Bytes With(Bytes b, size_t at, unsigned char value)
     return b;
 }
 
+// A request; a row of a table also says what it should come to.
 struct Case {
     FwSimRole role;
     uint32_t code;
     Bytes in;
     size_t outSize;
-    FwSimOutcome outcome;
-    const char* record;
+    FwSimOutcome outcome = FW_SIM_OK;
+    const char* record = "";
 };
 
 class Model : public ::testing::Test {
@@ -138,8 +139,9 @@ TEST_F(Model, RequestsAreAnsweredOnlyInTheirExactLayout)
         EXPECT_EQ(cases[i].outcome, Run(cases[i], &out, &returned, &record)) << "case " << i;
         EXPECT_EQ(cases[i].record, record) << "case " << i;
         EXPECT_EQ(0xCC, out[cases[i].outSize]) << "case " << i << ": answer written past its buffer";
-        if (cases[i].outcome != FW_SIM_OK)
+        if (cases[i].outcome != FW_SIM_OK) {
             EXPECT_EQ(0u, returned) << "case " << i;
+        }
     }
 }
 

@@ -62,7 +62,8 @@ BaySimDrive FloppyDrive()
 
 void BayMachine::RemoveServices()
 {
-    for (const char* service : {"vlxpnpmgr", BAY_DRIVER_SERVICE, "vlxpx4", "vlxcdrom", "vlxls120", "cdfs"})
+    for (const char* service : {SERVICE_NAME, BAY_DRIVER_SERVICE, MINIPORT_SERVICE, CDROM_CLASS_SERVICE,
+                                LS120_CLASS_SERVICE, CDROM_FILE_SYSTEM_SERVICE})
         testkit::RemoveService(service);
 }
 
@@ -82,8 +83,8 @@ BayMachine::~BayMachine()
 void BayMachine::Clean()
 {
     RemoveServices();
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\BaySim");
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\vlxpnpmgr");
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, BAYSIM_KEY);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, SERVICE_KEY);
 }
 
 int BayMachine::AddDrive(const BaySimDrive& drive)
@@ -200,8 +201,7 @@ void BayMachine::AddStub(const char* name, bool running)
 
 void BayMachine::SetRoleValue(const char* service, const char* value, DWORD data)
 {
-    SetDwordValue(HKEY_LOCAL_MACHINE, (std::string("SYSTEM\\CurrentControlSet\\Services\\") + service).c_str(),
-                  value, data);
+    StoreDword(HKEY_LOCAL_MACHINE, std::string(SERVICES_KEY) + service, value, data);
 }
 
 std::string LinkTarget(const char* dosName)
@@ -210,47 +210,6 @@ std::string LinkTarget(const char* dosName)
     if (!QueryDosDeviceA(dosName, target, sizeof target))
         return "<none>";
     return target;
-}
-
-StoredValue ReadStoredValue(HKEY root, const char* key, const char* name)
-{
-    StoredValue value;
-    HKEY h;
-    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS)
-        return value;
-    DWORD size = 0;
-    if (RegQueryValueExA(h, name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
-        value.bytes.resize(size);
-        if (RegQueryValueExA(h, name, nullptr, &value.type, value.bytes.data(), &size) == ERROR_SUCCESS) {
-            value.bytes.resize(size);
-            value.exists = true;
-        }
-    }
-    RegCloseKey(h);
-    return value;
-}
-
-void SetDwordValue(HKEY root, const char* key, const char* name, DWORD value)
-{
-    HKEY h;
-    if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) != ERROR_SUCCESS) {
-        ADD_FAILURE() << "cannot create " << key;
-        return;
-    }
-    RegSetValueExA(h, name, 0, REG_DWORD, (const BYTE*)&value, sizeof value);
-    RegCloseKey(h);
-}
-
-void DeleteKeyTree(HKEY root, const char* key)
-{
-    HKEY h;
-    if (RegOpenKeyExA(root, key, 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS)
-        return;
-    char sub[256];
-    while (RegEnumKeyA(h, 0, sub, sizeof sub) == ERROR_SUCCESS)
-        DeleteKeyTree(h, sub);
-    RegCloseKey(h);
-    RegDeleteKeyA(root, key);
 }
 
 std::vector<testkit::BoxSeen> AnswerBoxesWhile(const std::function<void()>& work, DWORD timeoutMs)

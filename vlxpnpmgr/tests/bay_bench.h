@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "bay_registry.h"
 #include "bay_sim.h"
 #include "desktop.h"
+#include "registry.h"
 
 namespace baytest {
 
@@ -69,16 +71,10 @@ private:
 // Links as QueryDosDevice lists them: "NAME -> TARGET".
 std::string LinkTarget(const char* dosName);
 
-// Registry value as stored: its type and bytes; type REG_NONE and no
-// bytes when it is missing.
-struct StoredValue {
-    DWORD type = REG_NONE;
-    std::vector<BYTE> bytes;
-    bool exists = false;
-};
-StoredValue ReadStoredValue(HKEY root, const char* key, const char* name);
-void SetDwordValue(HKEY root, const char* key, const char* name, DWORD value);
-void DeleteKeyTree(HKEY root, const char* key);
+using testkit::DeleteKeyTree;
+using testkit::ReadStoredValue;
+using testkit::StoreDword;
+using testkit::StoredValue;
 
 // Runs the work on a thread of its own while this thread answers every
 // box of this process with OK, as a person would; the boxes seen in order.

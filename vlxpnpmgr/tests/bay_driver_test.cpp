@@ -27,7 +27,7 @@ TEST(BayDriver, EveryRequestAsTheDriverReceivesIt)
     bay.machine.status[BAY_STATUS_OTHER_FLOPPY] = 1;
     bay.machine.status[BAY_STATUS_CHANGE_MASK] = 0x05;
     bay.AddDrive(CdRom(1, 0, "VENDOR", "CD-ROM DRIVE"));
-    BayMachine::AddStub("vlxcdrom", true);
+    BayMachine::AddStub(CDROM_CLASS_SERVICE, true);
     ASSERT_TRUE(bay.Start());
 
     BayStatus status;
@@ -145,7 +145,7 @@ TEST(DriveLinks, LettersAreChosenFoundMadeAndRemoved)
     bay.AddDrive(FloppyDrive());
     bay.AddDrive(CdRom(1, 0, "VENDOR", "CD-ROM DRIVE"));
     bay.AddLink("A:", "\\Device\\Floppy0");
-    BayMachine::AddStub("vlxcdrom", true);
+    BayMachine::AddStub(CDROM_CLASS_SERVICE, true);
     ASSERT_TRUE(bay.Start());
 
     char letter[3];

@@ -34,7 +34,7 @@ protected:
             BayMachine::AddStub(stub, true);
         ASSERT_TRUE(bay.Start());
         ASSERT_TRUE(service.Run("-install").finished);
-        SetDwordValue(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, 0);
+        StoreDword(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, 0);
         ASSERT_TRUE(service.Start());
         ASSERT_TRUE(myComputer.WaitTold(1));
     }
@@ -70,7 +70,7 @@ TEST_F(Timing, ACdRomArrives)
 {
     int cdrom = bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
     bay.machine.drives[cdrom].attached = 0;
-    Start({"vlxpx4", "vlxcdrom"});
+    Start({MINIPORT_SERVICE, CDROM_CLASS_SERVICE});
     for (int i = 0; i < kRounds; i++) {
         bay.machine.drives[cdrom].attached = 1;
         Status({0, 3, 0, 0}, 0x02);
@@ -86,7 +86,7 @@ TEST_F(Timing, AHardDiskWithFourPartitionsArrives)
 {
     int disk = bay.AddDrive(Disk(3, 0, "DISKMAKE", "FIXED DISK", {{1, 1}, {2, 1}, {3, 1}, {4, 1}}));
     bay.machine.drives[disk].attached = 0;
-    Start({"vlxpx4"});
+    Start({MINIPORT_SERVICE});
     for (int i = 0; i < kRounds; i++) {
         bay.machine.drives[disk].attached = 1;
         Status({0, 0, 0, 3}, 0x08);
@@ -107,8 +107,8 @@ TEST_F(Timing, AWarmSwap)
     int cdrom = bay.AddDrive(CdRom(3, 0, "VORLIX", "CD-ROM CDR-24"));
     bay.machine.drives[cdrom].attached = 0;
     Status({0, 0, 0, 3}, 0);
-    Start({"vlxpx4", "vlxcdrom"});
-    SetDwordValue(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, 1);
+    Start({MINIPORT_SERVICE, CDROM_CLASS_SERVICE});
+    StoreDword(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, 1);
     for (int i = 0; i < kRounds; i++) {
         bool toCdRom = i % 2 == 0;
         bay.machine.drives[disk].attached = !toCdRom;

@@ -85,7 +85,7 @@ TEST(Installer, InstallReinstallAndRemove)
     ExpectValue(PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, REG_DWORD, Dword(0));
 
     // Registered already: nothing is created or written, the user's settings stay.
-    SetDwordValue(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, 1);
+    StoreDword(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, 1);
     boxes = AnswerBoxesWhile([] { EXPECT_FALSE(InstallService()); });
     EXPECT_TRUE(boxes.empty());
     ExpectValue(PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, REG_DWORD, Dword(1));
@@ -145,6 +145,6 @@ TEST(Installer, ParametersInEveryShapeAreReadAfresh)
     }
     RegCloseKey(key);
     // The value itself is what the service takes: 2 is 2.
-    SetDwordValue(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, 2);
+    StoreDword(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, 2);
     EXPECT_EQ(2u, ReadEnableMessages());
 }

@@ -18,7 +18,7 @@ namespace {
 
 void SetMessages(DWORD value)
 {
-    SetDwordValue(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, value);
+    StoreDword(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, value);
 }
 
 struct WindowSeen {

@@ -5,6 +5,7 @@
 
 #include "parameters.h"
 #include "progress_icons.h"
+#include "registry.h"
 #include "resource.h"
 #include "services.h"
 
@@ -152,21 +153,6 @@ bool DriveWindow::WaitTold(int count, DWORD waitMs) const
     return true;
 }
 
-namespace {
-
-void SetWineVersion(const char* program, const char* version)
-{
-    std::string key = std::string("Software\\Wine\\AppDefaults\\") + program;
-    HKEY h;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) ==
-        ERROR_SUCCESS) {
-        RegSetValueExA(h, "Version", 0, REG_SZ, (const BYTE*)version, (DWORD)strlen(version) + 1);
-        RegCloseKey(h);
-    }
-}
-
-} // namespace
-
 BayService::BayService(const char* wineVersion)
 {
     char system[MAX_PATH];
@@ -174,7 +160,7 @@ BayService::BayService(const char* wineVersion)
     programPath = std::string(system) + "\\vlxpnpmgr.exe";
     if (!CopyFileA(testkit::BuiltFile("bin/vlxpnpmgr.exe").c_str(), programPath.c_str(), FALSE))
         ADD_FAILURE() << "cannot place the program in " << programPath << ": " << GetLastError();
-    SetWineVersion("vlxpnpmgr.exe", wineVersion);
+    testkit::SetWineVersion("vlxpnpmgr.exe", wineVersion);
 }
 
 BayService::~BayService()

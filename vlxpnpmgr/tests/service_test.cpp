@@ -31,7 +31,8 @@ protected:
     BayService service;
 
     // The machine with the stubs given, the service installed.
-    void Boot(std::initializer_list<const char*> running = {"vlxpx4"}, std::initializer_list<const char*> stopped = {})
+    void Boot(std::initializer_list<const char*> running = {MINIPORT_SERVICE},
+              std::initializer_list<const char*> stopped = {})
     {
         for (const char* stub : running)
             BayMachine::AddStub(stub, true);
@@ -73,10 +74,10 @@ protected:
 
     void Attach(int slot, bool attached) { bay.machine.drives[slot].attached = attached; }
 
-    static void Messages(DWORD on) { SetDwordValue(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, on); }
+    static void Messages(DWORD on) { StoreDword(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, on); }
     static void WarmSwapping(DWORD on)
     {
-        SetDwordValue(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, on);
+        StoreDword(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, on);
     }
 
     // The progress windows seen, as "<template> <text>". A search is often
@@ -177,7 +178,7 @@ TEST_F(Service, CommandLineOptions)
 TEST_F(Service, InstallThenTheBodyInTheForeground)
 {
     ASSERT_TRUE(bay.Start());
-    BayMachine::AddStub("vlxpx4", true);
+    BayMachine::AddStub(MINIPORT_SERVICE, true);
     // All arguments are looked at before the body runs in the foreground.
     service.StartForeground("-debug -install");
     EXPECT_TRUE(myComputer.WaitTold(1)) << "the body ran its initial scan";
@@ -190,7 +191,7 @@ TEST_F(Service, InstallThenTheBodyInTheForeground)
 
 TEST_F(Service, StartWithoutTheMiniportStopsCleanly)
 {
-    Boot({}, {"vlxpx4"});
+    Boot({}, {MINIPORT_SERVICE});
     EXPECT_FALSE(service.Start());
     EXPECT_TRUE(desktop.WaitForBoxes(2));
     ExpectPair(desktop.Boxes(), kMiniportMessage);
@@ -215,7 +216,7 @@ TEST_F(Service, StartUpChecksInTheirOrder)
         {false, false, true, kMiniportMessage}, // the miniport is checked first
     };
     for (const auto& c : cases) {
-        BayMachine::AddStub("vlxpx4", c.miniport);
+        BayMachine::AddStub(MINIPORT_SERVICE, c.miniport);
         HANDLE ownEvent = nullptr;
         if (c.bayDriver) {
             BayMachine::SetRoleValue(BAY_DRIVER_SERVICE, BAYSIM_NO_EVENT, !c.event);
@@ -249,7 +250,7 @@ TEST_F(Service, InitialScanThenEveryDeviceLeaves)
     bay.AddLink("F:", "\\Device\\Harddisk1\\Partition1");
     bay.AddLink("G:", "\\Device\\Harddisk1\\Partition2");
     Bays({0, 3, 3, 3}, 0);
-    Boot({"vlxpx4", "vlxcdrom", "vlxls120"});
+    Boot({MINIPORT_SERVICE, CDROM_CLASS_SERVICE, LS120_CLASS_SERVICE});
     StartService();
     // No floppy drive: the floppy-class devices take the first letters from A:.
     EXPECT_EQ("\\Device\\Floppy0", LinkTarget("A:"));
@@ -284,7 +285,7 @@ TEST_F(Service, CdRomsArrive)
     Attach(first, false);
     Attach(second, false);
     bay.machine.answers = BAYSIM_SLOW_RESCAN; // long enough to see the search window
-    Boot({"vlxpx4", "vlxcdrom"});
+    Boot({MINIPORT_SERVICE, CDROM_CLASS_SERVICE});
     StartService();
     Messages(1);
 
@@ -327,14 +328,14 @@ TEST_F(Service, StoppedDriversAreStartedAndTheCdRomFileSystemBroughtUp)
 {
     int cdrom = bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
     Attach(cdrom, false);
-    Boot({"vlxpx4"}, {"vlxcdrom", "cdfs"});
+    Boot({MINIPORT_SERVICE}, {CDROM_CLASS_SERVICE, CDROM_FILE_SYSTEM_SERVICE});
     StartService();
     Attach(cdrom, true);
     Bays({0, 3, 0, 0}, 0x02);
     ChangeBays();
-    EXPECT_EQ((DWORD)SERVICE_RUNNING, testkit::ServiceState("vlxcdrom"));
-    EXPECT_EQ((DWORD)SERVICE_RUNNING, testkit::ServiceState("cdfs"));
-    StoredValue start = ReadStoredValue(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\cdfs", "Start");
+    EXPECT_EQ((DWORD)SERVICE_RUNNING, testkit::ServiceState(CDROM_CLASS_SERVICE));
+    EXPECT_EQ((DWORD)SERVICE_RUNNING, testkit::ServiceState(CDROM_FILE_SYSTEM_SERVICE));
+    StoredValue start = ReadStoredValue(HKEY_LOCAL_MACHINE, SERVICES_KEY CDROM_FILE_SYSTEM_SERVICE, "Start");
     ASSERT_EQ(4u, start.bytes.size());
     EXPECT_EQ((BYTE)SERVICE_DISABLED, start.bytes[0]) << "started now, not at the next boot";
     EXPECT_EQ(0u, Count("CdRomScan")) << "the starting class driver finds the drive itself";
@@ -346,7 +347,7 @@ TEST_F(Service, Ls120DrivesAndFloppyDrives)
     int ls120 = bay.AddDrive(Ls120(2, 0, "MAKER", "LS-120 DRIVE"));
     Attach(ls120, false);
     bay.machine.answers = BAYSIM_SLOW_RESCAN;
-    Boot({"vlxpx4"}, {"vlxls120"});
+    Boot({MINIPORT_SERVICE}, {LS120_CLASS_SERVICE});
     StartService();
     Messages(1);
 
@@ -354,7 +355,7 @@ TEST_F(Service, Ls120DrivesAndFloppyDrives)
     Attach(ls120, true);
     Bays({0, 0, 3, 0}, 0x04);
     ChangeBays();
-    EXPECT_EQ((DWORD)SERVICE_RUNNING, testkit::ServiceState("vlxls120"));
+    EXPECT_EQ((DWORD)SERVICE_RUNNING, testkit::ServiceState(LS120_CLASS_SERVICE));
     EXPECT_EQ("\\Device\\Floppy0", LinkTarget("A:"));
     EXPECT_EQ(std::vector<std::string>({"109 Searching for new devices...", "108 Installing MAKER   LS-120 DRIVE    "}),
               WindowTexts(true));
@@ -432,7 +433,7 @@ TEST_F(Service, WarmSwappingOffAndOn)
     bay.AddLink("PhysicalDrive1", "\\Device\\Harddisk1\\Partition0");
     Attach(cdrom, false);
     Bays({0, 0, 0, 3}, 0);
-    Boot({"vlxpx4", "vlxcdrom"});
+    Boot({MINIPORT_SERVICE, CDROM_CLASS_SERVICE});
     StartService();
     // The disk is taken out and a CD-ROM put in without the bay being seen empty.
     Attach(disk, false);
@@ -457,7 +458,7 @@ TEST_F(Service, FailuresOnTheWay)
     bay.AddLink("D:", "\\Device\\CdRom0");
     Attach(odd, false);
     Bays({0, 3, 0, 0}, 0);
-    Boot({"vlxpx4", "vlxcdrom"});
+    Boot({MINIPORT_SERVICE, CDROM_CLASS_SERVICE});
     StartService();
 
     // A refused removal: the drive keeps its letter, nothing is shown.
@@ -504,7 +505,7 @@ TEST_F(Service, NoFreeLetterAndHostileInquiryData)
         char name[3] = {c, ':', 0};
         bay.AddLink(name, "\\Device\\Harddisk0\\Partition1");
     }
-    Boot({"vlxpx4", "vlxcdrom"});
+    Boot({MINIPORT_SERVICE, CDROM_CLASS_SERVICE});
     StartService();
     Attach(cdrom, true);
     Bays({0, 3, 0, 0}, 0x02);
@@ -553,7 +554,7 @@ TEST_F(Service, AStopWaitsForTheChangeBeingHandled)
 {
     int cdrom = bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
     Attach(cdrom, false);
-    Boot({"vlxpx4", "vlxcdrom"});
+    Boot({MINIPORT_SERVICE, CDROM_CLASS_SERVICE});
     StartService();
     Messages(1); // 2-second windows keep the service busy
     Attach(cdrom, true);
@@ -581,7 +582,7 @@ TEST_F(ServiceOnNt4, ACdRomArrivesAndLeaves)
 {
     int cdrom = bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
     Attach(cdrom, false);
-    Boot({"vlxpx4", "vlxcdrom"});
+    Boot({MINIPORT_SERVICE, CDROM_CLASS_SERVICE});
     StartService();
     Attach(cdrom, true);
     Bays({0, 3, 0, 0}, 0x02);
@@ -639,7 +640,7 @@ TEST_F(Service, RemovalsActOnlyOnTheRecordedDevice)
     bay.AddLink("PhysicalDrive1", "\\Device\\Harddisk1\\Partition0");
     bay.AddLink("E:", "\\Device\\Harddisk1\\Partition1");
     Bays({0, 3, 0, 3}, 0);
-    Boot({"vlxpx4", "vlxcdrom"});
+    Boot({MINIPORT_SERVICE, CDROM_CLASS_SERVICE});
     StartService();
 
     // D: is given to the disk's partition behind the service's back; the
@@ -706,7 +707,7 @@ TEST_F(Service, DriverCountsAreBounded)
     Attach(second, false);
     Bays({0, 3, 0, 0}, 0);
     bay.machine.answers = BAYSIM_COUNTS_HUGE;
-    Boot({"vlxpx4", "vlxcdrom"});
+    Boot({MINIPORT_SERVICE, CDROM_CLASS_SERVICE});
     DWORD started = GetTickCount();
     StartService();
     EXPECT_LT(GetTickCount() - started, 20000u);
@@ -727,11 +728,11 @@ TEST(ServiceWithoutDesktop, AChangeAfterTheDesktopEndedIsStillHandled)
     BayService service;
     int cdrom = bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
     bay.machine.drives[cdrom].attached = false;
-    BayMachine::AddStub("vlxpx4", true);
-    BayMachine::AddStub("vlxcdrom", true);
+    BayMachine::AddStub(MINIPORT_SERVICE, true);
+    BayMachine::AddStub(CDROM_CLASS_SERVICE, true);
     ASSERT_TRUE(bay.Start());
     ASSERT_TRUE(service.Run("-install").finished);
-    SetDwordValue(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, 1);
+    StoreDword(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_MESSAGES_VALUE, 1);
     ASSERT_TRUE(service.Start());
 
     // The desktop's process ends, as it does once the last program closes.
@@ -770,7 +771,7 @@ TEST_F(Service, NoLetterForANumberThatAnswersNothing)
     bay.AddLink("D:", "\\Device\\Floppy2");
     Attach(cdrom, false);
     Bays({0, 3, 3, 0}, 0, 1);
-    Boot({"vlxpx4", "vlxcdrom", "vlxls120"});
+    Boot({MINIPORT_SERVICE, CDROM_CLASS_SERVICE, LS120_CLASS_SERVICE});
     StartService();
 
     // The first LS-120 drive leaves: its number stays free below the others.

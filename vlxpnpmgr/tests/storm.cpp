@@ -179,7 +179,7 @@ protected:
         bay.AddDrive(FloppyDrive());
         bay.AddLink("A:", kFloppyDevice);
         bay.machine.status[BAY_STATUS_OTHER_FLOPPY] = 1;
-        for (const char* stub : {"vlxpx4", "vlxcdrom", "vlxls120"})
+        for (const char* stub : {MINIPORT_SERVICE, CDROM_CLASS_SERVICE, LS120_CLASS_SERVICE})
             BayMachine::AddStub(stub, true);
         ASSERT_TRUE(bay.Start());
         ASSERT_TRUE(service.Run("-install").finished);
@@ -242,7 +242,7 @@ protected:
         char path[64];
         DrivePath(path, sizeof path, name.c_str());
         ScsiAddress address;
-        if (!QueryScsiAddress(OpenDriveForQuery(path), &address))
+        if (!QueryScsiAddressAndClose(OpenDriveForQuery(path), &address))
             return -1;
         for (int b = 0; b < BAY_COUNT; b++) {
             uint8_t port, target;
@@ -477,7 +477,7 @@ protected:
         int b = (int)Next(BAY_COUNT);
         uint32_t pick = Next(100);
         bool warm = Next(2) == 0;
-        SetDwordValue(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, warm);
+        StoreDword(HKEY_LOCAL_MACHINE, PARAMETERS_KEY, ENABLE_WARM_SWAPPING_VALUE, warm);
         if (pick < 5 && floppyOutside) {
             floppyOutside = false; // the floppy drive is taken out
             bay.machine.status[BAY_STATUS_OTHER_FLOPPY] = 0;
