@@ -3,6 +3,8 @@
 #include <ctype.h>
 #include <stdio.h>
 
+#include <algorithm>
+
 static int HexValue(char c)
 {
     if (c >= '0' && c <= '9')
@@ -39,4 +41,56 @@ std::string EightDigits(const std::string& data)
     for (char& c : digits)
         c = (char)toupper((unsigned char)c);
     return digits;
+}
+
+std::string Upper(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z')
+            c = (char)(c - 'a' + 'A');
+    }
+    return text;
+}
+
+bool IsDecimal(const std::string& text)
+{
+    if (text.empty())
+        return false;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return true;
+}
+
+int EditDistance(const std::string& a, const std::string& b)
+{
+    std::vector<int> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); j++)
+        row[j] = (int)j;
+    for (size_t i = 1; i <= a.size(); i++) {
+        int diagonal = row[0];
+        row[0] = (int)i;
+        for (size_t j = 1; j <= b.size(); j++) {
+            int above = row[j];
+            bool same = Upper(a.substr(i - 1, 1)) == Upper(b.substr(j - 1, 1));
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+std::string DidYouMean(const std::string& name, const std::vector<std::string>& candidates)
+{
+    std::string best;
+    int bestDistance = 3;
+    for (const std::string& candidate : candidates) {
+        int d = EditDistance(name, candidate);
+        if (d > 0 && d < bestDistance) {
+            bestDistance = d;
+            best = candidate;
+        }
+    }
+    return best.empty() ? "" : " (did you mean " + best + "?)";
 }

@@ -1,5 +1,6 @@
-// Value texts of the registry commands as the runner takes them, free of
-// Windows calls.
+// The checker's text helpers, free of Windows calls: names compared and
+// suggested, and the value texts of the registry commands as the runner
+// takes them.
 #pragma once
 
 // CMD03's DWORD text is read by the runner's own ParseDwordText, so the
@@ -7,6 +8,18 @@
 #include "registry_text.h"
 
 #include <string>
+#include <vector>
+
+// The text in upper case (ASCII), as names compare without case.
+std::string Upper(std::string text);
+// Nothing but the digits 0-9, at least one.
+bool IsDecimal(const std::string& text);
+
+// Edits (insert, delete, change, without regard to case) from a to b.
+int EditDistance(const std::string& a, const std::string& b);
+// " (did you mean X?)" for the closest candidate within two edits; empty
+// when none is that close.
+std::string DidYouMean(const std::string& name, const std::vector<std::string>& candidates);
 
 // CMD14 hexadecimal data: the count of characters that are no hex digit
 // (each is stored as 0) and the count of digits.

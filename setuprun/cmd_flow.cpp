@@ -70,8 +70,6 @@ static UINT MessageBoxStyle(int kind)
     }
 }
 
-enum { kBoxLineSize = 128 };
-
 // Reads a text of a message section, at most 127 characters. A longer one
 // is only shown, so it is cut on purpose, with a warning.
 static void ReadBoxLine(const char* section, const char* key, const char* fallback, char* out)

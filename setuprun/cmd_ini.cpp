@@ -13,7 +13,7 @@
 #include "variables.h"
 
 enum {
-    kEntryFieldSize = 512,
+    kEntryFieldSize = kMessageSize,
     kCopyChunk = 128,
     kAppendPause = 500,
 };

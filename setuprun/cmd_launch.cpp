@@ -12,7 +12,6 @@
 #include "variables.h"
 
 enum {
-    kWaitFlagSize = 32,
     kWaitSlice = 50,
     kPauseAfterExit = 1000,
 };

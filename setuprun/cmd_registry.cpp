@@ -14,8 +14,8 @@
 #include "variables.h"
 
 enum {
-    kSingleFieldSize = 512,  // keys of CMD03/04/12: at most 511 characters
-    kListFieldSize = 260,    // expanded value name and data of CMD14: 259
+    kSingleFieldSize = kMessageSize, // keys of CMD03/04/12: at most 511 characters
+    kListFieldSize = kPathSize,      // expanded value name and data of CMD14: 259
     kSubkeyNameSize = 261,
 };
 
@@ -61,7 +61,11 @@ static bool ReadSingleField(const char* key, char* out)
     return true;
 }
 
-int CmdSingleRegEdit()
+enum SingleRegEdit { kAddValue, kRemoveValue, kRemoveKey };
+
+// CMD03, CMD04 and CMD12: the key (and value) named by the keys of the
+// command section, made when missing, then the one edit.
+static int EditSingleRegEntry(SingleRegEdit edit)
 {
     char hive[kSingleFieldSize], keyPath[kSingleFieldSize], valueName[kSingleFieldSize], data[kSingleFieldSize];
     if (!ReadSingleField("RegHive", hive) || !ReadSingleField("RegKey", keyPath) ||
@@ -92,7 +96,7 @@ int CmdSingleRegEdit()
         break;
     case 2:
         type = REG_DWORD;
-        if (g_run.commandType == 3) {
+        if (edit == kAddValue) {
             unsigned long number;
             if (!ParseDwordText(data, &number)) {
                 WriteLogf("ERROR-=-", "%s\\%s\\%s: RegData >%s< is no 32-bit number (decimal, or hexadecimal "
@@ -127,8 +131,8 @@ int CmdSingleRegEdit()
         LogRegistryError(status);
         return 0;
     }
-    switch (g_run.commandType) {
-    case 3:
+    switch (edit) {
+    case kAddValue:
         status = RegSetValueExA(key, valueName, 0, type, bytes, size);
         if (status == ERROR_SUCCESS) {
             WriteLog("...adding key: ", description);
@@ -137,12 +141,12 @@ int CmdSingleRegEdit()
             LogRegistryError(status);
         }
         break;
-    case 4:
+    case kRemoveValue:
         WriteLog("...deleting Value: ", description);
         if (RegDeleteValueA(key, valueName) != ERROR_SUCCESS)
             WriteLog("...ERROR deleting Value", " ");
         break;
-    case 12:
+    case kRemoveKey:
         RegCloseKey(key);
         key = nullptr;
         WriteLog("...deleting Key: ", keyPath);
@@ -153,6 +157,21 @@ int CmdSingleRegEdit()
     if (key)
         RegCloseKey(key);
     return 0;
+}
+
+int CMD03_AddSingleRegValue()
+{
+    return EditSingleRegEntry(kAddValue);
+}
+
+int CMD04_RemoveSingleRegValue()
+{
+    return EditSingleRegEntry(kRemoveValue);
+}
+
+int CMD12_RemoveSingleRegKey()
+{
+    return EditSingleRegEntry(kRemoveKey);
 }
 
 // The names of a key's subkeys as a list of NUL-ended names ended by an
@@ -224,9 +243,74 @@ static bool ExpandListField(const char* field, char* out, const char* what)
     return !cut;
 }
 
+// The key CMD14's last line opened, kept for the next line that names the
+// same root and key text: a list sets many values of one key, and opening
+// and closing it for each would cost two more registry calls a line.
+// keyPath points into the section text, which outlives the list.
+struct ListKey {
+    HKEY root;
+    const char* keyPath;
+    HKEY key; // null when none is open
+};
+
+static void CloseListKey(ListKey* open)
+{
+    if (open->key)
+        RegCloseKey(open->key);
+    open->key = nullptr;
+}
+
+// The line's key, made when missing, as every line of CMD14 always had it;
+// the open one when it is the same.
+static LONG OpenListKey(ListKey* open, HKEY root, const char* keyPath)
+{
+    if (open->key && open->root == root && strcmp(open->keyPath, keyPath) == 0)
+        return ERROR_SUCCESS;
+    CloseListKey(open);
+    HKEY key;
+    DWORD disposition;
+    LONG status = RegCreateKeyExA(root, keyPath, 0, nullptr, REG_OPTION_BACKUP_RESTORE, KEY_ALL_ACCESS, nullptr,
+                                  &key, &disposition);
+    if (status == ERROR_SUCCESS)
+        *open = ListKey{root, keyPath, key};
+    return status;
+}
+
+// A CMD14 value as it is stored.
+struct ListValue {
+    DWORD type;
+    DWORD size;
+    int textLength; // of a text value; 0 for binary and DWORD values
+    unsigned char bytes[kListFieldSize + 1]; // a multi-string's second zero
+};
+
+// The stored bytes: hexadecimal for binary and DWORD values, else the text.
+static void ConvertListValue(int typeCode, const char* data, ListValue* value)
+{
+    value->textLength = 0;
+    ZeroMemory(value->bytes, sizeof value->bytes);
+    if (typeCode == 1) {
+        value->type = REG_BINARY;
+        value->size = (DWORD)HexTextToBytes(data, value->bytes, sizeof value->bytes - 1);
+    } else if (typeCode == 2) {
+        value->type = REG_DWORD;
+        unsigned long number = HexTextToDword(data);
+        for (int i = 0; i < 4; i++)
+            value->bytes[i] = (unsigned char)(number >> (8 * i));
+        value->size = 4;
+    } else {
+        value->type = typeCode == 3 ? REG_EXPAND_SZ : typeCode == 4 ? REG_MULTI_SZ : REG_SZ;
+        value->textLength = (int)strlen(data);
+        memcpy(value->bytes, data, (size_t)value->textLength + 1);
+        // A multi-string ends with an empty string: its second zero is
+        // already in place.
+        value->size = (DWORD)value->textLength + (value->type == REG_MULTI_SZ ? 2 : 1);
+    }
+}
+
 // One line of CMD14. False when the line lacks a field: the rest of the
 // section is then not processed.
-static bool ExecuteRegistryLine(char* line)
+static bool ExecuteRegistryLine(char* line, ListKey* open)
 {
     char original[kLogLineSize];
     CopyText(original, sizeof original, line);
@@ -253,63 +337,38 @@ static bool ExecuteRegistryLine(char* line)
     }
     HKEY root = RootKey(rootId);
 
-    // The stored bytes: hexadecimal for binary and DWORD values, else the text.
-    int typeCode = ParseDecimal(typeField);
-    DWORD type;
-    unsigned char bytes[kListFieldSize + 1]; // a multi-string's second zero
-    DWORD size;
-    char shown[kListFieldSize];
-    int textLength = 0;
-    ZeroMemory(bytes, sizeof bytes);
-    if (typeCode == 1) {
-        type = REG_BINARY;
-        size = (DWORD)HexTextToBytes(data, bytes, sizeof bytes - 1);
-    } else if (typeCode == 2) {
-        type = REG_DWORD;
-        unsigned long value = HexTextToDword(data);
-        for (int i = 0; i < 4; i++)
-            bytes[i] = (unsigned char)(value >> (8 * i));
-        size = 4;
-    } else {
-        type = typeCode == 3 ? REG_EXPAND_SZ : typeCode == 4 ? REG_MULTI_SZ : REG_SZ;
-        textLength = (int)strlen(data);
-        memcpy(bytes, data, (size_t)textLength + 1);
-        // A multi-string ends with an empty string: its second zero is
-        // already in place.
-        size = (DWORD)textLength + (type == REG_MULTI_SZ ? 2 : 1);
-    }
+    ListValue value;
+    ConvertListValue(ParseDecimal(typeField), data, &value);
     // The converted bytes shown as text, up to their first zero byte.
-    CopyText(shown, sizeof shown, (const char*)bytes);
-    WriteLogf("Size of Data is :", "iSize = %lu  %s strlen=%d", size, shown, textLength);
+    char shown[kListFieldSize];
+    CopyText(shown, sizeof shown, (const char*)value.bytes);
+    WriteLogf("Size of Data is :", "iSize = %lu  %s strlen=%d", value.size, shown, value.textLength);
 
     char valueName[kListFieldSize];
     if (!ExpandListField(valueField, valueName, "value name"))
         return true;
 
-    HKEY key;
-    DWORD disposition;
-    LONG status = RegCreateKeyExA(root, keyPath, 0, nullptr, REG_OPTION_BACKUP_RESTORE, KEY_ALL_ACCESS, nullptr,
-                                  &key, &disposition);
+    LONG status = OpenListKey(open, root, keyPath);
     if (status != ERROR_SUCCESS) {
         WriteLog("ERROR opening key: ", keyPath);
         LogRegistryError(status);
         return true;
     }
+    HKEY key = open->key;
     switch (action) {
     case 1:
         WriteLog("Execute  CMD>14 - 1:", " Add Key to registry");
-        status = RegSetValueExA(key, valueName, 0, type, bytes, size);
+        status = RegSetValueExA(key, valueName, 0, value.type, value.bytes, value.size);
         if (status == ERROR_SUCCESS) {
             WriteLogf("...adding key: ", "%s\\%s\\%s", RootLongName(rootId), keyPath, valueName);
         } else {
             WriteLog("ERROR Setting Value: ", valueName);
             LogRegistryError(status);
         }
-        RegCloseKey(key);
         break;
     case 2:
         WriteLog("Execute  CMD>14 - 2:", " Delete Key from registry");
-        RegCloseKey(key);
+        CloseListKey(open); // the key, or one above it, may go
         if (NamesWholeRoot(keyPath))
             WriteLogf("ERROR-=-", "CMD14 does not delete a whole root key, line not done >%s<", original);
         else
@@ -324,11 +383,9 @@ static bool ExecuteRegistryLine(char* line)
             WriteLog("ERROR Removing Value: ", valueName);
             LogRegistryError(status);
         }
-        RegCloseKey(key);
         break;
     default:
         WriteLog("ERROR:undefined action ->", fields[0]);
-        RegCloseKey(key);
         break;
     }
     return true;
@@ -341,12 +398,14 @@ int CMD14_MultiRegEdit()
         WriteLog("ERROR-=-", "Missing the Data section");
         return 2;
     }
+    ListKey open = {nullptr, nullptr, nullptr};
     for (char* line = lines; line;) {
         char* next = NextSectionLine(line); // before the line is cut in place
-        if (!ExecuteRegistryLine(line))
+        if (!ExecuteRegistryLine(line, &open))
             break;
         line = next;
     }
+    CloseListKey(&open);
     free(lines);
     return 0;
 }

@@ -5,15 +5,13 @@
 // 3 when memory is short, 1 to end the run (CMD08, CMD10, CMD29).
 #pragma once
 
+#include "command_types.h"
+
 typedef int (*CommandHandler)();
 
-enum { kCommandTypeCount = 36 };
-
-// The name of each command type, used in the command log line.
-extern const char CommandNames[kCommandTypeCount][50];
-// The handler of each command type; type 0 (end of the list) is the run
-// loop's own and has none.
-extern const CommandHandler CommandHandlers[kCommandTypeCount];
+// The handler of a command type (its row in command_types.h); null for
+// type 0 (the end of the list, the run loop's own) and undefined types.
+CommandHandler CommandHandlerOf(int type);
 
 // Run-position commands (cmd_run_position.cpp).
 int CMD05_IncRunningCounter();
@@ -38,9 +36,11 @@ int CMD16_DeleteFileOrDir();
 void CmdRmdir(const char* path);
 void RemoveDir(const char* dir);
 
-// Registry commands (cmd_registry.cpp): types 3, 4 and 12 share one
-// handler.
-int CmdSingleRegEdit();
+// Registry commands (cmd_registry.cpp): CMD03, CMD04 and CMD12 edit one
+// value or key, read from the keys of their section.
+int CMD03_AddSingleRegValue();
+int CMD04_RemoveSingleRegValue();
+int CMD12_RemoveSingleRegKey();
 int CMD14_MultiRegEdit();
 
 // File commands (cmd_files.cpp). SBCopyFile copies a directory's whole

@@ -8,8 +8,6 @@
 
 #include "text.h"
 
-const char kDefaultLogPath[] = "C:\\system.sav\\util\\install.log";
-
 static bool s_enabled = false;
 static char s_path[kLogPathSize] = "C:\\system.sav\\util\\install.log";
 static char s_program[64] = "";

@@ -5,9 +5,10 @@
 
 #include <stddef.h>
 
+#include "buffer_limits.h" // kLogPathSize: the log file path is at most 127 characters
+
 enum {
-    kLogLineSize = 512,  // a composed line is at most 511 characters
-    kLogPathSize = 128,  // the log file path is at most 127 characters
+    kLogLineSize = 512, // a composed line is at most 511 characters
 };
 
 extern const char kDefaultLogPath[];

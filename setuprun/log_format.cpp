@@ -3,6 +3,8 @@
 
 #include "text.h"
 
+const char kDefaultLogPath[] = "C:\\system.sav\\util\\install.log";
+
 void FormatTimeStamp(char* out, size_t size, int hour, int minute, int second, int millisecond)
 {
     FormatText(out, size, "[%02d:%02d:%02d.%03d] ", hour, minute, second, millisecond);

@@ -30,10 +30,28 @@ static void LogTooLarge(void*, const char* section)
     WriteLogf("ERROR-=-", "section [%s] is too large to read", section);
 }
 
+// A section's text is never longer than its file: its lines lose their
+// line ends to one NUL each, and the list's last NUL and the two that
+// GetPrivateProfileSectionA keeps free are the few bytes more. 0 when the
+// file cannot be found.
+static unsigned long SectionBufferFor(const char* file)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(file, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    FindClose(search);
+    if (found.nFileSizeHigh != 0 || found.nFileSizeLow > INT_MAX / 2)
+        return 0;
+    return found.nFileSizeLow + 4;
+}
+
 char* LoadProfileSection(const char* section, const char* file)
 {
-    SectionReadHooks hooks = {ReadProfileSection, LogCutForWin9x, LogTooLarge, (void*)file};
-    return ReadSectionText(&hooks, section, IsWin95() || IsWin98());
+    bool win9x = IsWin95() || IsWin98();
+    SectionReadHooks hooks = {ReadProfileSection, LogCutForWin9x, LogTooLarge, (void*)file,
+                              win9x ? 0 : SectionBufferFor(file)};
+    return ReadSectionText(&hooks, section, win9x);
 }
 
 int GetProfileSectionSize(const char* section, const char* file)

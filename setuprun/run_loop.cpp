@@ -12,12 +12,17 @@
 
 static const char* CommandNameOf(int type)
 {
-    return (type >= 0 && type < kCommandTypeCount) ? CommandNames[type] : "";
+    const CommandType* row = FindCommandType(type);
+    return row ? row->name : "";
 }
 
-// Logs "CMD<N>> <name>: <type><text from the first comma on>".
+// Logs "CMD<N>> <name>: <type><text from the first comma on>". Without a
+// log the line's text is not read: under Wine every read of a script
+// written in the last two seconds parses the whole file again.
 static void LogCommand(int n, int type)
 {
+    if (!LogEnabled())
+        return;
     char key[40];
     char fullText[kPathSize];
     FormatText(key, sizeof key, "FullCmdSection%d", n);
@@ -33,7 +38,7 @@ static void LogCommand(int n, int type)
 static bool ExecuteCommand(int type, bool fieldFits, bool* advance)
 {
     *advance = true;
-    if (type < 0 || type >= kCommandTypeCount) {
+    if (!FindCommandType(type)) {
         WriteLogf("NOTICE: ", "CMD >%d< not defined", type);
         return false;
     }
@@ -41,7 +46,7 @@ static bool ExecuteCommand(int type, bool fieldFits, bool* advance)
         *advance = false;
         return EndOfListCheck();
     }
-    if (type == 5 || type == 6 || type == 7) {
+    if (CommandHas(type, kCmdUsesData)) {
         CopyText(g_run.commandSection, sizeof g_run.commandSection, "DATA");
     } else if (!fieldFits) {
         // A cut section name, path or target would be another one.
@@ -49,17 +54,12 @@ static bool ExecuteCommand(int type, bool fieldFits, bool* advance)
                   kCommandSectionSize - 1);
         return false;
     }
-    int result = CommandHandlers[type]();
-    switch (type) {
-    case 8:  // the run state is erased
-    case 29: // the working copy is gone and must not be written again
+    int result = CommandHandlerOf(type)();
+    // CMD08 erases the run state; after CMD29 the working copy is gone
+    // and must not be written again.
+    if (CommandHas(type, kCmdKeepsPosition))
         *advance = false;
-        return result != 0;
-    case 10:
-        return result != 0;
-    default:
-        return false;
-    }
+    return CommandHas(type, kCmdEndsRun) && result != 0;
 }
 
 void RunLoop()

@@ -2,15 +2,13 @@
 // the limits of the values (lengths include the terminating NUL).
 #pragma once
 
+#include "buffer_limits.h"
+
 enum {
     kProgramPathSize = 512,
-    kPathSize = 260,
     kProgramNameSize = 64,
     kWorkingCopySize = 512,
-    kCommandSectionSize = 256,
-    kSectionNameSize = 128,
     kLanguageSectionSize = 304,
-    kMessageSize = 512,
 };
 
 // Command numbers stay well inside int so that no step of the run

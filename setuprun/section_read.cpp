@@ -29,7 +29,9 @@ static void DropCutLastLine(const SectionReadHooks* hooks, char* buffer)
 
 char* ReadSectionText(const SectionReadHooks* hooks, const char* section, bool win9x)
 {
-    int size = kFirstSectionBufferSize;
+    int size = win9x ? kFirstSectionBufferSize : kFirstNtSectionBufferSize;
+    if (!win9x && hooks->fitsIn > 0 && hooks->fitsIn <= INT_MAX / 2)
+        size = (int)hooks->fitsIn;
     char* buffer = (char*)malloc(size);
     if (!buffer)
         return nullptr;

@@ -11,12 +11,7 @@
 #include "script_file.h"
 #include "text.h"
 
-enum {
-    kVariableValueSize = 260,
-    // A variable that holds its own token (directly or through others)
-    // would expand forever: a text gets this many replacements at most.
-    kMaxReplacements = 64,
-};
+enum { kVariableValueSize = kPathSize };
 
 // The temporary file path of ~%C000, also stored as V000.
 static void TemporaryFilePath(char* out, size_t size)

@@ -1,4 +1,6 @@
 // Registry commands: stored types and bytes are read back exactly.
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "registry.h"
@@ -260,6 +262,39 @@ TEST(Registry, ListDeletesTreesAndStopsAtAMalformedLine)
     EXPECT_EQ(0, CountLines(log, "ERROR: error removing registry key-> " + key + "\\Tree"));
     DeleteKeyTree(HKEY_CURRENT_USER, key);
     DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
+}
+
+// CMD14 keeps a line's key open for the next line of the same key; a
+// deleted tree must not leave a later line writing into a key that is gone.
+TEST(Registry, ListLinesAfterADeletedKeyMakeItAgain)
+{
+    Bench b;
+    std::string key = TestKey();
+    DeleteKeyTree(HKEY_CURRENT_USER, key);
+    b.WriteScript("again.ini", "[Data]\n" + b.LogKeys() + "[Edits]\n"
+                  "1,HKCU," + key + "\\Same,A,0,a\n"
+                  "2,HKCU," + key + "\\Same,,,\n"
+                  "1,HKCU," + key + "\\Same,B,0,b\n"
+                  "1,HKCU," + key + "\\Same\\Sub,C,0,c\n"
+                  "2,HKCU," + key + ",,,\n"
+                  "1,HKCU," + key + "\\Same,D,0,d\n"
+                  "[CommandsList]\n14,Edits\n");
+    ASSERT_TRUE(b.Run("again.ini -silent").finished);
+    const struct {
+        const char* name;
+        bool found;
+    } expected[] = {{"A", false}, {"B", false}, {"D", true}};
+    for (const auto& e : expected)
+        EXPECT_EQ(e.found, ReadStoredValue(HKEY_CURRENT_USER, key + "\\Same", e.name).exists) << e.name;
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key + "\\Same\\Sub"));
+    std::vector<std::string> log = b.Log();
+    auto linesStarting = [&log](const char* text) {
+        return std::count_if(log.begin(), log.end(),
+                             [text](const std::string& line) { return line.rfind(text, 0) == 0; });
+    };
+    EXPECT_EQ(4, linesStarting("...adding key: ")) << "every value was stored";
+    EXPECT_EQ(0, linesStarting("ERROR")) << JoinLines(log);
+    DeleteKeyTree(HKEY_CURRENT_USER, key);
 }
 
 TEST(Registry, OverlongFieldsAreRefused)
