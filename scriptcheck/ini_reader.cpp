@@ -121,7 +121,9 @@ unsigned long ReadSectionInto(const IniSection* section, char* buffer, unsigned 
         std::string text = EntryText(entry);
         // Room for this line, its NUL and the list's final NUL.
         if (used + text.size() + 2 > size) {
-            size_t kept = size - 2 - used;
+            // The lines before may end one byte short of the end: then
+            // nothing of this one fits.
+            size_t kept = used + 2 <= size ? size - 2 - used : 0;
             memcpy(buffer + used, text.data(), kept);
             buffer[size - 2] = '\0';
             buffer[size - 1] = '\0';

@@ -226,6 +226,9 @@ TEST(ScriptCheck, ReaderFollowsTheProfileRules)
     // A cut read: the last line cut, two NULs, the count is size - 2.
     EXPECT_EQ(10u, ReadSectionInto(FindSection(ini, "list"), buffer, 12));
     EXPECT_EQ(std::string("32, a=b\0pl\0\0", 12), std::string(buffer, 12));
+    // The first line fills it to one byte short: nothing of the next.
+    EXPECT_EQ(7u, ReadSectionInto(FindSection(ini, "list"), buffer, 9));
+    EXPECT_EQ(std::string("32, a=b\0\0", 9), std::string(buffer, 9));
 }
 
 TEST(ScriptCheck, DwordTexts)
