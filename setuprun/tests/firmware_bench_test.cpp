@@ -11,6 +11,7 @@
 #include "firmware_requests.h"
 #include "firmware_sim.h"
 #include "firmware_sim_bench.h"
+#include "patience.h"
 #include "services.h"
 
 namespace scenario {
@@ -43,7 +44,8 @@ TEST(FirmwareBench, ASlowStopLeftBehindDoesNotFailTheNextTest)
             CloseServiceHandle(manager);
     });
     DWORD state = 0;
-    for (DWORD waited = 0; waited < 3000 && (state = FirmwareSim::ServiceState(FW_NT_SERVICE_NAME)) != SERVICE_STOP_PENDING;
+    for (DWORD waited = 0;
+         waited < testkit::Patient(3000) && (state = FirmwareSim::ServiceState(FW_NT_SERVICE_NAME)) != SERVICE_STOP_PENDING;
          waited += 20)
         Sleep(20);
     EXPECT_EQ((DWORD)SERVICE_STOP_PENDING, state) << "the stop should take " << kSlowStopMs << " ms";
