@@ -234,8 +234,12 @@ TEST(Registry, ListDeletesTreesAndStopsAtAMalformedLine)
         RegSetValueExA(h, "v", 0, REG_SZ, (const BYTE*)"x", 2);
         RegCloseKey(h);
     }
+    // A line's key stays open for the next line naming it: the delete between
+    // them must not leave "After" written into a key that is gone.
     b.WriteScript("tree.ini", "[Data]\n" + b.LogKeys() + "[Edits]\n"
+                  "1,HKCU," + key + "\\Tree,Before,0,x\n"
                   "2,HKCU," + key + "\\Tree,,,\n"
+                  "1,HKCU," + key + "\\Tree,After,0,x\n"
                   "3,HKCU," + key + "\\Keep,v,,\n"
                   "3,HKCU," + key + "\\Keep,nothere,,\n"
                   "5,HKCU," + key + "\\Created,,,\n"
@@ -245,7 +249,10 @@ TEST(Registry, ListDeletesTreesAndStopsAtAMalformedLine)
                   "[Empty]\n"
                   "[CommandsList]\n14,Edits\n14,Empty\n14,Missing\n");
     ASSERT_TRUE(b.Run("tree.ini -silent").finished);
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key + "\\Tree")) << "the whole subtree goes, deepest first";
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key + "\\Tree\\A")) << "the whole subtree goes, deepest first";
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key + "\\Tree\\B"));
+    EXPECT_FALSE(ReadStoredValue(HKEY_CURRENT_USER, key + "\\Tree", "Before").exists);
+    EXPECT_TRUE(ReadStoredValue(HKEY_CURRENT_USER, key + "\\Tree", "After").exists) << "the key is made again";
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, key + "\\Keep"));
     EXPECT_FALSE(ReadStoredValue(HKEY_CURRENT_USER, key + "\\Keep", "v").exists);
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, key + "\\Created")) << "an undefined action still opens its key";
@@ -262,39 +269,6 @@ TEST(Registry, ListDeletesTreesAndStopsAtAMalformedLine)
     EXPECT_EQ(0, CountLines(log, "ERROR: error removing registry key-> " + key + "\\Tree"));
     DeleteKeyTree(HKEY_CURRENT_USER, key);
     DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
-}
-
-// CMD14 keeps a line's key open for the next line of the same key; a
-// deleted tree must not leave a later line writing into a key that is gone.
-TEST(Registry, ListLinesAfterADeletedKeyMakeItAgain)
-{
-    Bench b;
-    std::string key = TestKey();
-    DeleteKeyTree(HKEY_CURRENT_USER, key);
-    b.WriteScript("again.ini", "[Data]\n" + b.LogKeys() + "[Edits]\n"
-                  "1,HKCU," + key + "\\Same,A,0,a\n"
-                  "2,HKCU," + key + "\\Same,,,\n"
-                  "1,HKCU," + key + "\\Same,B,0,b\n"
-                  "1,HKCU," + key + "\\Same\\Sub,C,0,c\n"
-                  "2,HKCU," + key + ",,,\n"
-                  "1,HKCU," + key + "\\Same,D,0,d\n"
-                  "[CommandsList]\n14,Edits\n");
-    ASSERT_TRUE(b.Run("again.ini -silent").finished);
-    const struct {
-        const char* name;
-        bool found;
-    } expected[] = {{"A", false}, {"B", false}, {"D", true}};
-    for (const auto& e : expected)
-        EXPECT_EQ(e.found, ReadStoredValue(HKEY_CURRENT_USER, key + "\\Same", e.name).exists) << e.name;
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key + "\\Same\\Sub"));
-    std::vector<std::string> log = b.Log();
-    auto linesStarting = [&log](const char* text) {
-        return std::count_if(log.begin(), log.end(),
-                             [text](const std::string& line) { return line.rfind(text, 0) == 0; });
-    };
-    EXPECT_EQ(4, linesStarting("...adding key: ")) << "every value was stored";
-    EXPECT_EQ(0, linesStarting("ERROR")) << JoinLines(log);
-    DeleteKeyTree(HKEY_CURRENT_USER, key);
 }
 
 TEST(Registry, OverlongFieldsAreRefused)
