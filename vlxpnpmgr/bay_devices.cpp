@@ -7,6 +7,7 @@
 
 #include "bay_driver.h"
 #include "bay_registry.h"
+#include "device_walk.h"
 #include "drive_links.h"
 #include "error_box.h"
 #include "identify.h"
@@ -24,54 +25,61 @@ static uint32_t CountOf(uint32_t DeviceCounts::*field)
     return QueryDeviceCounts(&counts) ? counts.*field : 0;
 }
 
-static void ClassName(char* name, size_t size, const char* format, uint32_t i)
+// The numbers of the class to look at below its count: every named one
+// and the highest few (device_walk.h).
+static void WalkClass(const NamedNumbers& named, uint32_t count, DeviceWalk* walk)
 {
-    snprintf(name, size, format, (unsigned)i);
+    PlanDeviceWalk(named, count, DEVICE_WALK_WINDOW, walk);
 }
 
-// A floppy-class device gets the first free letter from A:. No free
-// letter: no link, and the device is left without one.
-static void LetterFromA(const char* ntName, char* letter)
+// A floppy-class device gets the first free letter from A:, into letter
+// (3 bytes); false, and the letter empty, when none is free or the link
+// is refused.
+static bool LetterFromA(const char* ntName, char* letter)
 {
+    if (FirstFreeDriveLetter(0, letter, 3) && DefineDriveLink(letter, ntName))
+        return true;
     letter[0] = '\0';
-    if (FirstFreeDriveLetter(0, letter, 3))
-        DefineDriveLink(letter, ntName);
-}
-
-// Sends a find-new-devices request to a drive of the class that has a
-// name already; false when none has one or the request fails.
-static bool FindNewDevicesThrough(const char* format, uint32_t below)
-{
-    char ntName[DEVICE_NAME_SIZE], dosName[DEVICE_NAME_SIZE], path[kPathSize];
-    for (uint32_t i = 0; i < below; i++) {
-        ClassName(ntName, sizeof ntName, format, i);
-        if (!FindDosName(ntName, dosName, sizeof dosName))
-            continue;
-        DrivePath(path, sizeof path, dosName);
-        HANDLE drive = OpenDriveForRead(path);
-        if (drive == INVALID_HANDLE_VALUE)
-            return false;
-        DWORD returned = 0;
-        BOOL ok = DeviceIoControl(drive, BAY_IOCTL_STORAGE_FIND_NEW_DEVICES, nullptr, 0, nullptr, 0, &returned,
-                                  nullptr);
-        CloseHandle(drive);
-        return ok != FALSE;
-    }
     return false;
 }
 
-// A class number below the count can be a hole left by a removed device,
-// or a drive not behind the bay controller (the floppy drive): a letter
-// given to it would lead nowhere, so it is taken back when the device
-// does not answer under it.
-static bool KeepIfAnswering(const char* dosName)
+// Sends a find-new-devices request to the lowest-numbered drive of the
+// class below the count that has a name; false when none has one or the
+// request fails.
+static bool FindNewDevicesThrough(DeviceClass deviceClass, const NamedNumbers& named, uint32_t below)
+{
+    char ntName[DEVICE_NAME_SIZE], dosName[DEVICE_NAME_SIZE], path[kPathSize];
+    uint32_t number;
+    if (!LowestNamedBelow(named, below, &number))
+        return false;
+    ClassDeviceName(deviceClass, number, ntName, sizeof ntName);
+    if (!FindDosName(ntName, dosName, sizeof dosName))
+        return false;
+    DrivePath(path, sizeof path, dosName);
+    HANDLE drive = OpenDriveForRead(path);
+    if (drive == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD returned = 0;
+    BOOL ok = DeviceIoControl(drive, BAY_IOCTL_STORAGE_FIND_NEW_DEVICES, nullptr, 0, nullptr, 0, &returned, nullptr);
+    CloseHandle(drive);
+    return ok != FALSE;
+}
+
+// A number below the count can be a hole left by a drive taken out of
+// use, or the floppy drive while it is out of the machine: a letter given
+// to it leads nowhere. The letter just made is taken back when no drive
+// opens under it. (Whether the drive answers as a SCSI device says
+// nothing here: the floppy drive, on its own controller, never does.)
+static bool KeepIfOpens(const char* letter)
 {
     char path[kPathSize];
-    DrivePath(path, sizeof path, dosName);
-    ScsiAddress address;
-    if (QueryScsiAddressAndClose(OpenDriveForQuery(path), &address))
+    LetterPath(path, sizeof path, letter);
+    HANDLE drive = OpenDriveForQuery(path);
+    if (drive != INVALID_HANDLE_VALUE) {
+        CloseHandle(drive);
         return true;
-    RemoveDriveLink(dosName);
+    }
+    RemoveDriveLink(letter);
     return false;
 }
 
@@ -80,6 +88,17 @@ static void ShowIdentifiedAndClose(DeviceTable* table, HANDLE drive, const char*
     char message[kMessageSize];
     if (IdentifyDriveAndClose(table, drive, ntName, message, sizeof message))
         ShowProgress(templateId, message);
+}
+
+// A further letter from A: for a floppy-class device, identified under
+// it and shown.
+static void LetterFloppyClass(DeviceTable* table, const char* ntName)
+{
+    char letter[3], path[kPathSize];
+    if (!LetterFromA(ntName, letter) || !KeepIfOpens(letter))
+        return;
+    LetterPath(path, sizeof path, letter);
+    ShowIdentifiedAndClose(table, OpenDriveForQuery(path), ntName, IDD_PROGRESS_FLOPPY);
 }
 
 bool RescanPort(int port)
@@ -136,58 +155,58 @@ void ReletterFloppies()
         if (status.Kind[i] == BAY_KIND_FLOPPY)
             return; // a floppy drive keeps the first letters
     }
-    uint32_t count = CountOf(&DeviceCounts::Floppies);
+    NamedNumbers named;
+    ReadNamedNumbers(CLASS_FLOPPY, DEVICE_NAME_SIZE, &named);
+    DeviceWalk walk;
+    WalkClass(named, CountOf(&DeviceCounts::Floppies), &walk);
     char ntName[DEVICE_NAME_SIZE], dosName[DEVICE_NAME_SIZE], letter[3];
-    for (uint32_t i = 0; i < count; i++) {
-        ClassName(ntName, sizeof ntName, "\\Device\\Floppy%u", i);
-        if (FindDosName(ntName, dosName, sizeof dosName))
+    for (int i = 0; i < walk.count; i++) {
+        ClassDeviceName(CLASS_FLOPPY, walk.numbers[i], ntName, sizeof ntName);
+        if (walk.named[i] && FindDosName(ntName, dosName, sizeof dosName))
             RemoveDriveLink(dosName);
     }
-    for (uint32_t i = 0; i < count; i++) {
-        ClassName(ntName, sizeof ntName, "\\Device\\Floppy%u", i);
-        LetterFromA(ntName, letter);
+    for (int i = 0; i < walk.count; i++) {
+        ClassDeviceName(CLASS_FLOPPY, walk.numbers[i], ntName, sizeof ntName);
+        if (LetterFromA(ntName, letter))
+            KeepIfOpens(letter);
     }
 }
 
 bool InstallLs120(DeviceTable* table)
 {
     uint32_t old = CountOf(&DeviceCounts::Floppies);
-    char ntName[DEVICE_NAME_SIZE], dosName[DEVICE_NAME_SIZE], letter[3], path[kPathSize];
+    char ntName[DEVICE_NAME_SIZE];
+    NamedNumbers named;
+    DeviceWalk walk;
     if (GetServiceState(LS120_CLASS_SERVICE) == SERVICE_STOPPED) {
         if (!StartServiceAndWait(LS120_CLASS_SERVICE))
             return false;
-        uint32_t count = CountOf(&DeviceCounts::Floppies);
-        for (uint32_t i = 0; i < count; i++) {
-            ClassName(ntName, sizeof ntName, "\\Device\\Floppy%u", i);
-            LetterFromA(ntName, letter); // a further letter, whether or not it had one
-            if (!letter[0] || !KeepIfAnswering(letter))
-                continue;
-            LetterPath(path, sizeof path, letter);
-            ShowIdentifiedAndClose(table, OpenDriveForQuery(path), ntName, IDD_PROGRESS_FLOPPY);
+        ReadNamedNumbers(CLASS_FLOPPY, DEVICE_NAME_SIZE, &named);
+        WalkClass(named, CountOf(&DeviceCounts::Floppies), &walk);
+        for (int i = 0; i < walk.count; i++) {
+            ClassDeviceName(CLASS_FLOPPY, walk.numbers[i], ntName, sizeof ntName);
+            LetterFloppyClass(table, ntName); // a further letter, whether or not it had one
         }
         return true;
     }
+    ReadNamedNumbers(CLASS_FLOPPY, DEVICE_NAME_SIZE, &named);
     if (old == 0) {
         if (!RequestFloppyScan())
             return false;
     } else {
         // An empty drive must raise no system box.
         SetErrorMode(SEM_FAILCRITICALERRORS);
-        bool found = FindNewDevicesThrough("\\Device\\Floppy%u", old);
+        bool found = FindNewDevicesThrough(CLASS_FLOPPY, named, old);
         SetErrorMode(0);
         if (!found)
             return false;
     }
-    uint32_t count = CountOf(&DeviceCounts::Floppies);
-    for (uint32_t i = 0; i < count; i++) {
-        ClassName(ntName, sizeof ntName, "\\Device\\Floppy%u", i);
-        if (FindDosName(ntName, dosName, sizeof dosName))
+    WalkClass(named, CountOf(&DeviceCounts::Floppies), &walk);
+    for (int i = 0; i < walk.count; i++) {
+        if (walk.named[i])
             continue;
-        LetterFromA(ntName, letter);
-        if (!letter[0] || !KeepIfAnswering(letter))
-            continue;
-        LetterPath(path, sizeof path, letter);
-        ShowIdentifiedAndClose(table, OpenDriveForQuery(path), ntName, IDD_PROGRESS_FLOPPY);
+        ClassDeviceName(CLASS_FLOPPY, walk.numbers[i], ntName, sizeof ntName);
+        LetterFloppyClass(table, ntName);
     }
     return true;
 }
@@ -205,41 +224,47 @@ static bool BringUpCdfs()
     return started;
 }
 
+// A letter from C: for a CD-ROM; the drive is identified under the letter
+// just made, and that letter alone is taken back if nothing opens.
 static void LetterCdRom(DeviceTable* table, const char* ntName)
 {
-    char dosName[DEVICE_NAME_SIZE], path[kPathSize];
-    if (!DefineDriveLink(nullptr, ntName) || !FindDosName(ntName, dosName, sizeof dosName) ||
-        !KeepIfAnswering(dosName))
+    char letter[3], path[kPathSize];
+    if (!DefineDriveLink(nullptr, ntName, letter) || !KeepIfOpens(letter))
         return;
-    LetterPath(path, sizeof path, dosName);
+    LetterPath(path, sizeof path, letter);
     ShowIdentifiedAndClose(table, OpenDriveForRead(path), ntName, IDD_PROGRESS_CDROM);
 }
 
 bool InstallCdRoms(DeviceTable* table)
 {
     uint32_t old = CountOf(&DeviceCounts::CdRoms);
-    char ntName[DEVICE_NAME_SIZE], dosName[DEVICE_NAME_SIZE];
+    char ntName[DEVICE_NAME_SIZE];
+    NamedNumbers named;
+    DeviceWalk walk;
     if (GetServiceState(CDROM_CLASS_SERVICE) == SERVICE_STOPPED) {
         if (!StartServiceAndWait(CDROM_CLASS_SERVICE) || !BringUpCdfs())
             return false;
-        uint32_t count = CountOf(&DeviceCounts::CdRoms);
-        for (uint32_t i = 0; i < count; i++) {
-            ClassName(ntName, sizeof ntName, "\\Device\\CdRom%u", i);
+        ReadNamedNumbers(CLASS_CDROM, DEVICE_NAME_SIZE, &named);
+        WalkClass(named, CountOf(&DeviceCounts::CdRoms), &walk);
+        for (int i = 0; i < walk.count; i++) {
+            ClassDeviceName(CLASS_CDROM, walk.numbers[i], ntName, sizeof ntName);
             LetterCdRom(table, ntName); // whether or not it had a letter
         }
         return true;
     }
+    ReadNamedNumbers(CLASS_CDROM, DEVICE_NAME_SIZE, &named);
     if (old == 0) {
         if (!RequestCdRomScan())
             return false;
-    } else if (!FindNewDevicesThrough("\\Device\\CdRom%u", old)) {
+    } else if (!FindNewDevicesThrough(CLASS_CDROM, named, old)) {
         return false;
     }
-    uint32_t count = CountOf(&DeviceCounts::CdRoms);
-    for (uint32_t i = 0; i < count; i++) {
-        ClassName(ntName, sizeof ntName, "\\Device\\CdRom%u", i);
-        if (!FindDosName(ntName, dosName, sizeof dosName))
-            LetterCdRom(table, ntName);
+    WalkClass(named, CountOf(&DeviceCounts::CdRoms), &walk);
+    for (int i = 0; i < walk.count; i++) {
+        if (walk.named[i])
+            continue;
+        ClassDeviceName(CLASS_CDROM, walk.numbers[i], ntName, sizeof ntName);
+        LetterCdRom(table, ntName);
     }
     return true;
 }
@@ -260,22 +285,27 @@ bool InstallHardDisks(DeviceTable* table)
     if (!found)
         return false;
     uint32_t count = CountOf(&DeviceCounts::Disks);
-    for (uint32_t i = old; i < count; i++) {
+    // The disks that arrived are numbered from the old count on; a count
+    // grown past anything one event brings is walked at its top only.
+    uint32_t first = old;
+    if (count > old && count - old > DEVICE_WALK_WINDOW)
+        first = count - DEVICE_WALK_WINDOW;
+    for (uint32_t i = first; i < count; i++) {
         char dosName[DEVICE_NAME_SIZE], ntName[DEVICE_NAME_SIZE], message[kMessageSize];
-        ClassName(dosName, sizeof dosName, "PhysicalDrive%u", i);
-        ClassName(ntName, sizeof ntName, "\\Device\\Harddisk%u\\Partition0", i);
+        snprintf(dosName, sizeof dosName, "PhysicalDrive%lu", (unsigned long)i);
+        ClassDeviceName(CLASS_DISK, i, ntName, sizeof ntName);
         if (!DefineDriveLink(dosName, ntName))
             continue;
         DrivePath(path, sizeof path, dosName);
         if (!IdentifyDriveAndClose(table, OpenDriveForQuery(path), ntName, message, sizeof message))
             continue;
-        AssignPartitionLetters(dosName, (int)i);
+        AssignPartitionLetters(dosName, i);
         ShowProgress(IDD_PROGRESS_DISK, message);
     }
     return true;
 }
 
-bool AssignPartitionLetters(const char* diskName, int disk)
+bool AssignPartitionLetters(const char* diskName, uint32_t disk)
 {
     char path[kPathSize];
     DrivePath(path, sizeof path, diskName);
@@ -295,24 +325,11 @@ bool AssignPartitionLetters(const char* diskName, int disk)
         if (p.number > layout.count || !p.recognized)
             continue;
         char ntName[DEVICE_NAME_SIZE];
-        snprintf(ntName, sizeof ntName, "\\Device\\Harddisk%d\\Partition%u", disk, (unsigned)p.number);
+        snprintf(ntName, sizeof ntName, "\\Device\\Harddisk%lu\\Partition%lu", (unsigned long)disk,
+                 (unsigned long)p.number);
         DefineDriveLink(nullptr, ntName);
     }
     return true;
-}
-
-// Whether the record's name still leads to the device it describes: the
-// same NT name, answering from the same port and target. A name given
-// since to another drive must not receive that drive's removal.
-static bool StillRecordedDevice(const DeviceRecord& r)
-{
-    if (!LinkLeadsTo(r.dosName, r.ntName))
-        return false;
-    char path[kPathSize];
-    DrivePath(path, sizeof path, r.dosName);
-    ScsiAddress address;
-    return QueryScsiAddressAndClose(OpenDriveForQuery(path), &address) && address.port == r.port &&
-           address.target == r.target;
 }
 
 bool RemoveBayDevice(DeviceTable* table, int port, int target)
@@ -322,15 +339,21 @@ bool RemoveBayDevice(DeviceTable* table, int port, int target)
     const DeviceRecord r = table->records[port][target];
     if (!r.present)
         return false;
-    if (!StillRecordedDevice(r)) {
+    // The record's name must still lead to the device it describes: the
+    // same NT name, a drive that opens and answers from the same port and
+    // target. A name given since to another drive must not receive that
+    // drive's removal; a record that leads nowhere is forgotten. One open
+    // serves the question and the removal.
+    char path[kPathSize];
+    DrivePath(path, sizeof path, r.dosName);
+    HANDLE drive = LinkLeadsTo(r.dosName, r.ntName) ? OpenDriveForQuery(path) : INVALID_HANDLE_VALUE;
+    ScsiAddress address;
+    if (!QueryScsiAddress(drive, &address) || address.port != r.port || address.target != r.target) {
+        if (drive != INVALID_HANDLE_VALUE)
+            CloseHandle(drive);
         ForgetDevice(table, port, target);
         return false;
     }
-    char path[kPathSize];
-    DrivePath(path, sizeof path, r.dosName);
-    HANDLE drive = OpenDriveForQuery(path);
-    if (drive == INVALID_HANDLE_VALUE)
-        return false;
     DWORD returned = 0;
     bool removed = DeviceIoControl(drive, BAY_IOCTL_REMOVE_DRIVE, nullptr, 0, nullptr, 0, &returned, nullptr) != FALSE;
     if (removed) {
@@ -339,6 +362,8 @@ bool RemoveBayDevice(DeviceTable* table, int port, int target)
         RemoveDriveLink(r.dosName);
     }
     CloseHandle(drive);
+    // A refused removal keeps the record: the drive is still in use, and
+    // its removal is asked again when its bay is next seen empty.
     if (!removed)
         return false;
     ForgetDevice(table, port, target);

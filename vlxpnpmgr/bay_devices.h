@@ -13,7 +13,7 @@ void ReletterFloppies();
 bool InstallLs120(DeviceTable* table);
 bool InstallCdRoms(DeviceTable* table);
 bool InstallHardDisks(DeviceTable* table);
-bool AssignPartitionLetters(const char* diskName, int disk);
+bool AssignPartitionLetters(const char* diskName, uint32_t disk);
 bool RemoveBayDevice(DeviceTable* table, int port, int target);
 
 #define FLOPPY0_NAME "\\Device\\Floppy0"

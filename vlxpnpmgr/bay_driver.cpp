@@ -56,14 +56,7 @@ bool QueryDeviceCounts(DeviceCounts* counts)
 {
     static_assert(sizeof(DeviceCounts) == BAY_COUNTS_SIZE, "device counts layout");
     memset(counts, 0, sizeof *counts);
-    if (Send({kReadWrite, FILE_SHARE_WRITE, BAY_IOCTL_QUERY_COUNTS, nullptr, 0, counts, sizeof *counts}) < 0)
-        return false;
-    uint32_t* each[] = {&counts->Disks, &counts->Floppies, &counts->CdRoms};
-    for (uint32_t* count : each) {
-        if (*count > DEVICE_COUNT_LIMIT)
-            *count = DEVICE_COUNT_LIMIT;
-    }
-    return true;
+    return Send({kReadWrite, FILE_SHARE_WRITE, BAY_IOCTL_QUERY_COUNTS, nullptr, 0, counts, sizeof *counts}) >= 0;
 }
 
 bool SendDefineLink(const char* linkName, const char* ntName)

@@ -8,13 +8,12 @@
 // True when the driver answered exactly the 9 bytes of the status.
 bool QueryBayStatus(BayStatus* status);
 
-// The counts of disk, floppy and CD-ROM devices. Bytes the driver does
-// not answer read as 0. A count above DEVICE_COUNT_LIMIT is cut to it:
-// the scans and installs walk every number below a count, and no more
-// devices of a class than there are drive letters can ever be in use.
+// The counts of disk, floppy and CD-ROM devices, as the driver answers
+// them: each is one past the highest number given since boot, which only
+// grows as drives come and go. Bytes the driver does not answer read as 0.
+// The walks over a class are bounded elsewhere (device_walk.h), never the
+// count: a drive that arrives takes the number at the top.
 bool QueryDeviceCounts(DeviceCounts* counts);
-
-enum { DEVICE_COUNT_LIMIT = 26 };
 
 // Has the driver make or delete the link "\DosDevices\<name>" (the link
 // name as given, prefix included). Input too long for the 2048-byte

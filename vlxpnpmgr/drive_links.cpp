@@ -5,35 +5,59 @@
 #include <string.h>
 
 #include "bay_driver.h"
+#include "dos_names.h"
 #include "link_text.h"
 
 bool FindDosName(const char* ntName, char* name, size_t size)
 {
-    char names[DOS_NAME_LIST_SIZE];
-    char targets[DOS_NAME_LIST_SIZE];
     if (size)
         name[0] = '\0';
-    DWORD count = QueryDosDeviceA(nullptr, names, sizeof names);
-    if (count == 0 || count > sizeof names)
+    DosNameList names, targets;
+    if (!ReadDosNames(nullptr, &names))
         return false;
-    NameList list(names, count);
-    for (const char* dosName = list.Next(); dosName; dosName = list.Next()) {
-        DWORD targetCount = QueryDosDeviceA(dosName, targets, sizeof targets);
-        if (targetCount == 0 || targetCount > sizeof targets)
-            return false; // the search ends at the first name that cannot be read
-        NameList targetList(targets, targetCount);
+    bool found = false;
+    NameList list(names.text, names.count);
+    for (const char* dosName = list.Next(); dosName && !found; dosName = list.Next()) {
+        if (!ReadDosNames(dosName, &targets))
+            break; // the search ends at the first name that cannot be read
+        NameList targetList(targets.text, targets.count);
         for (const char* target = targetList.Next(); target; target = targetList.Next()) {
             if (strcmp(target, ntName) != 0)
                 continue;
             size_t length = strlen(dosName);
             if (length + 1 <= size) {
                 memcpy(name, dosName, length + 1);
-                return true;
+                found = true;
             }
             break; // too long for the caller: a later name may still serve
         }
+        FreeDosNames(&targets);
     }
-    return false;
+    FreeDosNames(&names);
+    return found;
+}
+
+void ReadNamedNumbers(DeviceClass deviceClass, size_t nameSize, NamedNumbers* named)
+{
+    named->count = 0;
+    DosNameList names, targets;
+    if (!ReadDosNames(nullptr, &names))
+        return;
+    NameList list(names.text, names.count);
+    for (const char* dosName = list.Next(); dosName; dosName = list.Next()) {
+        if (!ReadDosNames(dosName, &targets))
+            break; // as FindDosName: names after an unreadable one are not found
+        NameList targetList(targets.text, targets.count);
+        bool fits = strlen(dosName) < nameSize; // a name FindDosName's caller could not hold serves no one
+        for (const char* target = targetList.Next(); target && fits; target = targetList.Next()) {
+            DeviceClass c;
+            uint32_t number;
+            if (ClassNumberOf(target, &c, &number) && c == deviceClass)
+                AddNamedNumber(named, number);
+        }
+        FreeDosNames(&targets);
+    }
+    FreeDosNames(&names);
 }
 
 int FirstFreeDriveLetter(int start, char* letter, size_t size)
@@ -49,20 +73,24 @@ int FirstFreeDriveLetter(int start, char* letter, size_t size)
     return 2;
 }
 
-bool DefineDriveLink(const char* dosName, const char* ntName)
+bool DefineDriveLink(const char* dosName, const char* ntName, char* chosen)
 {
     char linkName[DEFINE_LINK_NAME_SIZE];
+    char letter[3] = "";
+    if (chosen)
+        chosen[0] = '\0';
     if (!dosName) {
-        char letter[3];
         if (!FirstFreeDriveLetter(2, letter, sizeof letter))
             return false;
         FormatLinkName(linkName, sizeof linkName, letter);
     } else if (!FormatLinkName(linkName, sizeof linkName, dosName)) {
         return false;
     }
-    if (!ntName)
+    if (!ntName || !SendDefineLink(linkName, ntName))
         return false;
-    return SendDefineLink(linkName, ntName);
+    if (chosen)
+        memcpy(chosen, letter, sizeof letter);
+    return true;
 }
 
 bool RemoveDriveLink(const char* dosName)
@@ -75,34 +103,34 @@ bool RemoveDriveLink(const char* dosName)
 
 bool LinkLeadsTo(const char* dosName, const char* ntName)
 {
-    char targets[DOS_NAME_LIST_SIZE];
-    DWORD count = QueryDosDeviceA(dosName, targets, sizeof targets);
-    if (count == 0 || count > sizeof targets)
+    DosNameList targets;
+    if (!ReadDosNames(dosName, &targets))
         return false;
-    NameList list(targets, count);
+    NameList list(targets.text, targets.count);
     const char* first = list.Next();
-    return first && strcmp(first, ntName) == 0;
+    bool leads = first && strcmp(first, ntName) == 0;
+    FreeDosNames(&targets);
+    return leads;
 }
 
 int RemovePartitionLinks(int disk)
 {
     // The names are read once, then walked: deleting a link does not
     // move the names still to be looked at.
-    char names[DOS_NAME_LIST_SIZE];
-    char targets[DOS_NAME_LIST_SIZE];
-    DWORD count = QueryDosDeviceA(nullptr, names, sizeof names);
-    if (count == 0 || count > sizeof names)
+    DosNameList names, targets;
+    if (!ReadDosNames(nullptr, &names))
         return 0;
     int removed = 0;
-    NameList list(names, count);
+    NameList list(names.text, names.count);
     for (const char* dosName = list.Next(); dosName; dosName = list.Next()) {
-        DWORD targetCount = QueryDosDeviceA(dosName, targets, sizeof targets);
-        if (targetCount == 0 || targetCount > sizeof targets)
+        if (!ReadDosNames(dosName, &targets))
             continue;
-        NameList targetList(targets, targetCount);
+        NameList targetList(targets.text, targets.count);
         const char* target = targetList.Next();
         if (target && IsPartitionOfDisk(target, disk) && RemoveDriveLink(dosName))
             removed++;
+        FreeDosNames(&targets);
     }
+    FreeDosNames(&names);
     return removed;
 }

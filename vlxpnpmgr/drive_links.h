@@ -5,18 +5,26 @@
 
 #include <stddef.h>
 
+#include "device_walk.h"
+
 // The first MS-DOS name (in the system's order) whose link points at the
 // NT name exactly, into name (size bytes). False when there is none, when
-// a list cannot be read whole, or when the name does not fit the buffer.
+// a name before it cannot be read (the search ends there), or when no
+// matching name fits the buffer.
 bool FindDosName(const char* ntName, char* name, size_t size);
+
+// The numbers of the class whose device FindDosName would find under a
+// name shorter than nameSize, from one pass over the names.
+void ReadNamedNumbers(DeviceClass deviceClass, size_t nameSize, NamedNumbers* named);
 
 // The first free drive letter at or after the index (0 is A:) as "X:"
 // with its NUL; 2, or 0 when none is free or the buffer is too small.
 int FirstFreeDriveLetter(int start, char* letter, size_t size);
 
 // Links the MS-DOS name (the first free letter from C: when null) to the
-// NT name.
-bool DefineDriveLink(const char* dosName, const char* ntName);
+// NT name. With no name given, `chosen` (3 bytes, when not null) receives
+// the letter linked, or is left empty.
+bool DefineDriveLink(const char* dosName, const char* ntName, char* chosen = nullptr);
 
 // Deletes the link of the MS-DOS name.
 bool RemoveDriveLink(const char* dosName);
@@ -32,7 +40,6 @@ int RemovePartitionLinks(int disk);
 // Buffer sizes of the link operations; a name that does not fit is
 // refused, never cut (a cut name could be another device's).
 enum {
-    DOS_NAME_LIST_SIZE = 2048,
     DEFINE_LINK_NAME_SIZE = 80,
     REMOVE_LINK_NAME_SIZE = 40
 };

@@ -5,6 +5,7 @@
 #include <stdio.h>
 
 #include "progress.h"
+#include "service_status.h"
 
 void ShowError(const char* message)
 {
@@ -14,6 +15,7 @@ void ShowError(const char* message)
     if (!DesktopCanShowWindows())
         return;
     MessageBoxA(nullptr, message, ERROR_BOX_CAPTION, MB_TOPMOST);
+    NoteWorkerStep();
 
     char* text = nullptr;
     DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, error, 0x0400,
@@ -26,4 +28,5 @@ void ShowError(const char* message)
     MessageBoxA(nullptr, length && text ? text : fallback, ERROR_TEXT_CAPTION, MB_ICONINFORMATION);
     if (text)
         LocalFree(text);
+    NoteWorkerStep();
 }

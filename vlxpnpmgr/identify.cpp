@@ -27,7 +27,7 @@ void LetterPath(char* path, size_t size, const char* letter)
     snprintf(path, size, "\\\\.\\%.2s", letter);
 }
 
-bool QueryScsiAddressAndClose(HANDLE drive, ScsiAddress* address)
+bool QueryScsiAddress(HANDLE drive, ScsiAddress* address)
 {
     if (drive == INVALID_HANDLE_VALUE)
         return false;
@@ -35,7 +35,6 @@ bool QueryScsiAddressAndClose(HANDLE drive, ScsiAddress* address)
     DWORD returned = 0;
     BOOL ok = DeviceIoControl(drive, BAY_IOCTL_SCSI_GET_ADDRESS, nullptr, 0, answer, sizeof answer, &returned,
                               nullptr);
-    CloseHandle(drive);
     // An answer too short to hold the address is none.
     if (!ok || returned < SCSI_ADDRESS_SIZE)
         return false;
@@ -44,6 +43,14 @@ bool QueryScsiAddressAndClose(HANDLE drive, ScsiAddress* address)
     address->target = answer[SCSI_ADDRESS_TARGET];
     address->lun = answer[SCSI_ADDRESS_LUN];
     return true;
+}
+
+bool QueryScsiAddressAndClose(HANDLE drive, ScsiAddress* address)
+{
+    bool answered = QueryScsiAddress(drive, address);
+    if (drive != INVALID_HANDLE_VALUE)
+        CloseHandle(drive);
+    return answered;
 }
 
 // The port's inquiry data into answer; its byte count, or 0.

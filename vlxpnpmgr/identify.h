@@ -16,8 +16,12 @@ HANDLE OpenDriveForRead(const char* path);  // read, share read and write, OPEN_
 void DrivePath(char* path, size_t size, const char* dosName);
 void LetterPath(char* path, size_t size, const char* letter);
 
-// Asks the drive for its SCSI address, then closes it: the callers open
-// a drive for this one question. The drive is closed whatever the answer.
+// Asks an open drive for its SCSI address; false for a drive not open, a
+// refusal or an answer too short to hold the address.
+bool QueryScsiAddress(HANDLE drive, ScsiAddress* address);
+
+// The same for a drive opened for this one question: it is closed
+// whatever the answer.
 bool QueryScsiAddressAndClose(HANDLE drive, ScsiAddress* address);
 
 // Fills the record of the device's port and target from its port's

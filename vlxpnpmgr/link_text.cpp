@@ -29,13 +29,15 @@ static bool ReadPartitionName(const char* ntName, unsigned* disk, unsigned* part
         at += length;
         if (*at < '0' || *at > '9')
             return false;
-        unsigned value = 0;
+        unsigned long long value = 0;
         for (; *at >= '0' && *at <= '9'; at++) {
-            if (value > 9999)
-                return false; // no such device number; refused rather than wrapped
             value = value * 10 + (unsigned)(*at - '0');
+            // Numbers only grow while the machine runs, but never past
+            // what an int holds: such a name is refused rather than wrapped.
+            if (value > 0x7FFFFFFF)
+                return false;
         }
-        *numbers[part] = value;
+        *numbers[part] = (unsigned)value;
     }
     return *at == '\0';
 }

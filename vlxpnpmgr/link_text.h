@@ -19,7 +19,7 @@ bool FormatLinkName(char* out, size_t size, const char* dosName);
 size_t BuildDefineLinkRequest(const char* linkName, const char* ntName, char* out, size_t size);
 
 // The disk number of a whole disk's NT name "\Device\Harddisk<n>\Partition0",
-// or -1 for any other name.
+// or -1 for any other name (numbers past what an int holds included).
 int WholeDiskNumber(const char* ntName);
 
 // Whether the NT name is a partition (number 1 or more) of the disk:

@@ -2,6 +2,7 @@
 
 #include "parameters.h"
 #include "resource.h"
+#include "service_status.h"
 
 static HINSTANCE g_instance;
 
@@ -44,6 +45,7 @@ void ShowProgress(int templateId, const char* text)
         return;
     Sleep(PROGRESS_SHOW_MS);
     DestroyWindow(window);
+    NoteWorkerStep();
 }
 
 HWND OpenSearchWindow()
@@ -55,4 +57,5 @@ void CloseSearchWindow(HWND window)
 {
     if (window)
         DestroyWindow(window);
+    NoteWorkerStep();
 }

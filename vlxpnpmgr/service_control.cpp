@@ -2,6 +2,8 @@
 
 #include <stdlib.h>
 
+#include "service_status.h"
+
 // The service control manager and one service of it, opened with every
 // right and closed together.
 struct ManagedService {
@@ -51,6 +53,7 @@ bool StartServiceAndWait(const char* name)
             DWORD checkpoint = status.dwCheckPoint;
             // A hint is the driver's word: a wild one must not stop the service for good.
             Sleep(status.dwWaitHint < LONGEST_WAIT_HINT_MS ? status.dwWaitHint : LONGEST_WAIT_HINT_MS);
+            NoteWorkerStep();
             if (!QueryServiceStatus(h.service, &status) || status.dwCheckPoint <= checkpoint)
                 break;
         }

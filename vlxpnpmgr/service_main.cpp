@@ -6,53 +6,25 @@
 #include "bay_devices.h"
 #include "bay_driver.h"
 #include "bay_plan.h"
+#include "device_walk.h"
+#include "drive_links.h"
 #include "error_box.h"
 #include "identify.h"
 #include "parameters.h"
 #include "service_control.h"
-
-// Shared by the service thread and the dispatcher's thread (the control
-// handler). The lock keeps a report of the worker from landing over the
-// handler's: once a stop is asked, RUNNING is never reported again.
-static SERVICE_STATUS g_status;
-static SERVICE_STATUS_HANDLE g_statusHandle;
-static HANDLE g_shutdown;
-static CRITICAL_SECTION g_statusLock;
-static bool g_stopAsked;
-
-static void Report(DWORD state, DWORD checkpoint)
-{
-    EnterCriticalSection(&g_statusLock);
-    if (!(g_stopAsked && state == SERVICE_RUNNING)) {
-        g_status.dwCurrentState = state;
-        g_status.dwCheckPoint = checkpoint;
-        g_status.dwWaitHint = 0;
-        g_status.dwWin32ExitCode = 0;
-        g_status.dwServiceSpecificExitCode = 0;
-        if (g_statusHandle)
-            SetServiceStatus(g_statusHandle, &g_status);
-    }
-    LeaveCriticalSection(&g_statusLock);
-}
-
-static bool StopAsked()
-{
-    EnterCriticalSection(&g_statusLock);
-    bool asked = g_stopAsked;
-    LeaveCriticalSection(&g_statusLock);
-    return asked;
-}
+#include "service_status.h"
 
 // One table for the whole run of the service body.
 static DeviceTable g_table;
 
-static bool StartupChecks(HANDLE* change)
+static bool StartupChecks(HANDLE* shutdown, HANDLE* change)
 {
-    g_shutdown = CreateEventA(nullptr, FALSE, FALSE, SHUTDOWN_EVENT_NAME);
-    if (!g_shutdown) {
+    *shutdown = CreateEventA(nullptr, FALSE, FALSE, SHUTDOWN_EVENT_NAME);
+    if (!*shutdown) {
         ShowError("Could not create PNPMGR_SHUTDOWN_EVENT.");
         return false;
     }
+    StatusSetShutdownEvent(*shutdown);
     *change = OpenEventA(EVENT_ALL_ACCESS, TRUE, BAY_DEVICE_CHANGE_EVENT);
     if (!*change) {
         ShowError("Cannot locate the PnP Device Change Event.");
@@ -87,47 +59,28 @@ static BOOL CALLBACK TellDriveWindow(HWND window, LPARAM param)
 
 void WINAPI ControlHandler(DWORD control)
 {
-    if (control != SERVICE_CONTROL_STOP && control != SERVICE_CONTROL_SHUTDOWN)
-        return;
-    EnterCriticalSection(&g_statusLock);
-    g_stopAsked = true;
-    g_status.dwWin32ExitCode = 0;
-    g_status.dwWaitHint = 0;
-    g_status.dwCurrentState = SERVICE_STOP_PENDING;
-    if (g_statusHandle)
-        SetServiceStatus(g_statusHandle, &g_status);
-    LeaveCriticalSection(&g_statusLock);
-    // Auto-reset: a signal given while the worker is busy waits for it.
-    SetEvent(g_shutdown);
+    StatusControl(control);
 }
 
 void WINAPI ServiceMain(DWORD, LPSTR*)
 {
-    static bool lockMade = false;
-    if (!lockMade)
-        InitializeCriticalSection(&g_statusLock);
-    lockMade = true;
-    g_stopAsked = false;
-    ZeroMemory(&g_status, sizeof g_status);
-    g_status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
-    g_status.dwControlsAccepted = SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN;
     // In the foreground run there is no manager: reports fail silently.
-    g_statusHandle = RegisterServiceCtrlHandlerA(SERVICE_NAME, ControlHandler);
-    Report(SERVICE_START_PENDING, 1);
+    StatusBegin(RegisterServiceCtrlHandlerA(SERVICE_NAME, ControlHandler));
 
-    HANDLE change = nullptr;
-    if (StartupChecks(&change)) {
+    HANDLE shutdown = nullptr, change = nullptr;
+    if (StartupChecks(&shutdown, &change)) {
         // A stop asked while starting ends the start at the next step.
-        if (!StopAsked())
+        if (!StatusStopAsked())
             ReletterFloppies();
-        if (!StopAsked())
+        NoteWorkerStep();
+        if (!StatusStopAsked())
             InitialScan(&g_table);
-        if (!StopAsked()) {
-            Report(SERVICE_RUNNING, 2);
+        if (!StatusStopAsked()) {
+            StatusReport(SERVICE_RUNNING, 2);
             NotifyDriveWindow();
         }
-        HANDLE waits[2] = {change, g_shutdown};
-        while (!StopAsked()) {
+        HANDLE waits[2] = {change, shutdown};
+        while (!StatusStopAsked()) {
             if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0) {
                 HandleDeviceChange(&g_table);
                 NotifyDriveWindow();
@@ -136,10 +89,25 @@ void WINAPI ServiceMain(DWORD, LPSTR*)
     }
     if (change)
         CloseHandle(change);
-    if (g_shutdown)
-        CloseHandle(g_shutdown);
-    g_shutdown = nullptr;
-    Report(SERVICE_STOPPED, 0);
+    StatusCloseShutdownEvent();
+    StatusReport(SERVICE_STOPPED, 0);
+}
+
+// Only a device with an MS-DOS name can be identified (IdentifyDevice
+// looks its name up first): the scan walks the named numbers of a class,
+// in number order, rather than every number below a count that only grows.
+static void IdentifyNamedDevices(DeviceTable* table, DeviceClass deviceClass, uint32_t count)
+{
+    NamedNumbers named;
+    ReadNamedNumbers(deviceClass, DEVICE_NAME_SIZE, &named);
+    DeviceWalk walk;
+    PlanDeviceWalk(named, count, 0, &walk);
+    char name[DEVICE_NAME_SIZE];
+    for (int i = 0; i < walk.count; i++) {
+        ClassDeviceName(deviceClass, walk.numbers[i], name, sizeof name);
+        IdentifyDevice(table, name);
+    }
+    NoteWorkerStep();
 }
 
 void InitialScan(DeviceTable* table)
@@ -148,19 +116,9 @@ void InitialScan(DeviceTable* table)
     DeviceCounts counts;
     if (!QueryDeviceCounts(&counts))
         ZeroMemory(&counts, sizeof counts);
-    char name[DEVICE_NAME_SIZE];
-    for (uint32_t i = 0; i < counts.Disks; i++) {
-        snprintf(name, sizeof name, "\\Device\\Harddisk%u\\Partition0", (unsigned)i);
-        IdentifyDevice(table, name);
-    }
-    for (uint32_t i = 0; i < counts.CdRoms; i++) {
-        snprintf(name, sizeof name, "\\Device\\CdRom%u", (unsigned)i);
-        IdentifyDevice(table, name);
-    }
-    for (uint32_t i = 0; i < counts.Floppies; i++) {
-        snprintf(name, sizeof name, "\\Device\\Floppy%u", (unsigned)i);
-        IdentifyDevice(table, name);
-    }
+    IdentifyNamedDevices(table, CLASS_DISK, counts.Disks);
+    IdentifyNamedDevices(table, CLASS_CDROM, counts.CdRoms);
+    IdentifyNamedDevices(table, CLASS_FLOPPY, counts.Floppies);
     if (!QueryBayStatus(&table->saved))
         ZeroMemory(&table->saved, sizeof table->saved);
 }
@@ -185,23 +143,6 @@ static void RunStep(DeviceTable* table, const BayStep& step, int* rescans)
     }
 }
 
-// After the removals: a bay whose IDE device left (or was swapped) keeps
-// no record of it, removed or not. A bay that was not holding one keeps
-// its record: a device found early, by a search while its change was
-// still on the way, is the one the bay now holds.
-static void ForgetChangedBays(DeviceTable* table, const BayStatus& now, bool warm)
-{
-    for (int b = 0; b < BAY_COUNT; b++) {
-        uint8_t was = table->saved.Kind[b], is = now.Kind[b];
-        bool left = was == BAY_KIND_IDE && (is != BAY_KIND_IDE || warm);
-        if (!(now.ChangeMask & (1u << b)) || !left)
-            continue;
-        uint8_t port, target;
-        BayAddress(b, &port, &target);
-        ForgetDevice(table, port, target);
-    }
-}
-
 void HandleDeviceChange(DeviceTable* table)
 {
     bool warm = ReadEnableWarmSwapping();
@@ -209,16 +150,16 @@ void HandleDeviceChange(DeviceTable* table)
     if (!QueryBayStatus(&now))
         return;
     BayPlan plan = PlanBayChange(table->saved, now, warm);
-    int rescans = 0, i = 0;
-    // The plan puts every removal first.
-    for (; i < plan.count && (plan.steps[i].kind == BAY_STEP_REMOVE_DEVICE || plan.steps[i].kind == BAY_STEP_REMOVE_FLOPPY); i++)
+    int rescans = 0;
+    for (int i = 0; i < plan.count; i++) {
         RunStep(table, plan.steps[i], &rescans);
-    ForgetChangedBays(table, now, warm);
-    for (; i < plan.count; i++)
-        RunStep(table, plan.steps[i], &rescans);
+        NoteWorkerStep();
+    }
     if (rescans > 0) {
         InstallLs120(table);
+        NoteWorkerStep();
         InstallCdRoms(table);
+        NoteWorkerStep();
         InstallHardDisks(table);
     }
     table->saved = now;

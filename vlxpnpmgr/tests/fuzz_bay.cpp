@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "bay_plan.h"
+#include "device_walk.h"
 #include "link_text.h"
 #include "scsi_text.h"
 
@@ -23,7 +24,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     DriveLayout layout;
     ReadDriveLayout(data, size, &layout);
     NameList list(reinterpret_cast<const char*>(data), size);
-    while (list.Next()) {
+    NamedNumbers named;
+    named.count = 0;
+    for (const char* name = list.Next(); name; name = list.Next()) {
+        DeviceClass deviceClass;
+        uint32_t number;
+        if (ClassNumberOf(name, &deviceClass, &number))
+            AddNamedNumber(&named, number);
+    }
+    if (size >= 8) {
+        uint32_t count, window;
+        memcpy(&count, data, 4);
+        memcpy(&window, data + 4, 4);
+        DeviceWalk walk;
+        PlanDeviceWalk(named, count, window, &walk);
+        for (int i = 1; i < walk.count; i++) {
+            if (walk.numbers[i] <= walk.numbers[i - 1] || walk.numbers[i] >= count)
+                __builtin_trap(); // ascending, each once, below the count
+        }
     }
     return 0;
 }

@@ -92,6 +92,9 @@ TEST(LinkText, PartitionsOfADisk)
         {"\\device\\harddisk1\\partition1", 1, false, -1}, // exact, as the links are
         {"\\Device\\CdRom1", 1, false, -1},
         {"\\Device\\Harddisk99999999999\\Partition0", 1, false, -1}, // refused, not wrapped
+        {"\\Device\\Harddisk2147483648\\Partition0", 1, false, -1},  // past an int: refused too
+        {"\\Device\\Harddisk12345\\Partition2", 12345, true, -1},   // numbers grown through weeks of swaps
+        {"\\Device\\Harddisk12345\\Partition0", 12345, false, 12345},
         {"\\Device\\Harddisk3\\Partition0", 3, false, 3},
         {"", 0, false, -1},
     };

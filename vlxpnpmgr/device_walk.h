@@ -1,0 +1,50 @@
+// Which numbers of a device class the service looks at. NT's class
+// drivers give every drive that arrives the next number and never reuse
+// one while the machine runs, so after weeks of swaps the counts are in
+// the hundreds, and a driver may answer any count at all. The walk covers
+// the numbers that have an MS-DOS name (the devices the service can know)
+// and the highest numbers below the count, where drives that arrive are
+// numbered: bounded work, whatever the count. Free of system calls.
+#pragma once
+
+#include <stdint.h>
+
+enum DeviceClass { CLASS_DISK, CLASS_FLOPPY, CLASS_CDROM };
+
+enum {
+    // The highest numbers looked at whether named or not: twice the bays,
+    // room for the drives one event brings and for a drive left without a
+    // letter at a recent event.
+    DEVICE_WALK_WINDOW = 8,
+    // Named numbers of one class a walk keeps: past every drive letter and
+    // disk name a machine can have at once.
+    DEVICE_WALK_NAMED = 64
+};
+
+// The class and number of an NT device name: "\Device\CdRom<n>",
+// "\Device\Floppy<n>", or a whole disk "\Device\Harddisk<n>\Partition0";
+// false for any other name, or a number past 32 bits.
+bool ClassNumberOf(const char* ntName, DeviceClass* deviceClass, uint32_t* number);
+
+// The NT name of a class's device number, as ClassNumberOf reads it.
+void ClassDeviceName(DeviceClass deviceClass, uint32_t number, char* name, int size);
+
+// Numbers of one class that have an MS-DOS name, in the order found; a
+// number is kept once, and past DEVICE_WALK_NAMED no more are kept.
+struct NamedNumbers {
+    int count;
+    uint32_t numbers[DEVICE_WALK_NAMED];
+};
+void AddNamedNumber(NamedNumbers* named, uint32_t number);
+
+// The numbers to look at below the count: every named one and the highest
+// `window`, in ascending order, each once, with whether it is named.
+struct DeviceWalk {
+    int count;
+    uint32_t numbers[DEVICE_WALK_NAMED + DEVICE_WALK_WINDOW];
+    bool named[DEVICE_WALK_NAMED + DEVICE_WALK_WINDOW];
+};
+void PlanDeviceWalk(const NamedNumbers& named, uint32_t classCount, uint32_t window, DeviceWalk* walk);
+
+// The lowest named number below the count, or false when none is.
+bool LowestNamedBelow(const NamedNumbers& named, uint32_t classCount, uint32_t* number);
