@@ -169,10 +169,10 @@ BayService::~BayService()
     testkit::RemoveService(SERVICE_NAME);
 }
 
-ProgramEnd BayService::Run(const std::string& arguments, DWORD waitMs) const
+ProgramEnd RunProgram(const std::string& path, const std::string& arguments, DWORD waitMs)
 {
     ProgramEnd end;
-    std::string line = "\"" + programPath + "\"" + (arguments.empty() ? "" : " " + arguments);
+    std::string line = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
     std::vector<char> mutableLine(line.begin(), line.end());
     mutableLine.push_back('\0');
     PROCESS_INFORMATION process;
@@ -187,6 +187,16 @@ ProgramEnd BayService::Run(const std::string& arguments, DWORD waitMs) const
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return end;
+}
+
+ProgramEnd BayService::Run(const std::string& arguments, DWORD waitMs) const
+{
+    return RunProgram(programPath, arguments, waitMs);
+}
+
+ProgramEnd BayService::NetAsOnWindows(const char* verb, DWORD waitMs) const
+{
+    return RunProgram(testkit::BuiltFile("sim/winnet.exe"), std::string(verb) + " " SERVICE_NAME, waitMs);
 }
 
 bool BayService::Start() const

@@ -66,6 +66,9 @@ struct ProgramEnd {
     DWORD exitCode = 0;
 };
 
+// Runs a program with the arguments to its end, or ends it after waitMs.
+ProgramEnd RunProgram(const std::string& path, const std::string& arguments, DWORD waitMs = 30000);
+
 class BayService {
 public:
     // Places the program in the system directory, as the service's
@@ -77,6 +80,10 @@ public:
     // Runs vlxpnpmgr.exe with the arguments to its end (boxes are the
     // watcher's to answer).
     ProgramEnd Run(const std::string& arguments, DWORD waitMs = 30000) const;
+
+    // "net start" or "net stop" as Windows judges the service's progress
+    // (sim/winnet.cpp): exit code 0 done, 2 gave up waiting.
+    ProgramEnd NetAsOnWindows(const char* verb, DWORD waitMs = 60000) const;
 
     // Through the service control manager; Start waits for RUNNING.
     bool Start() const;

@@ -550,6 +550,9 @@ TEST_F(Service, TheDriveWindowIsToldOncePerEvent)
     EXPECT_EQ(0, otherCase.Told());
 }
 
+// A stop while a change is handled waits for the handling to end, and
+// shows its progress all the while: stopped as Windows' net stop does it,
+// which gives up once the wait hint passes without the checkpoint moving.
 TEST_F(Service, AStopWaitsForTheChangeBeingHandled)
 {
     int cdrom = bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
@@ -563,15 +566,10 @@ TEST_F(Service, AStopWaitsForTheChangeBeingHandled)
     bay.Change();
     Sleep(300);
     DWORD asked = GetTickCount();
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE handle = OpenServiceA(manager, SERVICE_NAME, SERVICE_ALL_ACCESS);
-    SERVICE_STATUS status;
-    ZeroMemory(&status, sizeof status);
-    EXPECT_TRUE(ControlService(handle, SERVICE_CONTROL_STOP, &status));
-    CloseServiceHandle(handle);
-    CloseServiceHandle(manager);
-    EXPECT_EQ((DWORD)SERVICE_STOP_PENDING, service.State());
-    ASSERT_TRUE(service.Stop(20000));
+    ProgramEnd stop = service.NetAsOnWindows("stop");
+    EXPECT_TRUE(stop.finished);
+    EXPECT_EQ(0u, stop.exitCode) << "net stop gave up: no progress within the wait hint";
+    EXPECT_EQ((DWORD)SERVICE_STOPPED, service.State());
     EXPECT_GE(GetTickCount() - asked, 1500u) << "the handling ran to its end";
     EXPECT_EQ(told + 1, myComputer.Told()) << "the event was handled to its end first";
     EXPECT_EQ("\\Device\\CdRom0", LinkTarget("D:"));
@@ -597,7 +595,8 @@ TEST_F(ServiceOnNt4, ACdRomArrivesAndLeaves)
 
 namespace {
 
-// Asks the service to stop without waiting for the answer.
+// Asks the service to stop without waiting for the answer; false with
+// the system's error when the manager refuses.
 bool AskStop()
 {
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
@@ -605,22 +604,39 @@ bool AskStop()
     SERVICE_STATUS status;
     ZeroMemory(&status, sizeof status);
     bool asked = handle && ControlService(handle, SERVICE_CONTROL_STOP, &status);
+    DWORD error = GetLastError();
     if (handle)
         CloseServiceHandle(handle);
     if (manager)
         CloseServiceHandle(manager);
+    SetLastError(error);
     return asked;
 }
 
-// The states the service reports until it is stopped or the time is up.
-std::vector<DWORD> StatesUntilStopped(const BayService& service, DWORD waitMs)
+SERVICE_STATUS StatusOfService()
+{
+    SERVICE_STATUS status;
+    ZeroMemory(&status, sizeof status);
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE handle = manager ? OpenServiceA(manager, SERVICE_NAME, SERVICE_QUERY_STATUS) : nullptr;
+    if (handle) {
+        QueryServiceStatus(handle, &status);
+        CloseServiceHandle(handle);
+    }
+    if (manager)
+        CloseServiceHandle(manager);
+    return status;
+}
+
+// The states the service reports until it is in the state or the time is up.
+std::vector<DWORD> StatesUntil(const BayService& service, DWORD wanted, DWORD waitMs)
 {
     std::vector<DWORD> states;
     for (DWORD waited = 0; waited < testkit::Patient(waitMs); waited += 25) {
         DWORD state = service.State();
         if (states.empty() || states.back() != state)
             states.push_back(state);
-        if (state == SERVICE_STOPPED)
+        if (state == wanted || state == SERVICE_STOPPED)
             break;
         Sleep(25);
     }
@@ -677,23 +693,34 @@ TEST_F(Service, RemovalsActOnlyOnTheRecordedDevice)
     EXPECT_TRUE(desktop.Boxes().empty());
 }
 
-// A stop asked while the service is still starting ends the start: the
-// service never reports RUNNING over it, and stops at once.
-TEST_F(Service, AStopWhileStartingIsNeverLost)
+// While it starts the service accepts no control: a stop asked then is
+// refused, never lost, and the start shows its progress to whoever waits
+// on it. Once running, the service takes the stop at once.
+TEST_F(Service, AStopWhileStartingIsRefusedAndTheStartShowsItsProgress)
 {
     bay.machine.answers = BAYSIM_SLOW_COUNTS; // each count takes half a second: the start takes a second
     Boot();
     ASSERT_TRUE(testkit::StartNamedService(SERVICE_NAME));
     for (int i = 0; i < 200 && service.State() != SERVICE_START_PENDING; i++)
         Sleep(10);
-    ASSERT_EQ((DWORD)SERVICE_START_PENDING, service.State());
-    ASSERT_TRUE(AskStop());
-    std::vector<DWORD> states = StatesUntilStopped(service, 10000);
+    SERVICE_STATUS status = StatusOfService();
+    ASSERT_EQ((DWORD)SERVICE_START_PENDING, status.dwCurrentState);
+    EXPECT_EQ(0u, status.dwControlsAccepted);
+    EXPECT_GE(status.dwWaitHint, 2000u) << "a start that takes seconds says so";
+    EXPECT_FALSE(AskStop());
+    DWORD refusal = GetLastError(); // Windows says the state refuses it, Wine that the control does
+    EXPECT_TRUE(refusal == ERROR_SERVICE_CANNOT_ACCEPT_CTRL || refusal == ERROR_INVALID_SERVICE_CONTROL) << refusal;
+    std::vector<DWORD> states = StatesUntil(service, SERVICE_RUNNING, 10000);
     ASSERT_FALSE(states.empty());
-    EXPECT_EQ((DWORD)SERVICE_STOPPED, states.back());
-    EXPECT_EQ(states.end(), std::find(states.begin(), states.end(), (DWORD)SERVICE_RUNNING));
+    EXPECT_EQ((DWORD)SERVICE_RUNNING, states.back());
+    status = StatusOfService();
+    EXPECT_EQ((DWORD)(SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN), status.dwControlsAccepted);
+    EXPECT_EQ(0u, status.dwWaitHint);
+    DWORD asked = GetTickCount();
+    EXPECT_EQ(0u, service.NetAsOnWindows("stop").exitCode);
+    EXPECT_LT(GetTickCount() - asked, 5000u);
     EXPECT_EQ(0u, service.ExitCode());
-    EXPECT_EQ(0, myComputer.Told()) << "no initial scan ended";
+    EXPECT_EQ(1, myComputer.Told()) << "the initial scan ended once";
 }
 
 // A driver that claims 0xFFFFFFFF devices of each class: the start, a
