@@ -175,6 +175,11 @@ log=$(install_run remove.ini)
 expect_line "$log" 'DONE !' "remove"
 snapshot after
 same before after "remove.ini did not leave the machine as it was"
+# A second removal finds nothing to remove, says so, and waits on no box.
+rm -f "$drive_c/vorlix.log"
+timeout 60 tools/wine-run 'C:\vorlix\setuprun.exe' remove.ini -silent >/dev/null 2>&1 ||
+    fail "remove.ini run again did not end within 60 s (a box waits?)"
+grep -q 'DONE !' "$drive_c/vorlix.log" 2>/dev/null || fail "remove.ini run again: no line \"DONE !\""
 
 [ "$failures" = 0 ] && echo "install_check ($version): install, service, applet, upgrade and removal as expected"
 exit $((failures > 0))
