@@ -140,6 +140,10 @@ bool RemoveFloppy()
         return true;
     if (!RemoveDriveLink(name))
         return false;
+    // Letters the floppy drive was given beside its first (by a restart
+    // of the LS-120 driver, which letters every floppy-class device) would
+    // lead to a drive that has left.
+    RemoveLinksTo(FLOPPY0_NAME);
     ShowProgress(IDD_PROGRESS_FLOPPY, "Removing Floppy device");
     return true;
 }
@@ -367,8 +371,11 @@ bool RemoveBayDevice(DeviceTable* table, int port, int target)
     if (!removed)
         return false;
     ForgetDevice(table, port, target);
-    // A disk's partitions leave with it: their letters would lead nowhere,
-    // and the disk coming back gets letters of its own.
+    // Every other name of the device goes with it (a restarted class
+    // driver gives each drive of its class a further letter), and so do a
+    // disk's partitions: their letters would lead nowhere, and the disk
+    // coming back gets letters of its own.
+    RemoveLinksTo(r.ntName);
     int disk = WholeDiskNumber(r.ntName);
     if (disk > 0)
         RemovePartitionLinks(disk);

@@ -113,10 +113,11 @@ bool LinkLeadsTo(const char* dosName, const char* ntName)
     return leads;
 }
 
-int RemovePartitionLinks(int disk)
+// Deletes every link whose first target the test accepts; the count
+// deleted. The names are read once, then walked: deleting a link does not
+// move the names still to be looked at.
+static int RemoveLinksWhere(bool (*accepts)(const char* target, const void* context), const void* context)
 {
-    // The names are read once, then walked: deleting a link does not
-    // move the names still to be looked at.
     DosNameList names, targets;
     if (!ReadDosNames(nullptr, &names))
         return 0;
@@ -127,10 +128,30 @@ int RemovePartitionLinks(int disk)
             continue;
         NameList targetList(targets.text, targets.count);
         const char* target = targetList.Next();
-        if (target && IsPartitionOfDisk(target, disk) && RemoveDriveLink(dosName))
+        if (target && accepts(target, context) && RemoveDriveLink(dosName))
             removed++;
         FreeDosNames(&targets);
     }
     FreeDosNames(&names);
     return removed;
+}
+
+static bool IsPartitionTarget(const char* target, const void* disk)
+{
+    return IsPartitionOfDisk(target, *static_cast<const int*>(disk));
+}
+
+static bool IsTarget(const char* target, const void* ntName)
+{
+    return strcmp(target, static_cast<const char*>(ntName)) == 0;
+}
+
+int RemovePartitionLinks(int disk)
+{
+    return RemoveLinksWhere(IsPartitionTarget, &disk);
+}
+
+int RemoveLinksTo(const char* ntName)
+{
+    return RemoveLinksWhere(IsTarget, ntName);
 }

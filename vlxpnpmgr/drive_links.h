@@ -37,6 +37,11 @@ bool LinkLeadsTo(const char* dosName, const char* ntName);
 // whole disk); the count of links deleted.
 int RemovePartitionLinks(int disk);
 
+// Deletes every link that leads to the NT name (its first target); the
+// count deleted. A drive taken out of use may have had further letters:
+// a restarted class driver gives every drive of its class one more.
+int RemoveLinksTo(const char* ntName);
+
 // Buffer sizes of the link operations; a name that does not fit is
 // refused, never cut (a cut name could be another device's).
 enum {
