@@ -29,6 +29,7 @@ enum {
 
 typedef struct DeviceExtension {
     BaySimNode node;
+    ULONG serial;    /* this object among all made: its opens carry it */
     LONG opens;      /* handles open on it: counted by create and close */
     BOOLEAN removed; /* taken out of use: deleted once no handle is open on it */
 } DeviceExtension;
@@ -67,6 +68,7 @@ static char s_links[BAYSIM_MADE_LINKS][BAYSIM_LINK_NAME];
 static Unreadable s_unreadable[BAYSIM_LINKS];
 static PKEVENT s_event;
 static HANDLE s_eventHandle;
+static ULONG s_serial;
 static WCHAR s_name[kNameChars];
 static WCHAR s_target[kLongTarget + 64];
 static char s_doomed[kDoomed][BAYSIM_LONG_NAME];
@@ -254,6 +256,7 @@ static PDEVICE_OBJECT MakeDevice(BaySimNode node, DEVICE_TYPE type)
         return NULL;
     DeviceExtension* extension = ExtensionOf(device);
     extension->node = node;
+    extension->serial = ++s_serial;
     extension->opens = 0;
     extension->removed = FALSE;
     device->Flags |= DO_BUFFERED_IO;
@@ -482,33 +485,6 @@ static void ForgetLink(const char* dosName)
     }
 }
 
-/* Names the machine owns in its prefix, whoever made them: drive letters,
- * PhysicalDrive<digits> (any number: a machine whose numbers grow leaves
- * PhysicalDrive1234 when it crashes) and the long list's names. Never
- * anything else: Wine's own names, swapctl0, BaySim, Scsi<n>:. */
-static BOOLEAN IsMachineLinkName(const char* name)
-{
-    static const char kDrive[] = "PHYSICALDRIVE";
-    ULONG n = 0;
-    if (((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z')) && name[1] == ':' && !name[2])
-        return TRUE;
-    for (; kDrive[n]; n++) {
-        char c = name[n];
-        if (c >= 'a' && c <= 'z')
-            c = (char)(c - 'a' + 'A');
-        if (c != kDrive[n])
-            break;
-    }
-    if (!kDrive[n] && name[n]) {
-        ULONG d = n;
-        while (name[d] >= '0' && name[d] <= '9')
-            d++;
-        if (!name[d])
-            return TRUE;
-    }
-    return BaySimIsLongName(name);
-}
-
 /* One entry of an object directory, as ZwQueryDirectoryObject gives it:
  * the name and the type's name, their characters after them. */
 typedef struct DirectoryEntry {
@@ -546,7 +522,7 @@ static ULONG CollectMachineLinks(void)
             name[i] = (char)e->name.Buffer[i];
         }
         name[chars] = 0;
-        if (ascii && IsMachineLinkName(name))
+        if (ascii && BaySimIsMachineLinkName(name))
             found++;
     }
     ZwClose(directory);
@@ -685,17 +661,28 @@ static NTSTATUS WINAPI DispatchCreate(PDEVICE_OBJECT device, PIRP irp)
         status = StatusOf(BaySimOpen(&s_state, node, stack->Parameters.Create.ShareAccess, line, sizeof line));
         Record(line);
     }
-    if (NT_SUCCESS(status))
+    if (NT_SUCCESS(status)) {
         ExtensionOf(device)->opens++;
+        if (stack->FileObject)
+            stack->FileObject->FsContext = (PVOID)(ULONG_PTR)ExtensionOf(device)->serial;
+    }
     Unlock();
     return Complete(irp, status, 0);
 }
 
+/* A set-up deletes every class device, handles open or not, and their
+ * closes come after: only an open of a device still in the tables, made
+ * on that very object (its serial), is counted off. */
 static NTSTATUS WINAPI DispatchClose(PDEVICE_OBJECT device, PIRP irp)
 {
+    IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);
+    ULONG_PTR serial = stack->FileObject ? (ULONG_PTR)stack->FileObject->FsContext : 0;
     Lock();
-    if (ExtensionOf(device)->opens > 0)
-        ExtensionOf(device)->opens--;
+    for (ULONG i = 0; i < s_deviceCount; i++) {
+        DeviceExtension* extension = ExtensionOf(s_devices[i]);
+        if (s_devices[i] == device && extension->serial == serial && extension->opens > 0)
+            extension->opens--;
+    }
     Unlock();
     return Complete(irp, STATUS_SUCCESS, 0);
 }

@@ -900,3 +900,20 @@ int BaySimIsLongName(const char* name)
     }
     return 0;
 }
+
+int BaySimIsMachineLinkName(const char* name)
+{
+    static const char kDisk[] = "PHYSICALDRIVE";
+    size_t n = 0;
+    if (((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z')) && name[1] == ':' && !name[2])
+        return 1;
+    while (kDisk[n] && Upper(name[n]) == kDisk[n])
+        n++;
+    if (!kDisk[n] && name[n]) {
+        while (name[n] >= '0' && name[n] <= '9')
+            n++;
+        if (!name[n])
+            return 1;
+    }
+    return BaySimIsLongName(name);
+}

@@ -130,6 +130,13 @@ int BaySimLongName(unsigned index, char* name, size_t nameSize, char* target, si
 /* Whether the name is one of BaySimLongName's (case does not count). */
 int BaySimIsLongName(const char* name);
 
+/* Whether an MS-DOS name is the machine's to delete at set-up and unload,
+ * whoever made it: a drive letter, PhysicalDrive<digits> (any number: a
+ * crashed run with growing numbers leaves PhysicalDrive1234) or a name of
+ * the long list. Never anything else: Wine's own names, the bay driver's
+ * swapctl0, BaySim, Scsi<n>:. */
+int BaySimIsMachineLinkName(const char* name);
+
 /* How long a stub takes to start and to stop in this machine, in
  * milliseconds: 0 without BAYSIM_SLOW_DRIVERS. */
 uint32_t BaySimSlowDriverMs(const BaySimMachine* m);

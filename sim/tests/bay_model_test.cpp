@@ -1,6 +1,7 @@
 // The bay machine's model as unkind as a machine that has run for days:
 // numbers that only grow, opens of drives that are not there, and the
-// long MS-DOS name list of Windows 2000. A scenario against the machine
+// long MS-DOS name list of Windows 2000, with the names the machine
+// cleans up. A scenario against the machine
 // trusts these; a model kinder than the machine would hide the faults.
 #include <gtest/gtest.h>
 
@@ -314,6 +315,21 @@ TEST(BayModel, TheLongNameListOfAWindows2000Machine)
     EXPECT_LE(listBytes, 10240u);
     for (const char* other : {"C:", "PhysicalDrive1", "swapctl0", "Scsi0:", "BaySim", ""})
         EXPECT_FALSE(BaySimIsLongName(other)) << other;
+
+    // What set-up and unload delete of the names they find: the machine's
+    // own, whoever made them, never Wine's or the bay driver's.
+    const struct {
+        const char* name;
+        int machines;
+    } names[] = {
+        {"C:", 1}, {"z:", 1}, {"PhysicalDrive0", 1}, {"PhysicalDrive1234", 1}, {"physicaldrive4294967295", 1},
+        {"Volume{6f8a5e30-2b1c-11d5-a1b2-806d6172696f}", 1}, {"PhysicalDrive", 0}, {"PhysicalDrive12a", 0},
+        {"PhysicalDrive-1", 0}, {"C:x", 0}, {"1:", 0}, {"swapctl0", 0}, {"BaySim", 0}, {"Scsi0:", 0}, {"PIPE", 0},
+        {"Global", 0}, {"NUL", 0}, {"CONIN$", 0}, {"hid#vid_845e&pid_0001#0&0000&0&0#{4d1e55b2-f16f-11cf-88cb-001111000030}", 0},
+        {"Volume{6f8a5e30-2b1c-11d5-a1b2-806d6172696e}", 0},
+    };
+    for (const auto& n : names)
+        EXPECT_EQ(n.machines, BaySimIsMachineLinkName(n.name)) << n.name;
     EXPECT_EQ(0, BaySimLongName(0, name, BAYSIM_LONG_NAME - 1, target, sizeof target)) << "a buffer too small";
 
     // Set-up makes the list with the switch on, never without; set-up

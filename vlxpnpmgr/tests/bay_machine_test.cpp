@@ -24,8 +24,8 @@ using namespace baytest;
 
 namespace {
 
-// "A device which does not exist was specified": STATUS_NO_SUCH_DEVICE as
-// Win32 reports it (the MinGW headers lack the name).
+// ERROR_NO_SUCH_DEVICE: STATUS_NO_SUCH_DEVICE as Win32 reports it (the
+// MinGW headers lack the name).
 const DWORD kNoSuchDevice = 433;
 
 // The counts as the bay driver answers them (the bay manager's own read
