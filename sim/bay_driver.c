@@ -587,6 +587,9 @@ static void Carry(void)
         case BAYSIM_MAKE_LONG_NAMES:
             MakeLongNames();
             break;
+        case BAYSIM_CANNOT_MAKE:
+            CannotMake(a->node);
+            break;
         case BAYSIM_FIRE_EVENT:
             if (s_event) {
                 LARGE_INTEGER now;

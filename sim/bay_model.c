@@ -148,8 +148,9 @@ static void GiveBackNumbers(BaySimClass* c)
 }
 
 /* The drive gets the next number of its class and its device objects.
- * No number is made when every entry is taken or the numbers have run
- * out (the count would wrap). */
+ * No device is made when every entry is taken (drives that left without a
+ * removal keep theirs) or the numbers have run out (the count would
+ * wrap). */
 static void MakeClassDevice(BaySimState* s, unsigned drive, BaySimActions* actions)
 {
     const BaySimDrive* d = &s->machine.drives[drive];
@@ -159,15 +160,24 @@ static void MakeClassDevice(BaySimState* s, unsigned drive, BaySimActions* actio
         if (!c->devices[i].used)
             e = &c->devices[i];
     }
-    if (!e || c->next == 0xFFFFFFFFu)
+    BaySimAction* a;
+    if (!c)
         return;
+    if (!e || c->next == 0xFFFFFFFFu) {
+        /* Said, so that a test sees a machine that is not whole. */
+        if ((a = Push(actions, BAYSIM_CANNOT_MAKE)))
+            a->node = Node(d->kind == BAYSIM_CDROM ? BAYSIM_NODE_CDROM
+                           : d->kind == BAYSIM_DISK ? BAYSIM_NODE_DISK
+                                                    : BAYSIM_NODE_FLOPPY,
+                           c->next, 0);
+        return;
+    }
     uint32_t number = c->next++;
     e->used = 1;
     e->number = number;
     e->drive = (uint8_t)drive;
     e->gone = 0;
     s->hasClass[drive] = 1;
-    BaySimAction* a;
     if (d->kind == BAYSIM_CDROM) {
         if ((a = Push(actions, BAYSIM_MAKE_DEVICE)))
             a->node = Node(BAYSIM_NODE_CDROM, number, 0);

@@ -68,7 +68,8 @@ enum BaySimActionKind {
     BAYSIM_DELETE_LINK, /* name */
     BAYSIM_DELETE_ALL,  /* every class device and every link made so far */
     BAYSIM_FIRE_EVENT,
-    BAYSIM_MAKE_LONG_NAMES /* the MS-DOS names of BaySimLongName */
+    BAYSIM_MAKE_LONG_NAMES, /* the MS-DOS names of BaySimLongName */
+    BAYSIM_CANNOT_MAKE      /* node: the device a drive should get has no room or no number (recorded) */
 };
 
 typedef struct BaySimAction {

@@ -105,11 +105,15 @@ struct Machine {
         Change();
         EXPECT_EQ(BAYSIM_OK, Ask(Node(BAYSIM_NODE_PORT, m.drives[slot].port), BAY_IOCTL_SCSI_RESCAN_BUS));
         EXPECT_EQ(BAYSIM_OK, Ask(Node(BAYSIM_NODE_BAY, 0), BAY_IOCTL_CDROM_SCAN));
+        long long number = -1;
+        bool said = false;
         for (unsigned i = 0; i < actions.count; i++) {
-            if (actions.items[i].kind == BAYSIM_MAKE_DEVICE)
-                return actions.items[i].node.index;
+            if (actions.items[i].kind == BAYSIM_MAKE_DEVICE && number < 0)
+                number = actions.items[i].node.index;
+            said = said || actions.items[i].kind == BAYSIM_CANNOT_MAKE;
         }
-        return -1;
+        EXPECT_NE(number < 0, !said) << "a drive found without a device is said";
+        return number;
     }
 
     std::string Open(BaySimNode node, uint32_t share, enum BaySimOutcome* outcome)
@@ -181,6 +185,24 @@ TEST(BayModel, ThousandsOfChangesAndAGapInTheMiddle)
     char name[BAYSIM_DEVICE_NAME];
     BaySimDeviceName(Node(BAYSIM_NODE_DISK, 0xFFFFFFFFu, 8), name, sizeof name);
     EXPECT_STREQ("\\Device\\Harddisk4294967295\\Partition8", name);
+
+    // Drives that leave without a removal keep their devices: sixteen of
+    // them fill the class, and the next drive gets none.
+    Machine full;
+    full.m.behaviour = BAYSIM_NUMBERS_GROW;
+    full.m.drives[1] = Drive(BAYSIM_CDROM, 1);
+    full.Set();
+    for (int round = 1; round < BAYSIM_CLASS_DEVICES; round++) {
+        full.m.drives[1].attached = 0;
+        full.Change();
+        full.Ask(Node(BAYSIM_NODE_PORT, 1), BAY_IOCTL_SCSI_RESCAN_BUS);
+        ASSERT_EQ(round, full.Arrive(1));
+    }
+    full.m.drives[1].attached = 0;
+    full.Change();
+    full.Ask(Node(BAYSIM_NODE_PORT, 1), BAY_IOCTL_SCSI_RESCAN_BUS);
+    EXPECT_EQ(-1, full.Arrive(1));
+    EXPECT_EQ((uint32_t)BAYSIM_CLASS_DEVICES, full.Counts()[2]);
 
     // Without growing numbers: a removal in the middle leaves a gap, the
     // count drops past it once the end goes.
