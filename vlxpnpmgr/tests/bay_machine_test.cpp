@@ -1,8 +1,8 @@
 // What a Win32 program sees of the bay machine made as unkind as a real
 // Windows NT 4.0 or 2000 machine that has run for days: numbers far past
-// the first ones, a name list longer than 2,048 bytes with a name that
-// cannot be read, a removed drive that cannot be opened, and a class
-// driver that takes its time to start and to stop.
+// the first ones (CdRom31, Harddisk30), a name list longer than 2,048
+// bytes with a name that cannot be read, a removed drive that cannot be
+// opened, and a class driver that takes its time to start and to stop.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -44,13 +44,15 @@ std::vector<uint32_t> Counts()
     return {counts.Disks, counts.Floppies, counts.CdRoms};
 }
 
-// One request on a device opened by name; 0 or the error.
+// One request on a device opened by name, with the access its code needs;
+// 0 or the error.
 DWORD Ask(const char* path, DWORD code)
 {
-    HANDLE device = CreateFileA(path, 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD access = ((code >> 14) & 1 ? GENERIC_READ : 0) | ((code >> 14) & 2 ? GENERIC_WRITE : 0);
+    HANDLE device = CreateFileA(path, access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (device == INVALID_HANDLE_VALUE)
         return GetLastError();
-    BYTE answer[64];
+    BYTE answer[512];
     DWORD returned = 0;
     DWORD error = DeviceIoControl(device, code, nullptr, 0, answer, sizeof answer, &returned, nullptr) ? 0 : GetLastError();
     CloseHandle(device);
@@ -130,7 +132,9 @@ TEST(BayMachine, AsUnkindAsAMachineUpForDays)
     bay.machine.numbersFrom = 30;
     bay.machine.slowDriverMs = slowMs;
     int cdrom = bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
+    int disk = bay.AddDrive(Disk(3, 0, "DISKMAKE", "FIXED DISK", {{1, 1}, {3, 1}}));
     bay.machine.drives[cdrom].attached = false;
+    bay.machine.drives[disk].attached = false;
     bay.AddLink("ODDNAME", "\\Device\\Odd", BAYSIM_LINK_UNREADABLE);
     ASSERT_TRUE(bay.Start());
     EXPECT_EQ((std::vector<uint32_t>{30, 30, 30}), Counts()) << "past 26 from the start";
@@ -209,6 +213,18 @@ TEST(BayMachine, AsUnkindAsAMachineUpForDays)
     ASSERT_TRUE(SendDefineLink("\\DosDevices\\S:", "\\Device\\CdRom31"));
     EXPECT_EQ(0u, Ask("\\\\.\\S:", BAY_IOCTL_SCSI_GET_ADDRESS));
 
+    // A hard disk arrives: Harddisk30 with its partitions, through a disk
+    // name and a letter as long as any.
+    bay.machine.drives[disk].attached = true;
+    bay.Change();
+    EXPECT_EQ(0u, Ask("\\\\.\\scsi3:", BAY_IOCTL_SCSI_RESCAN_BUS));
+    EXPECT_EQ(0u, Ask("\\\\.\\C:", BAY_IOCTL_DISK_FIND_NEW_DEVICES));
+    EXPECT_EQ((std::vector<uint32_t>{31, 30, 32}), Counts());
+    ASSERT_TRUE(SendDefineLink("\\DosDevices\\PhysicalDrive30", "\\Device\\Harddisk30\\Partition0"));
+    ASSERT_TRUE(SendDefineLink("\\DosDevices\\T:", "\\Device\\Harddisk30\\Partition3"));
+    EXPECT_EQ(0u, Ask("\\\\.\\PhysicalDrive30", BAY_IOCTL_DISK_GET_DRIVE_LAYOUT));
+    EXPECT_EQ(0u, Ask("\\\\.\\T:", BAY_IOCTL_SCSI_GET_ADDRESS));
+
     // The stop takes its time too: ControlService returns when the unload
     // has, the service stop-pending meanwhile.
     seen = StatusesDuring(CDROM_CLASS_SERVICE, [] { return ServiceCall(CDROM_CLASS_SERVICE, false); }, &ok, &took);
@@ -229,7 +245,7 @@ TEST(BayMachine, AsUnkindAsAMachineUpForDays)
     EXPECT_NE(0u, QueryDosDeviceA(nullptr, list.data(), (DWORD)list.size()));
     names = DosNames();
     EXPECT_EQ(0u, names.count("ODDNAME"));
-    EXPECT_EQ(0u, names.count("R:") + names.count("S:"));
+    EXPECT_EQ(0u, names.count("R:") + names.count("S:") + names.count("T:") + names.count("PhysicalDrive30"));
     for (const std::string& n : names)
         EXPECT_FALSE(BaySimIsLongName(n.c_str())) << n;
 }
