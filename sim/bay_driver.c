@@ -10,17 +10,42 @@
 #include "bay_registry.h"
 #include "bay_sim.h"
 
+/* Declared in ntifs.h, which does not go with ntddk.h; Wine's
+ * ntoskrnl.exe exports both. */
+NTSYSAPI NTSTATUS NTAPI ZwOpenDirectoryObject(PHANDLE directory, ACCESS_MASK access, POBJECT_ATTRIBUTES attributes);
+NTSYSAPI NTSTATUS NTAPI ZwQueryDirectoryObject(HANDLE directory, PVOID buffer, ULONG length, BOOLEAN single,
+                                               BOOLEAN restart, PULONG context, PULONG returned);
+
 enum {
     kLogBytes = 64 * 1024,
-    kMaxDevices = 96,
-    kMaxDirectories = BAYSIM_CLASS_DEVICES,
+    /* Class device objects at once: the devices of every class that exist
+     * (a disk with its partitions), and removed ones still held open. */
+    kMaxDevices = 3 * BAYSIM_CLASS_DEVICES + BAYSIM_CLASS_DEVICES * BAYSIM_PARTITIONS + 64,
+    kMaxDirectories = 2 * BAYSIM_CLASS_DEVICES, /* \Device\Harddisk%u: the disks that exist, and removed ones */
     kLongTarget = 2100, /* characters: past what a 2048-byte name query holds */
-    kNameChars = 128
+    kNameChars = 128,
+    kDoomed = 64 /* names a clean-up pass collects before it deletes them */
 };
 
 typedef struct DeviceExtension {
     BaySimNode node;
+    ULONG serial;    /* this object among all made: its opens carry it */
+    LONG opens;      /* handles open on it: counted by create and close */
+    BOOLEAN removed; /* taken out of use: deleted once no handle is open on it */
 } DeviceExtension;
+
+/* \Device\Harddisk%u, by disk number; handle NULL: a free entry. */
+typedef struct DiskDirectory {
+    uint32_t disk;
+    HANDLE handle;
+} DiskDirectory;
+
+/* A set-up name of the unreadable shape: an object directory where a
+ * link would be, alive while its handle is open. */
+typedef struct Unreadable {
+    char name[BAYSIM_LINK_NAME];
+    HANDLE handle;
+} Unreadable;
 
 /* Requests come on one thread, unload on another: one lock for all. */
 static KMUTEX s_lock;
@@ -38,12 +63,15 @@ static BOOLEAN s_logFull;
 static PDEVICE_OBJECT s_fixed[2 + BAY_SCSI_PORTS]; /* bay, control, ports */
 static PDEVICE_OBJECT s_devices[kMaxDevices];      /* class devices */
 static ULONG s_deviceCount;
-static HANDLE s_directories[kMaxDirectories]; /* \Device\Harddisk%d */
+static DiskDirectory s_directories[kMaxDirectories];
 static char s_links[BAYSIM_MADE_LINKS][BAYSIM_LINK_NAME];
+static Unreadable s_unreadable[BAYSIM_LINKS];
 static PKEVENT s_event;
 static HANDLE s_eventHandle;
+static ULONG s_serial;
 static WCHAR s_name[kNameChars];
 static WCHAR s_target[kLongTarget + 64];
+static char s_doomed[kDoomed][BAYSIM_LONG_NAME];
 
 /* ---- names --------------------------------------------------------- */
 
@@ -165,6 +193,35 @@ static void SetRunning(ULONG running)
     ZwClose(key);
 }
 
+/* The stubs' start and stop time, for the stubs of the next starts and
+ * stops (they run in processes of their own). */
+static void WriteSlowDriverMs(ULONG ms)
+{
+    HANDLE key;
+    UNICODE_STRING name;
+    if (!NT_SUCCESS(OpenKey(BAYSIM_KEY_NT, TRUE, &key)))
+        return;
+    RtlInitUnicodeString(&name, L"" BAYSIM_SLOW_DRIVER_MS);
+    ZwSetValueKey(key, &name, 0, REG_DWORD, &ms, sizeof ms);
+    ZwClose(key);
+}
+
+/* A stub takes its time, as a real driver finding its hardware does. */
+static void TakeSlowDriverTime(void)
+{
+    HANDLE key;
+    ULONG ms = 0;
+    if (NT_SUCCESS(OpenKey(BAYSIM_KEY_NT, FALSE, &key))) {
+        ms = QueryDword(key, L"" BAYSIM_SLOW_DRIVER_MS);
+        ZwClose(key);
+    }
+    if (ms) {
+        LARGE_INTEGER wait;
+        wait.QuadPart = -10000LL * (LONGLONG)ms; /* relative, in 100 ns */
+        KeDelayExecutionThread(KernelMode, FALSE, &wait);
+    }
+}
+
 static void ReadClassDrivers(ULONG* cdrom, ULONG* ls120)
 {
     HANDLE key;
@@ -178,6 +235,16 @@ static void ReadClassDrivers(ULONG* cdrom, ULONG* ls120)
 
 /* ---- devices, links, event ----------------------------------------- */
 
+static DeviceExtension* ExtensionOf(PDEVICE_OBJECT device)
+{
+    return (DeviceExtension*)device->DeviceExtension;
+}
+
+static BOOLEAN SameNode(BaySimNode a, BaySimNode b)
+{
+    return a.kind == b.kind && a.index == b.index && a.partition == b.partition;
+}
+
 static PDEVICE_OBJECT MakeDevice(BaySimNode node, DEVICE_TYPE type)
 {
     char name[BAYSIM_DEVICE_NAME];
@@ -187,21 +254,49 @@ static PDEVICE_OBJECT MakeDevice(BaySimNode node, DEVICE_TYPE type)
     WideName(&unicodeName, L"", name);
     if (!NT_SUCCESS(IoCreateDevice(s_driver, sizeof(DeviceExtension), &unicodeName, type, 0, FALSE, &device)))
         return NULL;
-    ((DeviceExtension*)device->DeviceExtension)->node = node;
+    DeviceExtension* extension = ExtensionOf(device);
+    extension->node = node;
+    extension->serial = ++s_serial;
+    extension->opens = 0;
+    extension->removed = FALSE;
     device->Flags |= DO_BUFFERED_IO;
     device->Flags &= ~DO_DEVICE_INITIALIZING;
     return device;
 }
 
-/* \Device\Harddisk%d must exist before its partitions. */
-static void MakeDiskDirectory(ULONG disk)
+static DiskDirectory* FindDiskDirectory(uint32_t disk)
+{
+    for (ULONG i = 0; i < kMaxDirectories; i++) {
+        if (s_directories[i].handle && s_directories[i].disk == disk)
+            return &s_directories[i];
+    }
+    return NULL;
+}
+
+static void CloseDiskDirectory(DiskDirectory* directory)
+{
+    ZwMakeTemporaryObject(directory->handle);
+    ZwClose(directory->handle);
+    directory->handle = NULL;
+}
+
+/* \Device\Harddisk%u must exist before its partitions. False when it
+ * cannot be made. */
+static BOOLEAN MakeDiskDirectory(uint32_t disk)
 {
     char text[BAYSIM_DEVICE_NAME];
-    BaySimNode node = {BAYSIM_NODE_DISK, (uint8_t)disk, 0};
+    BaySimNode node = {BAYSIM_NODE_DISK, 0, disk};
     UNICODE_STRING name;
     OBJECT_ATTRIBUTES attributes;
-    if (disk >= kMaxDirectories || s_directories[disk])
-        return;
+    DiskDirectory* free = NULL;
+    if (FindDiskDirectory(disk))
+        return TRUE;
+    for (ULONG i = 0; i < kMaxDirectories && !free; i++) {
+        if (!s_directories[i].handle)
+            free = &s_directories[i];
+    }
+    if (!free)
+        return FALSE;
     BaySimDeviceName(node, text, sizeof text); /* \Device\HarddiskN\Partition0 */
     for (ULONG i = 0; text[i]; i++) {
         if (i > 8 && text[i] == '\\') {
@@ -211,33 +306,84 @@ static void MakeDiskDirectory(ULONG disk)
     }
     WideName(&name, L"", text);
     InitializeObjectAttributes(&attributes, &name, OBJ_OPENIF | OBJ_PERMANENT | OBJ_KERNEL_HANDLE, NULL, NULL);
-    if (!NT_SUCCESS(ZwCreateDirectoryObject(&s_directories[disk], DIRECTORY_ALL_ACCESS, &attributes)))
-        s_directories[disk] = NULL;
+    if (!NT_SUCCESS(ZwCreateDirectoryObject(&free->handle, DIRECTORY_ALL_ACCESS, &attributes))) {
+        free->handle = NULL;
+        return FALSE;
+    }
+    free->disk = disk;
+    return TRUE;
+}
+
+static void CannotMake(BaySimNode node)
+{
+    /* Said in the record, so that a test sees a machine that is not whole. */
+    char line[BAYSIM_LOG_LINE] = "BaySim cannot make ";
+    ULONG n = 0;
+    while (line[n])
+        n++;
+    BaySimDeviceName(node, line + n, sizeof line - n);
+    Record(line);
 }
 
 static void MakeClassDevice(BaySimNode node)
 {
     DEVICE_TYPE type = node.kind == BAYSIM_NODE_CDROM ? FILE_DEVICE_CD_ROM : FILE_DEVICE_DISK;
     for (ULONG i = 0; i < s_deviceCount; i++) {
-        BaySimNode n = ((DeviceExtension*)s_devices[i]->DeviceExtension)->node;
-        if (n.kind == node.kind && n.index == node.index && n.partition == node.partition)
-            return; /* a number given back: the object is taken over */
+        DeviceExtension* extension = ExtensionOf(s_devices[i]);
+        if (SameNode(extension->node, node)) {
+            /* A number given back while a handle still held its removed
+             * object: the object is taken over. */
+            extension->removed = FALSE;
+            return;
+        }
     }
-    if (s_deviceCount >= kMaxDevices)
-        return;
-    if (node.kind == BAYSIM_NODE_DISK)
-        MakeDiskDirectory(node.index);
-    PDEVICE_OBJECT device = MakeDevice(node, type);
-    if (device) {
+    PDEVICE_OBJECT device = NULL;
+    if (s_deviceCount < kMaxDevices && (node.kind != BAYSIM_NODE_DISK || MakeDiskDirectory(node.index)))
+        device = MakeDevice(node, type);
+    if (device)
         s_devices[s_deviceCount++] = device;
-    } else {
-        /* Said in the record, so that a test sees a machine that is not whole. */
-        char line[BAYSIM_LOG_LINE] = "BaySim cannot make ";
-        ULONG n = 0;
-        while (line[n])
-            n++;
-        BaySimDeviceName(node, line + n, sizeof line - n);
-        Record(line);
+    else
+        CannotMake(node);
+}
+
+/* A removed class device (for a disk: its partitions too) is deleted once
+ * no handle is open on it; a disk's directory goes with its last object. */
+static void RemoveClassDevice(BaySimNode node)
+{
+    for (ULONG i = 0; i < s_deviceCount; i++) {
+        DeviceExtension* extension = ExtensionOf(s_devices[i]);
+        if (extension->node.kind == node.kind && extension->node.index == node.index)
+            extension->removed = TRUE;
+    }
+}
+
+/* Deletes the removed devices nobody holds open, but never the one whose
+ * request is being handled (its object must outlive the request). Called
+ * at requests, not at a close: a device is not deleted inside its own
+ * close. */
+static void Sweep(PDEVICE_OBJECT keep)
+{
+    ULONG kept = 0;
+    for (ULONG i = 0; i < s_deviceCount; i++) {
+        PDEVICE_OBJECT device = s_devices[i];
+        DeviceExtension* extension = ExtensionOf(device);
+        if (extension->removed && extension->opens <= 0 && device != keep)
+            IoDeleteDevice(device);
+        else
+            s_devices[kept++] = device;
+    }
+    s_deviceCount = kept;
+    /* A disk's directory goes with its last object. */
+    for (ULONG d = 0; d < kMaxDirectories; d++) {
+        BOOLEAN used = FALSE;
+        if (!s_directories[d].handle)
+            continue;
+        for (ULONG i = 0; i < s_deviceCount && !used; i++) {
+            BaySimNode node = ExtensionOf(s_devices[i])->node;
+            used = node.kind == BAYSIM_NODE_DISK && node.index == s_directories[d].disk;
+        }
+        if (!used)
+            CloseDiskDirectory(&s_directories[d]);
     }
 }
 
@@ -248,17 +394,62 @@ static void DeleteLinkNamed(const char* dosName)
     IoDeleteSymbolicLink(&link);
 }
 
+/* An unreadable name: a directory object under the MS-DOS names, listed
+ * with them, whose query as a link fails. Not permanent: it goes with its
+ * handle, whatever becomes of this process. */
+static BOOLEAN MakeUnreadable(const char* dosName)
+{
+    UNICODE_STRING name;
+    OBJECT_ATTRIBUTES attributes;
+    for (ULONG i = 0; i < BAYSIM_LINKS; i++) {
+        Unreadable* u = &s_unreadable[i];
+        if (u->handle)
+            continue;
+        WideName(&name, L"\\DosDevices\\", dosName);
+        InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE | OBJ_KERNEL_HANDLE, NULL, NULL);
+        if (!NT_SUCCESS(ZwCreateDirectoryObject(&u->handle, DIRECTORY_ALL_ACCESS, &attributes))) {
+            u->handle = NULL;
+            return FALSE;
+        }
+        for (ULONG c = 0; c < BAYSIM_LINK_NAME; c++)
+            u->name[c] = dosName[c];
+        return TRUE;
+    }
+    return FALSE;
+}
+
 static void MakeLink(const BaySimAction* a)
 {
     UNICODE_STRING link, target;
-    WideName(&link, L"\\DosDevices\\", a->name);
-    WideTarget(&target, a->target, a->longTarget);
-    if (!NT_SUCCESS(IoCreateSymbolicLink(&link, &target)))
-        return;
+    if (a->shape == BAYSIM_LINK_UNREADABLE) {
+        if (!MakeUnreadable(a->name))
+            return;
+    } else {
+        WideName(&link, L"\\DosDevices\\", a->name);
+        WideTarget(&target, a->target, a->shape == BAYSIM_LINK_LONG_TARGET);
+        if (!NT_SUCCESS(IoCreateSymbolicLink(&link, &target)))
+            return;
+    }
     for (ULONG i = 0; i < BAYSIM_MADE_LINKS; i++) {
         if (!s_links[i][0]) {
             for (ULONG c = 0; c < BAYSIM_LINK_NAME; c++)
                 s_links[i][c] = a->name[c];
+            return;
+        }
+    }
+}
+
+/* The long list of a Windows 2000 machine (BaySimLongName): not kept
+ * here, the clean-up finds its names by their shape. */
+static void MakeLongNames(void)
+{
+    char name[BAYSIM_LONG_NAME], target[BAYSIM_LONG_NAME_TARGET];
+    UNICODE_STRING link, targetName;
+    for (unsigned i = 0; BaySimLongName(i, name, sizeof name, target, sizeof target); i++) {
+        WideName(&link, L"\\DosDevices\\", name);
+        WideTarget(&targetName, target, FALSE);
+        if (!NT_SUCCESS(IoCreateSymbolicLink(&link, &targetName))) {
+            Record("BaySim cannot make the long name list");
             return;
         }
     }
@@ -277,50 +468,99 @@ static BOOLEAN SameName(const char* a, const char* b)
 
 static void ForgetLink(const char* dosName)
 {
-    DeleteLinkNamed(dosName);
+    BOOLEAN unreadable = FALSE;
+    for (ULONG i = 0; i < BAYSIM_LINKS; i++) {
+        Unreadable* u = &s_unreadable[i];
+        if (u->handle && SameName(u->name, dosName)) {
+            ZwClose(u->handle);
+            u->handle = NULL;
+            unreadable = TRUE;
+        }
+    }
+    if (!unreadable)
+        DeleteLinkNamed(dosName);
     for (ULONG i = 0; i < BAYSIM_MADE_LINKS; i++) {
         if (s_links[i][0] && SameName(s_links[i], dosName))
             s_links[i][0] = 0;
     }
 }
 
-/* Every class device, directory and link the machine made. Drive
- * letters and disk names are the machine's alone in its prefix, so any
- * left by an earlier run go too. */
+/* One entry of an object directory, as ZwQueryDirectoryObject gives it:
+ * the name and the type's name, their characters after them. */
+typedef struct DirectoryEntry {
+    UNICODE_STRING name;
+    UNICODE_STRING type;
+} DirectoryEntry;
+
+/* One pass over \??: the links to delete, collected first (deleting
+ * while walking would move the entries still to come). */
+static ULONG CollectMachineLinks(void)
+{
+    static const WCHAR kLinkType[] = L"SymbolicLink";
+    static ULONG entry[(sizeof(DirectoryEntry) + 2 * 512) / sizeof(ULONG)];
+    UNICODE_STRING path;
+    OBJECT_ATTRIBUTES attributes;
+    HANDLE directory;
+    ULONG context = 0, length = 0, found = 0;
+    RtlInitUnicodeString(&path, L"\\??");
+    InitializeObjectAttributes(&attributes, &path, OBJ_CASE_INSENSITIVE | OBJ_KERNEL_HANDLE, NULL, NULL);
+    if (!NT_SUCCESS(ZwOpenDirectoryObject(&directory, DIRECTORY_QUERY, &attributes)))
+        return 0;
+    while (found < kDoomed &&
+           NT_SUCCESS(ZwQueryDirectoryObject(directory, entry, sizeof entry, TRUE, FALSE, &context, &length))) {
+        const DirectoryEntry* e = (const DirectoryEntry*)entry;
+        ULONG chars = e->name.Length / sizeof(WCHAR), typeChars = e->type.Length / sizeof(WCHAR);
+        BOOLEAN isLink = typeChars == sizeof kLinkType / sizeof(WCHAR) - 1;
+        for (ULONG i = 0; isLink && i < typeChars; i++)
+            isLink = e->type.Buffer[i] == kLinkType[i];
+        if (!isLink || chars >= BAYSIM_LONG_NAME)
+            continue;
+        char* name = s_doomed[found];
+        BOOLEAN ascii = TRUE;
+        for (ULONG i = 0; i < chars; i++) {
+            ascii = ascii && e->name.Buffer[i] > 0 && e->name.Buffer[i] < 0x80;
+            name[i] = (char)e->name.Buffer[i];
+        }
+        name[chars] = 0;
+        if (ascii && BaySimIsMachineLinkName(name))
+            found++;
+    }
+    ZwClose(directory);
+    return found;
+}
+
+/* Every class device, directory and link the machine made. Drive letters,
+ * disk names and the long list are the machine's alone in its prefix, so
+ * any left by an earlier run go too. */
 static void DeleteAll(void)
 {
-    char name[24];
     for (ULONG i = 0; i < s_deviceCount; i++)
         IoDeleteDevice(s_devices[i]);
     s_deviceCount = 0;
     for (ULONG i = 0; i < kMaxDirectories; i++) {
-        if (s_directories[i]) {
-            ZwMakeTemporaryObject(s_directories[i]);
-            ZwClose(s_directories[i]);
-            s_directories[i] = NULL;
-        }
+        if (s_directories[i].handle)
+            CloseDiskDirectory(&s_directories[i]);
     }
     for (ULONG i = 0; i < BAYSIM_MADE_LINKS; i++) {
         if (s_links[i][0])
-            DeleteLinkNamed(s_links[i]);
+            ForgetLink(s_links[i]);
         s_links[i][0] = 0;
     }
-    name[1] = ':';
-    name[2] = 0;
-    for (char letter = 'A'; letter <= 'Z'; letter++) {
-        name[0] = letter;
-        DeleteLinkNamed(name);
+    for (ULONG i = 0; i < BAYSIM_LINKS; i++) {
+        if (s_unreadable[i].handle)
+            ZwClose(s_unreadable[i].handle);
+        s_unreadable[i].handle = NULL;
     }
-    for (ULONG i = 0; i < BAYSIM_CLASS_DEVICES; i++) {
-        static const char kPrefix[] = "PhysicalDrive";
-        ULONG n = 0;
-        for (; kPrefix[n]; n++)
-            name[n] = kPrefix[n];
-        if (i >= 10)
-            name[n++] = (char)('0' + i / 10);
-        name[n++] = (char)('0' + i % 10);
-        name[n] = 0;
-        DeleteLinkNamed(name);
+    /* A pass collects at most kDoomed names; the list holds a few more. */
+    for (int pass = 0; pass < 8; pass++) {
+        ULONG found = CollectMachineLinks();
+        for (ULONG i = 0; i < found; i++) {
+            UNICODE_STRING link;
+            WideName(&link, L"\\DosDevices\\", s_doomed[i]);
+            IoDeleteSymbolicLink(&link);
+        }
+        if (found < kDoomed)
+            break;
     }
 }
 
@@ -333,10 +573,7 @@ static void Carry(void)
             MakeClassDevice(a->node);
             break;
         case BAYSIM_DELETE_DEVICE:
-            /* The object stays (a handle may still be open on it, and a
-             * device deleted under an open handle is not safe here); the
-             * model refuses every request to it until its number is
-             * given to a new drive, which then takes the object over. */
+            RemoveClassDevice(a->node);
             break;
         case BAYSIM_MAKE_LINK:
             MakeLink(a);
@@ -346,6 +583,12 @@ static void Carry(void)
             break;
         case BAYSIM_DELETE_ALL:
             DeleteAll();
+            break;
+        case BAYSIM_MAKE_LONG_NAMES:
+            MakeLongNames();
+            break;
+        case BAYSIM_CANNOT_MAKE:
+            CannotMake(a->node);
             break;
         case BAYSIM_FIRE_EVENT:
             if (s_event) {
@@ -382,27 +625,7 @@ static NTSTATUS Complete(PIRP irp, NTSTATUS status, ULONG_PTR information)
 
 static BaySimNode NodeOf(PDEVICE_OBJECT device)
 {
-    return ((DeviceExtension*)device->DeviceExtension)->node;
-}
-
-static NTSTATUS WINAPI DispatchCreate(PDEVICE_OBJECT device, PIRP irp)
-{
-    IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);
-    BaySimNode node = NodeOf(device);
-    if (node.kind != BAYSIM_NODE_CONTROL) {
-        char line[BAYSIM_LOG_LINE];
-        BaySimDescribeOpen(node, stack->Parameters.Create.ShareAccess, line, sizeof line);
-        Lock();
-        Record(line);
-        Unlock();
-    }
-    return Complete(irp, STATUS_SUCCESS, 0);
-}
-
-static NTSTATUS WINAPI DispatchClose(PDEVICE_OBJECT device, PIRP irp)
-{
-    (void)device;
-    return Complete(irp, STATUS_SUCCESS, 0);
+    return ExtensionOf(device)->node;
 }
 
 static NTSTATUS StatusOf(enum BaySimOutcome outcome)
@@ -423,6 +646,48 @@ static NTSTATUS StatusOf(enum BaySimOutcome outcome)
     default:
         return STATUS_INVALID_DEVICE_REQUEST;
     }
+}
+
+/* A class device of a drive that is not there refuses the open, as the
+ * class driver of a real machine does. Opens that succeed are counted
+ * until their close, so that a removed device is deleted only once no
+ * handle is open on it. */
+static NTSTATUS WINAPI DispatchCreate(PDEVICE_OBJECT device, PIRP irp)
+{
+    IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);
+    BaySimNode node = NodeOf(device);
+    NTSTATUS status = STATUS_SUCCESS;
+    Lock();
+    Sweep(device);
+    if (node.kind != BAYSIM_NODE_CONTROL) {
+        char line[BAYSIM_LOG_LINE];
+        status = StatusOf(BaySimOpen(&s_state, node, stack->Parameters.Create.ShareAccess, line, sizeof line));
+        Record(line);
+    }
+    if (NT_SUCCESS(status)) {
+        ExtensionOf(device)->opens++;
+        if (stack->FileObject)
+            stack->FileObject->FsContext = (PVOID)(ULONG_PTR)ExtensionOf(device)->serial;
+    }
+    Unlock();
+    return Complete(irp, status, 0);
+}
+
+/* A set-up deletes every class device, handles open or not, and their
+ * closes come after: only an open of a device still in the tables, made
+ * on that very object (its serial), is counted off. */
+static NTSTATUS WINAPI DispatchClose(PDEVICE_OBJECT device, PIRP irp)
+{
+    IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);
+    ULONG_PTR serial = stack->FileObject ? (ULONG_PTR)stack->FileObject->FsContext : 0;
+    Lock();
+    for (ULONG i = 0; i < s_deviceCount; i++) {
+        DeviceExtension* extension = ExtensionOf(s_devices[i]);
+        if (s_devices[i] == device && extension->serial == serial && extension->opens > 0)
+            extension->opens--;
+    }
+    Unlock();
+    return Complete(irp, STATUS_SUCCESS, 0);
 }
 
 static NTSTATUS WINAPI DispatchControl(PDEVICE_OBJECT device, PIRP irp)
@@ -474,6 +739,9 @@ static NTSTATUS WINAPI DispatchControl(PDEVICE_OBJECT device, PIRP irp)
         enum BaySimOutcome outcome = BaySimHandle(&s_state, node, code, buffer, buffer ? inSize : 0, buffer,
                                                   buffer ? outSize : 0, &returned, &s_actions, line, sizeof line);
         Carry();
+        Sweep(device);
+        if (outcome == BAYSIM_OK && (code == BAYSIM_IOCTL_SET_MACHINE || code == BAYSIM_IOCTL_CHANGE))
+            WriteSlowDriverMs(BaySimSlowDriverMs(&s_state.machine));
         if (node.kind != BAYSIM_NODE_CONTROL)
             Record(line);
         status = StatusOf(outcome);
@@ -489,6 +757,7 @@ static NTSTATUS WINAPI DispatchControl(PDEVICE_OBJECT device, PIRP irp)
 static void WINAPI UnloadStub(PDRIVER_OBJECT driver)
 {
     (void)driver;
+    TakeSlowDriverTime();
     SetRunning(0);
 }
 
@@ -563,7 +832,7 @@ static NTSTATUS StartMachine(PUNICODE_STRING registryPath)
     for (ULONG port = 0; port < BAY_SCSI_PORTS && NT_SUCCESS(status); port++) {
         char name[8] = {'S', 'c', 's', 'i', (char)('0' + port), ':', 0};
         node.kind = BAYSIM_NODE_PORT;
-        node.index = (uint8_t)port;
+        node.index = port;
         status = MakeFixedDevice(2 + port, node, name);
     }
     if (NT_SUCCESS(status) && !OwnValue(registryPath, L"" BAYSIM_NO_EVENT)) {
@@ -591,6 +860,7 @@ NTSTATUS WINAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath)
         return STATUS_UNSUCCESSFUL;
     if (!s_isMachine) {
         driver->DriverUnload = UnloadStub;
+        TakeSlowDriverTime();
         SetRunning(1);
         return STATUS_SUCCESS;
     }

@@ -41,11 +41,12 @@ static BaySimAction* Push(BaySimActions* actions, enum BaySimActionKind kind)
     return a;
 }
 
-static BaySimNode Node(enum BaySimNodeKind kind, unsigned index, unsigned partition)
+static BaySimNode Node(enum BaySimNodeKind kind, uint32_t index, unsigned partition)
 {
     BaySimNode n;
+    SimFill((unsigned char*)&n, 0, sizeof n);
     n.kind = (uint8_t)kind;
-    n.index = (uint8_t)index;
+    n.index = index;
     n.partition = (uint8_t)partition;
     return n;
 }
@@ -119,19 +120,64 @@ static int OnAPort(const BaySimDrive* d)
     return d->kind == BAYSIM_CDROM || d->kind == BAYSIM_LS120 || d->kind == BAYSIM_DISK;
 }
 
-/* The drive gets the next number of its class and its device objects. */
+static int NumbersGrow(const BaySimState* s)
+{
+    return (s->machine.behaviour & BAYSIM_NUMBERS_GROW) != 0;
+}
+
+/* The entry of the number, or -1 when no device has it. */
+static int FindNumber(const BaySimClass* c, uint32_t number)
+{
+    for (int i = 0; i < BAYSIM_CLASS_DEVICES; i++) {
+        if (c->devices[i].used && c->devices[i].number == number)
+            return i;
+    }
+    return -1;
+}
+
+/* Without growing numbers: one past the highest number that exists, so
+ * that a number at the end is given back. */
+static void GiveBackNumbers(BaySimClass* c)
+{
+    uint32_t next = 0;
+    for (unsigned i = 0; i < BAYSIM_CLASS_DEVICES; i++) {
+        if (c->devices[i].used && c->devices[i].number + 1 > next)
+            next = c->devices[i].number + 1;
+    }
+    c->next = next;
+}
+
+/* The drive gets the next number of its class and its device objects.
+ * No device is made when every entry is taken (drives that left without a
+ * removal keep theirs) or the numbers have run out (the count would
+ * wrap). */
 static void MakeClassDevice(BaySimState* s, unsigned drive, BaySimActions* actions)
 {
     const BaySimDrive* d = &s->machine.drives[drive];
     BaySimClass* c = ClassOf(s, d->kind);
-    if (!c || c->count >= BAYSIM_CLASS_DEVICES)
-        return;
-    unsigned number = c->count++;
-    c->drive[number] = (uint8_t)drive;
-    c->exists[number] = 1;
-    c->gone[number] = 0;
-    s->hasClass[drive] = 1;
+    BaySimClassDevice* e = 0;
+    for (unsigned i = 0; c && i < BAYSIM_CLASS_DEVICES && !e; i++) {
+        if (!c->devices[i].used)
+            e = &c->devices[i];
+    }
     BaySimAction* a;
+    if (!c)
+        return;
+    if (!e || c->next == 0xFFFFFFFFu) {
+        /* Said, so that a test sees a machine that is not whole. */
+        if ((a = Push(actions, BAYSIM_CANNOT_MAKE)))
+            a->node = Node(d->kind == BAYSIM_CDROM ? BAYSIM_NODE_CDROM
+                           : d->kind == BAYSIM_DISK ? BAYSIM_NODE_DISK
+                                                    : BAYSIM_NODE_FLOPPY,
+                           c->next, 0);
+        return;
+    }
+    uint32_t number = c->next++;
+    e->used = 1;
+    e->number = number;
+    e->drive = (uint8_t)drive;
+    e->gone = 0;
+    s->hasClass[drive] = 1;
     if (d->kind == BAYSIM_CDROM) {
         if ((a = Push(actions, BAYSIM_MAKE_DEVICE)))
             a->node = Node(BAYSIM_NODE_CDROM, number, 0);
@@ -207,6 +253,17 @@ static void SetMachine(BaySimState* s, const uint8_t* in, BaySimActions* actions
             MakeClassDevice(s, i, actions);
         }
     }
+    /* A machine up for days: the drives that came and went since boot
+     * have used the numbers below numbersFrom. */
+    if (NumbersGrow(s)) {
+        BaySimClass* classes[3] = {&s->cdroms, &s->floppies, &s->disks};
+        for (int c = 0; c < 3; c++) {
+            if (classes[c]->next < m->numbersFrom)
+                classes[c]->next = m->numbersFrom;
+        }
+    }
+    if (m->behaviour & BAYSIM_LONG_NAME_LIST)
+        Push(actions, BAYSIM_MAKE_LONG_NAMES);
     for (unsigned i = 0; i < BAYSIM_LINKS; i++) {
         const BaySimLink* l = &m->links[i];
         if (!l->name[0] || LinkIndex(s, l->name) >= 0 || !RememberLink(s, l->name))
@@ -215,7 +272,7 @@ static void SetMachine(BaySimState* s, const uint8_t* in, BaySimActions* actions
         if (a) {
             CopyText(a->name, sizeof a->name, l->name, BAYSIM_LINK_NAME);
             CopyText(a->target, sizeof a->target, l->target, BAYSIM_LINK_TARGET);
-            a->longTarget = l->longTarget;
+            a->shape = l->shape;
         }
     }
 }
@@ -460,9 +517,9 @@ static enum BaySimOutcome BayRequest(BaySimState* s, uint32_t code, const uint8_
             PutLe32(out + BAY_COUNTS_FLOPPIES, 0xFFFFFFFFu);
             PutLe32(out + BAY_COUNTS_CDROMS, 0xFFFFFFFFu);
         } else {
-            PutLe32(out + BAY_COUNTS_DISKS, s->disks.count);
-            PutLe32(out + BAY_COUNTS_FLOPPIES, s->floppies.count);
-            PutLe32(out + BAY_COUNTS_CDROMS, s->cdroms.count);
+            PutLe32(out + BAY_COUNTS_DISKS, s->disks.next);
+            PutLe32(out + BAY_COUNTS_FLOPPIES, s->floppies.next);
+            PutLe32(out + BAY_COUNTS_CDROMS, s->cdroms.next);
         }
         *returned = BAY_COUNTS_SIZE;
         return BAYSIM_OK;
@@ -511,9 +568,9 @@ static enum BaySimOutcome PortRequest(BaySimState* s, unsigned port, uint32_t co
             if (!d->attached && s->hasClass[i]) {
                 /* Its class device is left without a drive. */
                 BaySimClass* c = ClassOf(s, d->kind);
-                for (unsigned n = 0; c && n < c->count; n++) {
-                    if (c->drive[n] == i)
-                        c->gone[n] = 1;
+                for (unsigned n = 0; c && n < BAYSIM_CLASS_DEVICES; n++) {
+                    if (c->devices[n].used && c->devices[n].drive == i)
+                        c->devices[n].gone = 1;
                 }
                 s->hasClass[i] = 0;
             }
@@ -524,15 +581,22 @@ static enum BaySimOutcome PortRequest(BaySimState* s, unsigned port, uint32_t co
     }
 }
 
+static const BaySimClass* NodeClass(const BaySimState* s, BaySimNode node)
+{
+    return node.kind == BAYSIM_NODE_CDROM ? &s->cdroms : node.kind == BAYSIM_NODE_FLOPPY ? &s->floppies : &s->disks;
+}
+
 static enum BaySimOutcome ClassRequest(BaySimState* s, BaySimNode node, uint32_t code, uint8_t* out,
                                        uint32_t outSize, uint32_t* returned, BaySimActions* actions)
 {
     BaySimClass* c = node.kind == BAYSIM_NODE_CDROM ? &s->cdroms
                      : node.kind == BAYSIM_NODE_FLOPPY ? &s->floppies
                                                        : &s->disks;
-    if (node.index >= c->count || !c->exists[node.index] || c->gone[node.index])
+    int entry = FindNumber(c, node.index);
+    if (entry < 0 || c->devices[entry].gone)
         return BAYSIM_GONE;
-    unsigned drive = c->drive[node.index];
+    BaySimClassDevice* e = &c->devices[entry];
+    unsigned drive = e->drive;
     const BaySimDrive* d = &s->machine.drives[drive];
     uint32_t fail = s->machine.fail;
     switch (code) {
@@ -556,11 +620,11 @@ static enum BaySimOutcome ClassRequest(BaySimState* s, BaySimNode node, uint32_t
         BaySimAction* a = Push(actions, BAYSIM_DELETE_DEVICE);
         if (a)
             a->node = Node(node.kind, node.index, 0);
-        c->exists[node.index] = 0;
+        e->used = 0;
         s->hasClass[drive] = 0;
         s->visible[drive] = 0; /* found again only after a rescan */
-        while (c->count > 0 && !c->exists[c->count - 1])
-            c->count--;
+        if (!NumbersGrow(s))
+            GiveBackNumbers(c);
         return BAYSIM_OK;
     }
     case BAY_IOCTL_STORAGE_FIND_NEW_DEVICES:
@@ -650,11 +714,216 @@ enum BaySimOutcome BaySimHandle(BaySimState* s, BaySimNode node, uint32_t code, 
     return outcome;
 }
 
-void BaySimDescribeOpen(BaySimNode node, uint32_t share, char* record, size_t recordSize)
+/* The bay status shows a floppy drive: outside the bays, or in one of
+ * the five positions. */
+static int FloppyShown(const BaySimMachine* m)
 {
+    if (m->status[BAY_STATUS_OTHER_FLOPPY])
+        return 1;
+    for (int i = 0; i < 5; i++) {
+        if (m->status[i] == BAY_KIND_FLOPPY)
+            return 1;
+    }
+    return 0;
+}
+
+enum BaySimOutcome BaySimOpen(const BaySimState* s, BaySimNode node, uint32_t share, char* record,
+                              size_t recordSize)
+{
+    enum BaySimOutcome outcome = BAYSIM_OK;
+    if (node.kind == BAYSIM_NODE_CDROM || node.kind == BAYSIM_NODE_FLOPPY || node.kind == BAYSIM_NODE_DISK) {
+        const BaySimClass* c = NodeClass(s, node);
+        int entry = FindNumber(c, node.index);
+        if (entry < 0 || c->devices[entry].gone)
+            outcome = BAYSIM_GONE;
+        else if (s->machine.drives[c->devices[entry].drive].kind == BAYSIM_FLOPPY && !FloppyShown(&s->machine))
+            outcome = BAYSIM_GONE; /* the drive is out: no medium, no drive to answer */
+    }
     struct SimLine line;
     SimBegin(&line, record, recordSize);
     PutNode(&line, node, 0);
     SimPut(&line, " open share=");
     SimPut(&line, (share & 3) == 3 ? "read+write" : (share & 1) ? "read" : (share & 2) ? "write" : "none");
+    if (outcome != BAYSIM_OK)
+        SimPut(&line, ": gone");
+    return outcome;
+}
+
+uint32_t BaySimSlowDriverMs(const BaySimMachine* m)
+{
+    if (!(m->behaviour & BAYSIM_SLOW_DRIVERS))
+        return 0;
+    return m->slowDriverMs ? m->slowDriverMs : BAYSIM_SLOW_DRIVER_DEFAULT_MS;
+}
+
+/* ---- the MS-DOS names of a Windows 2000 machine -------------------- */
+
+/* Hexadecimal as these names write it: lower case for instance ids and
+ * interface classes, upper case in volume names; digits 0: no leading
+ * zeros. */
+static void PutHex(struct SimLine* line, uint32_t value, int digits, int lower)
+{
+    const char* set = lower ? "0123456789abcdef" : "0123456789ABCDEF";
+    char s[9];
+    int n = 0;
+    if (!digits) {
+        uint32_t v = value;
+        do {
+            digits++;
+            v >>= 4;
+        } while (v);
+    }
+    if (digits > 8)
+        digits = 8;
+    for (n = digits - 1; n >= 0; n--) {
+        s[n] = set[value & 15];
+        value >>= 4;
+    }
+    s[digits] = '\0';
+    SimPut(line, s);
+}
+
+/* Device interface classes: disk, CD-ROM, volume, USB hub, HID,
+ * keyboard, network miniport, USB device. */
+static const char* const kInterfaces[] = {
+    "{53f56307-b6bf-11d0-94f2-00a0c91efb8b}", "{53f56308-b6bf-11d0-94f2-00a0c91efb8b}",
+    "{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}", "{f18a0e88-c30c-11d0-8815-00a0c906bed8}",
+    "{4d1e55b2-f16f-11cf-88cb-001111000030}", "{884b96c3-56ef-11d1-bc8c-00a0c91405dd}",
+    "{ad498944-762f-11d0-8dcb-00c04fc3358c}", "{a5dcbf10-6530-11d2-901f-00c04fb951ed}"};
+
+int BaySimLongName(unsigned index, char* name, size_t nameSize, char* target, size_t targetSize)
+{
+    static const char* const kPciDevices[] = {"7190", "7191", "7110", "7111", "7112", "7113", "1229", "2411", "7195", "1A30"};
+    static const char* const kAcpiIds[] = {"PNP0303", "PNP0F13", "PNP0C0A", "PNP0A03", "PNP0B00",
+                                           "PNP0C0C", "PNP0C0E", "PNP0000", "PNP0100", "PNP0800"};
+    static const char* const kRootNames[] = {"MS_PPTPMINIPORT", "MS_L2TPMINIPORT", "MS_NDISWANIP", "MS_PTIMINIPORT",
+                                             "RDPDR", "RDP_KBD", "RDP_MOU", "SYSTEM", "MS_NDISWANBH", "MS_PSCHEDMP"};
+    struct SimLine n, t;
+    unsigned k = index / 10;
+    if (index >= BAYSIM_LONG_NAMES || nameSize < BAYSIM_LONG_NAME || targetSize < BAYSIM_LONG_NAME_TARGET)
+        return 0;
+    SimBegin(&n, name, nameSize);
+    SimBegin(&t, target, targetSize);
+    SimPut(&t, "\\Device\\");
+    switch (index % 10) {
+    case 0: /* a volume by its unique id */
+        SimPut(&n, "Volume{");
+        PutHex(&n, 0x6f8a5e30u + k * 0x10101u, 8, 1);
+        SimPut(&n, "-2b1c-11d5-a1b2-806d6172696f}");
+        SimPut(&t, "HarddiskVolume");
+        SimPutDec(&t, k + 1);
+        break;
+    case 1: /* an IDE drive's disk or CD-ROM interface */
+        SimPut(&n, k % 2 ? "IDE#DiskGENERIC_FIXED_DISK______1.00____#5&" : "IDE#CdRomGENERIC_CD-ROM_DRIVE____1.00____#5&");
+        PutHex(&n, 0x2f3b0e2u + k * 0x111u, 7, 1);
+        SimPut(&n, "&0&");
+        SimPutDec(&n, k % 2);
+        SimPut(&n, ".0.0#");
+        SimPut(&n, kInterfaces[k % 2 ? 0 : 1]);
+        SimPut(&t, "IdeDeviceP");
+        SimPutDec(&t, k % 2);
+        SimPut(&t, "T0L0-");
+        SimPutDec(&t, k + 3);
+        break;
+    case 2: /* a volume's interface, by the disk's signature and where the partition lies */
+        SimPut(&n, "STORAGE#Volume#1&30a96598&0&Signature");
+        PutHex(&n, 0x5A17u + k, 0, 0);
+        SimPut(&n, "Offset");
+        PutHex(&n, 0x7E00u, 0, 0);
+        SimPut(&n, "Length");
+        PutHex(&n, 0x1F40u + k * 0x100u, 0, 0);
+        SimPutChar(&n, '#');
+        SimPut(&n, kInterfaces[2]);
+        SimPut(&t, "HarddiskVolume");
+        SimPutDec(&t, k + 1);
+        break;
+    case 3: /* a PCI function */
+        SimPut(&n, "PCI#VEN_8086&DEV_");
+        SimPut(&n, kPciDevices[k]);
+        SimPut(&n, "&SUBSYS_00000000&REV_01#3&61aaa01&0&");
+        PutHex(&n, 0x38u + k, 2, 0);
+        SimPut(&n, "#{4d36e96a-e325-11ce-bfc1-08002be10318}");
+        SimPut(&t, "NTPNP_PCI");
+        PutHex(&t, 7 + k, 4, 0);
+        break;
+    case 4: /* a USB hub or device */
+        SimPut(&n, k % 2 ? "USB#Vid_046d&Pid_c00e#5&2c3f1e&0&" : "USB#ROOT_HUB#4&1a0f4c5&");
+        SimPutDec(&n, k);
+        SimPutChar(&n, '#');
+        SimPut(&n, kInterfaces[k % 2 ? 7 : 3]);
+        SimPut(&t, "USBPDO-");
+        SimPutDec(&t, k + 3);
+        break;
+    case 5: /* a HID collection */
+        SimPut(&n, "HID#Vid_046d&Pid_c00e#6&2b4a2c9b&0&");
+        PutHex(&n, k, 4, 0);
+        SimPutChar(&n, '#');
+        SimPut(&n, kInterfaces[4]);
+        PutHex(&t, 0x4au + k, 8, 1);
+        break;
+    case 6: /* a device the firmware tables describe */
+        SimPut(&n, "ACPI#");
+        SimPut(&n, kAcpiIds[k]);
+        SimPut(&n, "#4&1d401fb5&0#");
+        SimPut(&n, kInterfaces[5]);
+        PutHex(&t, 0x3cu + k, 8, 1);
+        break;
+    case 7: /* a device of the system's own */
+        SimPut(&n, "Root#");
+        SimPut(&n, kRootNames[k]);
+        SimPut(&n, "#0000#");
+        SimPut(&n, kInterfaces[6]);
+        PutHex(&t, 0x1fu + k, 8, 1);
+        break;
+    case 8: /* the floppy controller's drive */
+        SimPut(&n, "FDC#GENERIC_FLOPPY_DRIVE#6&1435b2e2&0&");
+        SimPutDec(&n, k);
+        SimPutChar(&n, '#');
+        SimPut(&n, kInterfaces[2]);
+        PutHex(&t, 0x27u + k, 8, 1);
+        break;
+    default: /* removable media */
+        SimPut(&n, "STORAGE#RemovableMedia#7&1c0b5b1&0&RM");
+        SimPutDec(&n, k);
+        SimPutChar(&n, '#');
+        SimPut(&n, kInterfaces[2]);
+        PutHex(&t, 0x58u + k, 8, 1);
+        break;
+    }
+    return 1;
+}
+
+static char Upper(char c)
+{
+    return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c;
+}
+
+int BaySimIsLongName(const char* name)
+{
+    char listed[BAYSIM_LONG_NAME], target[BAYSIM_LONG_NAME_TARGET];
+    for (unsigned i = 0; BaySimLongName(i, listed, sizeof listed, target, sizeof target); i++) {
+        size_t c = 0;
+        while (listed[c] && Upper(listed[c]) == Upper(name[c]))
+            c++;
+        if (!listed[c] && !name[c])
+            return 1;
+    }
+    return 0;
+}
+
+int BaySimIsMachineLinkName(const char* name)
+{
+    static const char kDisk[] = "PHYSICALDRIVE";
+    size_t n = 0;
+    if (((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z')) && name[1] == ':' && !name[2])
+        return 1;
+    while (kDisk[n] && Upper(name[n]) == kDisk[n])
+        n++;
+    if (!kDisk[n] && name[n]) {
+        while (name[n] >= '0' && name[n] <= '9')
+            n++;
+        if (!name[n])
+            return 1;
+    }
+    return BaySimIsLongName(name);
 }

@@ -22,20 +22,33 @@ enum BaySimNodeKind {
 
 typedef struct BaySimNode {
     uint8_t kind;
-    uint8_t index;
     uint8_t partition;
+    uint32_t index; /* a port, or a class number: numbers only grow on a machine that runs long */
 } BaySimNode;
 
-enum { BAYSIM_CLASS_DEVICES = 16, BAYSIM_MADE_LINKS = 64, BAYSIM_ACTIONS = 64, BAYSIM_DEVICE_NAME = 48 };
+enum {
+    BAYSIM_CLASS_DEVICES = 16, /* class devices that exist at once, per class */
+    BAYSIM_MADE_LINKS = 64,
+    BAYSIM_ACTIONS = 64,
+    BAYSIM_DEVICE_NAME = 48
+};
 
-/* The class devices of one class, by number. The count is one past the
- * highest number that exists: a device removed from the middle leaves a
- * gap, one removed from the end gives its number back. */
+/* One class device that exists: its number and the drive behind it. */
+typedef struct BaySimClassDevice {
+    uint32_t number;
+    uint8_t used;  /* the entry holds a device */
+    uint8_t drive; /* the drive behind it */
+    uint8_t gone;  /* its drive left without a removal request */
+} BaySimClassDevice;
+
+/* The class devices of one class, keyed by number, and the number the
+ * next device gets (what the device counts report). Without
+ * BAYSIM_NUMBERS_GROW the next number is one past the highest that
+ * exists: a device removed from the middle leaves a gap, one removed from
+ * the end gives its number back. With it, it only grows. */
 typedef struct BaySimClass {
-    uint8_t count;
-    uint8_t drive[BAYSIM_CLASS_DEVICES];  /* the drive behind each number */
-    uint8_t exists[BAYSIM_CLASS_DEVICES]; /* its device object exists */
-    uint8_t gone[BAYSIM_CLASS_DEVICES];   /* its drive left without a removal request */
+    uint32_t next;
+    BaySimClassDevice devices[BAYSIM_CLASS_DEVICES];
 } BaySimClass;
 
 typedef struct BaySimState {
@@ -54,12 +67,14 @@ enum BaySimActionKind {
     BAYSIM_MAKE_LINK,   /* name -> target */
     BAYSIM_DELETE_LINK, /* name */
     BAYSIM_DELETE_ALL,  /* every class device and every link made so far */
-    BAYSIM_FIRE_EVENT
+    BAYSIM_FIRE_EVENT,
+    BAYSIM_MAKE_LONG_NAMES, /* the MS-DOS names of BaySimLongName */
+    BAYSIM_CANNOT_MAKE      /* node: the device a drive should get has no room or no number (recorded) */
 };
 
 typedef struct BaySimAction {
     uint8_t kind;
-    uint8_t longTarget;
+    uint8_t shape; /* of a link: BAYSIM_LINK_* */
     BaySimNode node;
     char name[BAYSIM_LINK_NAME];
     char target[BAYSIM_LINK_TARGET];
@@ -95,10 +110,37 @@ enum BaySimOutcome BaySimHandle(BaySimState* s, BaySimNode node, uint32_t code, 
  * finds the drives of its class. */
 void BaySimNoticeClassDrivers(BaySimState* s, uint32_t cdromRunning, uint32_t ls120Running, BaySimActions* actions);
 
-/* A line for an open of a node with the share mode asked. (The access
- * asked does not reach a driver under Wine; the system itself refuses a
- * request whose code needs access the handle lacks.) */
-void BaySimDescribeOpen(BaySimNode node, uint32_t share, char* record, size_t recordSize);
+/* An open of a node with the share mode asked: BAYSIM_OK, or BAYSIM_GONE
+ * for a class device whose number does not exist, whose drive has left
+ * and was rescanned away, or (the floppy drive) while the bay status
+ * shows no floppy drive anywhere. record receives one line; it names the
+ * outcome only when the open is refused. (The access asked does not reach
+ * a driver under Wine; the system itself refuses a request whose code
+ * needs access the handle lacks.) */
+enum BaySimOutcome BaySimOpen(const BaySimState* s, BaySimNode node, uint32_t share, char* record,
+                              size_t recordSize);
+
+/* The MS-DOS names a Windows 2000 machine lists besides its drive letters
+ * (volumes, device interfaces), made with BAYSIM_LONG_NAME_LIST: name
+ * number index (0 to BAYSIM_LONG_NAMES - 1) and the NT name it leads to,
+ * never a bay class device. 0 past the end, or when a buffer is smaller
+ * than BAYSIM_LONG_NAME or BAYSIM_LONG_NAME_TARGET. */
+enum { BAYSIM_LONG_NAMES = 100, BAYSIM_LONG_NAME = 104, BAYSIM_LONG_NAME_TARGET = 40 };
+int BaySimLongName(unsigned index, char* name, size_t nameSize, char* target, size_t targetSize);
+
+/* Whether the name is one of BaySimLongName's (case does not count). */
+int BaySimIsLongName(const char* name);
+
+/* Whether an MS-DOS name is the machine's to delete at set-up and unload,
+ * whoever made it: a drive letter, PhysicalDrive<digits> (any number: a
+ * crashed run with growing numbers leaves PhysicalDrive1234) or a name of
+ * the long list. Never anything else: Wine's own names, the bay driver's
+ * swapctl0, BaySim, Scsi<n>:. */
+int BaySimIsMachineLinkName(const char* name);
+
+/* How long a stub takes to start and to stop in this machine, in
+ * milliseconds: 0 without BAYSIM_SLOW_DRIVERS. */
+uint32_t BaySimSlowDriverMs(const BaySimMachine* m);
 
 /* The node's NT device name ("\Device\CdRom0"), and its short name as
  * used in records ("CdRom0"). */

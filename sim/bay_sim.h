@@ -31,6 +31,13 @@
 #define BAYSIM_DRIVERS_KEY BAYSIM_KEY "\\Drivers"
 #define BAYSIM_DRIVERS_KEY_NT L"\\Registry\\Machine\\" BAYSIM_DRIVERS_KEY
 
+/* How long the stubs take to start and to stop, in milliseconds
+ * (REG_DWORD under BAYSIM_KEY): the machine writes it at every set-up and
+ * change (0 when its drivers are quick), the stubs read it when they start
+ * and when they unload. The machine and the stubs run in separate
+ * processes: the registry is all they share. */
+#define BAYSIM_SLOW_DRIVER_MS "SlowDriverMs"
+
 /* Values a test may put into a role's own service key before starting it
  * (REG_DWORD, nonzero = on). */
 #define BAYSIM_FAIL_START "SimFailStart" /* DriverEntry fails: the service does not start */
@@ -86,10 +93,17 @@ typedef struct BaySimDrive {
     BaySimPartition partitions[BAYSIM_PARTITIONS];
 } BaySimDrive;
 
+/* The shapes of a set-up link. */
+enum {
+    BAYSIM_LINK_PLAIN = 0,
+    BAYSIM_LINK_LONG_TARGET = 1, /* the target is padded past 2048 characters */
+    BAYSIM_LINK_UNREADABLE = 2   /* listed among the MS-DOS names, but no link: querying it fails */
+};
+
 typedef struct BaySimLink {
     char name[BAYSIM_LINK_NAME];     /* an MS-DOS name ("C:", "PhysicalDrive0"); empty: unused */
     char target[BAYSIM_LINK_TARGET]; /* an NT name ("\Device\Harddisk0\Partition1") */
-    uint8_t longTarget;              /* the target is padded past 2048 characters */
+    uint8_t shape;                   /* BAYSIM_LINK_* */
 } BaySimLink;
 
 /* Requests the machine refuses (with an I/O device error). */
@@ -123,11 +137,35 @@ enum {
     BAYSIM_SLOW_COUNTS = 0x0400          /* a count request takes half a second */
 };
 
+/* How much the machine behaves like one that has run for a while: off,
+ * it is the kind machine of a fresh boot. */
+enum {
+    /* The class drivers give every arriving drive the next number and
+     * never reuse one: a removal gives nothing back, the counts never fall. */
+    BAYSIM_NUMBERS_GROW = 0x0001,
+    /* The MS-DOS name list is as long as a Windows 2000 machine's: a name
+     * for every volume and device interface besides the drive letters. */
+    BAYSIM_LONG_NAME_LIST = 0x0002,
+    /* The stub drivers take their time to start and to stop. */
+    BAYSIM_SLOW_DRIVERS = 0x0004
+};
+
+enum { BAYSIM_SLOW_DRIVER_DEFAULT_MS = 1500 };
+
 typedef struct BaySimMachine {
     uint8_t status[BAY_STATUS_SIZE]; /* what the bay status request answers */
     uint8_t reserved[3];
-    uint32_t fail;    /* BAYSIM_FAIL_* */
-    uint32_t answers; /* BAYSIM_SHORT_STATUS, BAYSIM_INQUIRY_*, BAYSIM_LAYOUT_* */
+    uint32_t fail;      /* BAYSIM_FAIL_* */
+    uint32_t answers;   /* BAYSIM_SHORT_STATUS, BAYSIM_INQUIRY_*, BAYSIM_LAYOUT_* */
+    uint32_t behaviour; /* BAYSIM_NUMBERS_GROW, BAYSIM_LONG_NAME_LIST, BAYSIM_SLOW_DRIVERS */
+    /* With BAYSIM_NUMBERS_GROW: the number the first drive arriving after
+     * set-up takes in each class, as on a machine up for days (the boot
+     * devices are numbered from 0); 0: right after the boot devices. Read
+     * at set-up only. */
+    uint32_t numbersFrom;
+    /* With BAYSIM_SLOW_DRIVERS: how long each stub takes to start and to
+     * stop, in milliseconds (0: BAYSIM_SLOW_DRIVER_DEFAULT_MS). */
+    uint32_t slowDriverMs;
     BaySimDrive drives[BAYSIM_DRIVES];
     /* Links made when the machine is set up (ignored by a change). */
     BaySimLink links[BAYSIM_LINKS];
@@ -139,18 +177,28 @@ typedef struct BaySimMachine {
  * floppy-class devices). The set-up links are made. Links and devices
  * of an earlier set-up are removed first, and the record is cleared.
  *
- * A change takes the status, the failures, the answers and the drives
- * (kind, attachment, identity) of the new machine and keeps what the
- * machine has found so far. A drive attached by a change is found in
+ * With BAYSIM_LONG_NAME_LIST, set-up also makes about a hundred MS-DOS
+ * names of other devices (volumes, device interfaces: bay_model.h,
+ * BaySimLongName); they go at the next set-up or unload.
+ *
+ * A change takes the status, the failures, the answers, the behaviour,
+ * the slow drivers' time and the drives (kind, attachment, identity) of
+ * the new machine and keeps what the machine has found so far. A drive attached by a change is found in
  * two steps, as on the real machine: a rescan of its port shows it, and
  * then its class device appears at the next find-new-devices request of
  * its class (the bay driver's scan request, find-new-devices to an
  * existing device of the class, or the start of the class driver:
  * "vlxcdrom" for CD-ROMs, "vlxls120" for LS-120 drives). A rescan also
  * forgets the drives that are no longer attached (their class devices
- * stay, refusing every request). A removal request takes a drive out of
- * use: its class device is deleted; a number at the end of its class is
- * given back (the count drops), one in the middle leaves a gap.
+ * stay, refusing every open and request). A removal request takes a
+ * drive out of use: its class device is deleted (once no handle is open
+ * on it); a number at the end of its class is given back (the count
+ * drops), one in the middle leaves a gap. With BAYSIM_NUMBERS_GROW no
+ * number is given back: the count is the next number to be given.
+ *
+ * An open of a class device fails (no such device) when its number does
+ * not exist, when its drive has left and its port was rescanned, and for
+ * the floppy drive while the bay status shows no floppy drive anywhere.
  *
  * Every request is recorded as one line: where it went, what it was,
  * its input and the outcome (see bay_model.c, BaySimDescribe). */

@@ -5,19 +5,25 @@
 //   baysim fire           the event fires, nothing changes
 //   baysim log            what the machine was asked, one line a request
 //   baysim clear          forget the record
-//   baysim links          the drive letters and disk names, with their targets
+//   baysim links          the drive letters and disk names (PhysicalDrive<n>, any n), with their targets
 //
 // A machine file is an INI file:
 //   [Status]       Kinds=0,3,0,0,0  OtherFloppy=0  ChangeMask=0x02  (bytes 0-4, 7, 8)
 //   [Drive<n>]     n = 0..15: Kind=disk|cdrom|ls120|floppy  Attached=1  Port=1  Target=0
 //                  Vendor=...  Product=...  Type=<inquiry type>  Partitions=1,2  Unrecognized=3
 //   [Links]        C:=\Device\Harddisk0\Partition1
+//   [LinkShapes]   LONGNAME=long|unreadable   (a [Links] name's shape; plain when not named)
 //   [Failures]     Fail=0x...  Answers=0x...   (sim/bay_sim.h)
+//   [Machine]      NumbersGrow=1  NumbersFrom=<n>  LongNameList=1  SlowDrivers=<ms, 0 = quick>
 #include <windows.h>
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 #include "bay_sim.h"
 
@@ -67,6 +73,14 @@ bool ReadMachine(const char* file, BaySimMachine* m)
     m->status[BAY_STATUS_CHANGE_MASK] = (uint8_t)Number(file, "Status", "ChangeMask", 0);
     m->fail = Number(file, "Failures", "Fail", 0);
     m->answers = Number(file, "Failures", "Answers", 0);
+    if (Number(file, "Machine", "NumbersGrow", 0))
+        m->behaviour |= BAYSIM_NUMBERS_GROW;
+    m->numbersFrom = Number(file, "Machine", "NumbersFrom", 0);
+    if (Number(file, "Machine", "LongNameList", 0))
+        m->behaviour |= BAYSIM_LONG_NAME_LIST;
+    m->slowDriverMs = Number(file, "Machine", "SlowDrivers", 0);
+    if (m->slowDriverMs)
+        m->behaviour |= BAYSIM_SLOW_DRIVERS;
 
     static const struct {
         const char* name;
@@ -108,6 +122,10 @@ bool ReadMachine(const char* file, BaySimMachine* m)
         *equals = '\0';
         snprintf(m->links[l].name, sizeof m->links[l].name, "%s", line);
         snprintf(m->links[l].target, sizeof m->links[l].target, "%s", equals + 1);
+        GetPrivateProfileStringA("LinkShapes", m->links[l].name, "", text, sizeof text, file);
+        m->links[l].shape = lstrcmpiA(text, "long") == 0         ? BAYSIM_LINK_LONG_TARGET
+                            : lstrcmpiA(text, "unreadable") == 0 ? BAYSIM_LINK_UNREADABLE
+                                                                 : BAYSIM_LINK_PLAIN;
         l++;
     }
     return true;
@@ -131,19 +149,45 @@ bool Control(DWORD code, const void* in, DWORD inSize, void* out = nullptr, DWOR
     return ok;
 }
 
+// The disk number of "PhysicalDrive<digits>", or -1.
+long long DiskNumber(const char* name)
+{
+    if (_strnicmp(name, "PhysicalDrive", 13) != 0 || !name[13])
+        return -1;
+    long long n = 0;
+    for (const char* p = name + 13; *p; p++) {
+        if (*p < '0' || *p > '9' || n > 0xFFFFFFFFLL)
+            return -1;
+        n = n * 10 + (*p - '0');
+    }
+    return n;
+}
+
+// The drive letters, then the disk names by number, whatever the numbers.
 void PrintLinks()
 {
-    char target[2048];
-    for (char c = 'A'; c <= 'Z'; c++) {
-        char name[3] = {c, ':', 0};
-        if (QueryDosDeviceA(name, target, sizeof target))
-            printf("%s %s\n", name, target);
+    std::vector<char> list(16 * 1024);
+    DWORD n;
+    while (!(n = QueryDosDeviceA(nullptr, list.data(), (DWORD)list.size())) &&
+           GetLastError() == ERROR_INSUFFICIENT_BUFFER && list.size() < (1u << 24))
+        list.resize(list.size() * 2);
+    std::vector<std::string> letters;
+    std::vector<std::pair<long long, std::string>> disks;
+    for (DWORD at = 0; at < n && list[at]; at += (DWORD)strlen(&list[at]) + 1) {
+        const char* name = &list[at];
+        if (((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z')) && name[1] == ':' && !name[2])
+            letters.push_back(name);
+        else if (DiskNumber(name) >= 0)
+            disks.emplace_back(DiskNumber(name), name);
     }
-    for (int i = 0; i < 16; i++) {
-        char name[24];
-        snprintf(name, sizeof name, "PhysicalDrive%d", i);
-        if (QueryDosDeviceA(name, target, sizeof target))
-            printf("%s %s\n", name, target);
+    std::sort(letters.begin(), letters.end());
+    std::sort(disks.begin(), disks.end());
+    for (const auto& d : disks)
+        letters.push_back(d.second);
+    char target[4096];
+    for (const std::string& name : letters) {
+        if (QueryDosDeviceA(name.c_str(), target, sizeof target))
+            printf("%s %s\n", name.c_str(), target);
     }
 }
 

@@ -99,13 +99,13 @@ int BayMachine::AddDrive(const BaySimDrive& drive)
     return -1;
 }
 
-void BayMachine::AddLink(const char* name, const char* target, bool longTarget)
+void BayMachine::AddLink(const char* name, const char* target, uint8_t shape)
 {
     for (BaySimLink& link : machine.links) {
         if (!link.name[0]) {
             strncpy(link.name, name, sizeof link.name - 1);
             strncpy(link.target, target, sizeof link.target - 1);
-            link.longTarget = longTarget;
+            link.shape = shape;
             return;
         }
     }

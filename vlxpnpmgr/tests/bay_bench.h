@@ -36,7 +36,7 @@ public:
     // the system disk: port 0, target 0, Harddisk0 with partition 1 as C:.
     BaySimMachine machine;
     int AddDrive(const BaySimDrive& drive); // its slot
-    void AddLink(const char* name, const char* target, bool longTarget = false);
+    void AddLink(const char* name, const char* target, uint8_t shape = BAYSIM_LINK_PLAIN);
 
     // Loads the machine's driver (the bay driver's service) and sets up
     // the machine. False (with a test failure) when it cannot.

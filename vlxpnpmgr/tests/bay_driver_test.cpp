@@ -215,7 +215,7 @@ TEST(DriveLinks, AnUnreadableNameEndsTheSearch)
     const char* const devices[] = {"\\Device\\CdRom0", "\\Device\\CdRom1", "\\Device\\CdRom2", "\\Device\\CdRom3",
                                    "\\Device\\CdRom4", "\\Device\\CdRom5"};
     const char* const links[] = {"G:", "H:", "K:", "P:", "S:", "W:"};
-    other.AddLink("LONGNAME", "\\Device\\Long", true);
+    other.AddLink("LONGNAME", "\\Device\\Long", BAYSIM_LINK_LONG_TARGET);
     for (size_t i = 0; i < 6; i++)
         other.AddLink(links[i], devices[i]);
     ASSERT_TRUE(other.Start());

@@ -6,7 +6,12 @@
 // them otherwise (warm swapping off, a refused removal or rescan) the
 // check knows why. One service process takes the whole storm: its
 // handles, private memory and threads are measured at start and end.
-//   vlxpnpmgr_storm [--changes=N] [--seed=S] [--verbose[=FROM]] [gtest options]
+// The machine can be made as unkind as one up for days (sim/bay_sim.h):
+// numbers that only grow (from FROM after boot), the long name list of
+// Windows 2000, class drivers slow to start and stop (then stopped at
+// boot, for the service to start them).
+//   vlxpnpmgr_storm [--changes=N] [--seed=S] [--verbose[=FROM]]
+//                   [--numbers-grow[=FROM]] [--long-names] [--slow-drivers[=MS]] [gtest options]
 #include <windows.h>
 
 #include <psapi.h>
@@ -38,6 +43,7 @@ namespace {
 int g_changes = 300;
 int g_verboseFrom = -1; // --verbose[=N]: every change (from the Nth) in words, and the links after it
 unsigned g_seed = 18;
+uint32_t g_behaviour = 0, g_numbersFrom = 0, g_slowDriverMs = 0; // the machine's BAYSIM_NUMBERS_GROW ...
 
 enum Kind { kEmpty, kCdRom, kLs120, kDisk, kFloppy };
 const char* const kKindNames[] = {"empty", "CD-ROM", "LS-120", "disk", "floppy"};
@@ -179,9 +185,22 @@ protected:
         bay.AddDrive(FloppyDrive());
         bay.AddLink("A:", kFloppyDevice);
         bay.machine.status[BAY_STATUS_OTHER_FLOPPY] = 1;
-        for (const char* stub : {MINIPORT_SERVICE, CDROM_CLASS_SERVICE, LS120_CLASS_SERVICE})
-            BayMachine::AddStub(stub, true);
+        bay.machine.behaviour = g_behaviour;
+        bay.machine.numbersFrom = g_numbersFrom;
+        bay.machine.slowDriverMs = g_slowDriverMs;
+        // Slow class drivers are left for the service to start: slowly, as
+        // the machine is set up first.
+        bool slow = (g_behaviour & BAYSIM_SLOW_DRIVERS) != 0;
+        BayMachine::AddStub(MINIPORT_SERVICE, true);
+        if (!slow) {
+            for (const char* stub : {CDROM_CLASS_SERVICE, LS120_CLASS_SERVICE})
+                BayMachine::AddStub(stub, true);
+        }
         ASSERT_TRUE(bay.Start());
+        if (slow) {
+            for (const char* stub : {CDROM_CLASS_SERVICE, LS120_CLASS_SERVICE})
+                BayMachine::AddStub(stub, false);
+        }
         ASSERT_TRUE(service.Run("-install").finished);
         ASSERT_TRUE(service.Start());
         ASSERT_TRUE(myComputer.WaitTold(1));
@@ -219,18 +238,20 @@ protected:
         bays[b].kind = kind;
     }
 
-    // The drive links of the machine: letters and disk names.
+    // The drive links of the machine: letters and disk names, whatever
+    // the disk numbers have grown to.
     static std::map<std::string, std::string> Links()
     {
         std::map<std::string, std::string> links;
+        static char list[1 << 16];
+        DWORD n = QueryDosDeviceA(nullptr, list, sizeof list);
         char target[4096];
-        for (int i = 0; i < 26 + 10; i++) {
-            char name[32];
-            if (i < 26)
-                snprintf(name, sizeof name, "%c:", 'A' + i);
-            else
-                snprintf(name, sizeof name, "PhysicalDrive%d", i - 26);
-            if (QueryDosDeviceA(name, target, sizeof target))
+        for (DWORD at = 0; at < n && list[at]; at += (DWORD)strlen(list + at) + 1) {
+            const char* name = list + at;
+            bool letter = name[0] && name[1] == ':' && !name[2];
+            bool disk = _strnicmp(name, "PhysicalDrive", 13) == 0 && name[13] &&
+                        strspn(name + 13, "0123456789") == strlen(name + 13);
+            if ((letter || disk) && QueryDosDeviceA(name, target, sizeof target))
                 links[name] = target;
         }
         return links;
@@ -617,6 +638,11 @@ TEST_F(Storm, SeededChangesKeepTheLettersTrue)
             warm = Measure(processId);
     }
     ProcessFigures end = Measure(processId);
+    if (g_behaviour)
+        printf("storm: the machine:%s%s%s\n",
+               g_behaviour & BAYSIM_NUMBERS_GROW ? (" numbers grow from " + std::to_string(g_numbersFrom) + ";").c_str() : "",
+               g_behaviour & BAYSIM_LONG_NAME_LIST ? " the long name list;" : "",
+               g_behaviour & BAYSIM_SLOW_DRIVERS ? " slow drivers;" : "");
     printf("storm: seed %u: %d changes, %d mismatches, %d crashes, %d hangs, %.1f ms per change (longest %.0f ms)\n",
            g_seed, changes, mismatches, crashes, hangs, changes ? totalMs / changes : 0.0, longestMs);
     printf("storm: service process %lu at start, after 100 changes and at the end:\n", processId);
@@ -643,6 +669,15 @@ int main(int argc, char** argv)
             g_verboseFrom = atoi(argv[i] + 10);
         else if (strncmp(argv[i], "--seed=", 7) == 0)
             g_seed = (unsigned)strtoul(argv[i] + 7, nullptr, 10);
+        else if (strncmp(argv[i], "--numbers-grow", 14) == 0 && (!argv[i][14] || argv[i][14] == '=')) {
+            g_behaviour |= BAYSIM_NUMBERS_GROW;
+            g_numbersFrom = argv[i][14] ? (uint32_t)strtoul(argv[i] + 15, nullptr, 0) : 0;
+        } else if (strcmp(argv[i], "--long-names") == 0)
+            g_behaviour |= BAYSIM_LONG_NAME_LIST;
+        else if (strncmp(argv[i], "--slow-drivers", 14) == 0 && (!argv[i][14] || argv[i][14] == '=')) {
+            g_behaviour |= BAYSIM_SLOW_DRIVERS;
+            g_slowDriverMs = argv[i][14] ? (uint32_t)strtoul(argv[i] + 15, nullptr, 0) : 0;
+        }
     }
     return RUN_ALL_TESTS();
 }

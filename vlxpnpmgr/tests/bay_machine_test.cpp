@@ -1,0 +1,251 @@
+// What a Win32 program sees of the bay machine made as unkind as a real
+// Windows NT 4.0 or 2000 machine that has run for days: numbers far past
+// the first ones (CdRom31, Harddisk30), a name list longer than 2,048
+// bytes with a name that cannot be read, a removed drive that cannot be
+// opened, and a class driver that takes its time to start and to stop.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <atomic>
+#include <functional>
+#include <set>
+#include <thread>
+
+#include "bay_bench.h"
+#include "bay_driver.h"
+#include "services.h"
+
+extern "C" {
+#include "bay_model.h"
+}
+
+using namespace baytest;
+
+namespace {
+
+// ERROR_NO_SUCH_DEVICE: STATUS_NO_SUCH_DEVICE as Win32 reports it (the
+// MinGW headers lack the name).
+const DWORD kNoSuchDevice = 433;
+
+// The counts as the bay driver answers them (the bay manager's own read
+// cuts them to what it can use): disks, floppies, CD-ROMs.
+std::vector<uint32_t> Counts()
+{
+    HANDLE bay = CreateFileA(BAY_DRIVER_PATH, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+    DeviceCounts counts;
+    memset(&counts, 0xCC, sizeof counts);
+    DWORD returned = 0;
+    BOOL ok = DeviceIoControl(bay, BAY_IOCTL_QUERY_COUNTS, nullptr, 0, &counts, sizeof counts, &returned, nullptr);
+    CloseHandle(bay);
+    if (!ok)
+        return {};
+    return {counts.Disks, counts.Floppies, counts.CdRoms};
+}
+
+// One request on a device opened by name, with the access its code needs;
+// 0 or the error.
+DWORD Ask(const char* path, DWORD code)
+{
+    DWORD access = ((code >> 14) & 1 ? GENERIC_READ : 0) | ((code >> 14) & 2 ? GENERIC_WRITE : 0);
+    HANDLE device = CreateFileA(path, access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (device == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    BYTE answer[512];
+    DWORD returned = 0;
+    DWORD error = DeviceIoControl(device, code, nullptr, 0, answer, sizeof answer, &returned, nullptr) ? 0 : GetLastError();
+    CloseHandle(device);
+    return error;
+}
+
+// The MS-DOS names as the system lists them.
+std::set<std::string> DosNames()
+{
+    std::vector<char> list(1 << 16);
+    DWORD n = QueryDosDeviceA(nullptr, list.data(), (DWORD)list.size());
+    std::set<std::string> names;
+    for (DWORD at = 0; at < n && list[at]; at += (DWORD)strlen(&list[at]) + 1)
+        names.insert(&list[at]);
+    return names;
+}
+
+std::string Status(const SERVICE_STATUS& s)
+{
+    static const char* const kStates[] = {"?", "STOPPED", "START_PENDING", "STOP_PENDING", "RUNNING"};
+    return std::string(s.dwCurrentState <= 4 ? kStates[s.dwCurrentState] : "?") + " checkpoint " +
+           std::to_string(s.dwCheckPoint) + " hint " + std::to_string(s.dwWaitHint) + " accepts " +
+           std::to_string(s.dwControlsAccepted);
+}
+
+// Runs the call on a thread of its own while this thread reads the
+// service's status: every status seen after the one it had before, and
+// how long the call took.
+std::vector<std::string> StatusesDuring(const char* service, const std::function<bool()>& call, bool* result,
+                                        DWORD* tookMs)
+{
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE handle = OpenServiceA(manager, service, SERVICE_QUERY_STATUS);
+    SERVICE_STATUS status;
+    ZeroMemory(&status, sizeof status);
+    QueryServiceStatus(handle, &status);
+    std::string last = Status(status);
+    std::vector<std::string> seen;
+    std::atomic<bool> done{false};
+    DWORD started = GetTickCount();
+    std::thread worker([&] {
+        *result = call();
+        *tookMs = GetTickCount() - started;
+        done = true;
+    });
+    for (bool more = true; more;) {
+        more = !done;
+        ZeroMemory(&status, sizeof status);
+        if (QueryServiceStatus(handle, &status) && Status(status) != last)
+            seen.push_back(last = Status(status));
+        Sleep(10);
+    }
+    worker.join();
+    CloseServiceHandle(handle);
+    CloseServiceHandle(manager);
+    return seen;
+}
+
+bool ServiceCall(const char* service, bool start)
+{
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE handle = OpenServiceA(manager, service, SERVICE_ALL_ACCESS);
+    SERVICE_STATUS status;
+    bool ok = start ? StartServiceA(handle, 0, nullptr) : ControlService(handle, SERVICE_CONTROL_STOP, &status);
+    CloseServiceHandle(handle);
+    CloseServiceHandle(manager);
+    return ok;
+}
+
+} // namespace
+
+TEST(BayMachine, AsUnkindAsAMachineUpForDays)
+{
+    const DWORD slowMs = 1500;
+    BayMachine bay;
+    bay.machine.behaviour = BAYSIM_NUMBERS_GROW | BAYSIM_LONG_NAME_LIST | BAYSIM_SLOW_DRIVERS;
+    bay.machine.numbersFrom = 30;
+    bay.machine.slowDriverMs = slowMs;
+    int cdrom = bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
+    int disk = bay.AddDrive(Disk(3, 0, "DISKMAKE", "FIXED DISK", {{1, 1}, {3, 1}}));
+    bay.machine.drives[cdrom].attached = false;
+    bay.machine.drives[disk].attached = false;
+    bay.AddLink("ODDNAME", "\\Device\\Odd", BAYSIM_LINK_UNREADABLE);
+    ASSERT_TRUE(bay.Start());
+    EXPECT_EQ((std::vector<uint32_t>{30, 30, 30}), Counts()) << "past 26 from the start";
+
+    // The name list needs more than 2,048 bytes; every long name reads as
+    // its device, the unreadable one fails its own query.
+    std::vector<char> list(2048);
+    SetLastError(0);
+    EXPECT_EQ(0u, QueryDosDeviceA(nullptr, list.data(), (DWORD)list.size()));
+    EXPECT_EQ((DWORD)ERROR_INSUFFICIENT_BUFFER, GetLastError());
+    std::set<std::string> names = DosNames();
+    size_t bytes = 1;
+    for (const std::string& name : names)
+        bytes += name.size() + 1;
+    EXPECT_GT(bytes, 6000u);
+    char name[BAYSIM_LONG_NAME], target[BAYSIM_LONG_NAME_TARGET];
+    for (unsigned i = 0; BaySimLongName(i, name, sizeof name, target, sizeof target); i++) {
+        EXPECT_EQ(1u, names.count(name)) << name;
+        EXPECT_EQ(target, LinkTarget(name));
+    }
+    EXPECT_EQ(1u, names.count("ODDNAME"));
+    char targets[4096];
+    SetLastError(0);
+    EXPECT_EQ(0u, QueryDosDeviceA("ODDNAME", targets, sizeof targets));
+    EXPECT_EQ((DWORD)ERROR_INVALID_HANDLE, GetLastError()) << "Wine's answer for a name that is no link";
+
+    // The CD-ROM class driver takes its time: StartService returns when
+    // its entry point has, the service start-pending meanwhile.
+    ASSERT_TRUE(testkit::CreateDriverService(CDROM_CLASS_SERVICE, testkit::BuiltFile("sim/bay_sim.sys"), false));
+    bool ok = false;
+    DWORD took = 0;
+    std::vector<std::string> seen = StatusesDuring(CDROM_CLASS_SERVICE, [] { return ServiceCall(CDROM_CLASS_SERVICE, true); },
+                                                   &ok, &took);
+    EXPECT_TRUE(ok);
+    EXPECT_GE(took, slowMs - 100);
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ("RUNNING checkpoint 0 hint 0 accepts 5", seen.back());
+    for (size_t i = 0; i + 1 < seen.size(); i++)
+        EXPECT_EQ(0u, seen[i].find("START_PENDING checkpoint 0 ")) << seen[i];
+    EXPECT_EQ("START_PENDING checkpoint 0 hint 10000 accepts 0", seen[seen.size() - 2]) << "while its entry point runs";
+
+    // The CD-ROM arrives: the next number after numbersFrom.
+    bay.machine.drives[cdrom].attached = true;
+    bay.Change();
+    EXPECT_EQ(0u, Ask("\\\\.\\scsi1:", BAY_IOCTL_SCSI_RESCAN_BUS));
+    EXPECT_TRUE(RequestCdRomScan());
+    EXPECT_EQ((std::vector<uint32_t>{30, 30, 31}), Counts());
+    ASSERT_TRUE(SendDefineLink("\\DosDevices\\R:", "\\Device\\CdRom30"));
+    EXPECT_EQ(0u, Ask("\\\\.\\R:", BAY_IOCTL_SCSI_GET_ADDRESS));
+
+    // It is removed through a handle; once that is closed the name leads
+    // nowhere: the open is refused, and after the next request the object
+    // is gone altogether.
+    bay.ClearLog();
+    HANDLE drive = CreateFileA("\\\\.\\R:", 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, drive);
+    DWORD returned = 0;
+    EXPECT_TRUE(DeviceIoControl(drive, BAY_IOCTL_REMOVE_DRIVE, nullptr, 0, nullptr, 0, &returned, nullptr));
+    CloseHandle(drive);
+    EXPECT_EQ(kNoSuchDevice, Ask("\\\\.\\R:", BAY_IOCTL_SCSI_GET_ADDRESS));
+    EXPECT_EQ((std::vector<uint32_t>{30, 30, 31}), Counts()) << "a removal gives no number back";
+    EXPECT_EQ((DWORD)ERROR_PATH_NOT_FOUND, Ask("\\\\.\\R:", BAY_IOCTL_SCSI_GET_ADDRESS)) << "no object behind the name";
+    EXPECT_EQ((std::vector<std::string>{"CdRom30 open share=read", "CdRom30 open share=read: gone"}),
+              bay.LogWith("CdRom30 open"))
+        << "the last open no longer reaches a device";
+
+    // It comes back as the next number.
+    bay.machine.drives[cdrom].attached = false;
+    bay.Change();
+    EXPECT_EQ(0u, Ask("\\\\.\\scsi1:", BAY_IOCTL_SCSI_RESCAN_BUS));
+    bay.machine.drives[cdrom].attached = true;
+    bay.Change();
+    EXPECT_EQ(0u, Ask("\\\\.\\scsi1:", BAY_IOCTL_SCSI_RESCAN_BUS));
+    EXPECT_TRUE(RequestCdRomScan());
+    EXPECT_EQ((std::vector<uint32_t>{30, 30, 32}), Counts());
+    ASSERT_TRUE(SendDefineLink("\\DosDevices\\S:", "\\Device\\CdRom31"));
+    EXPECT_EQ(0u, Ask("\\\\.\\S:", BAY_IOCTL_SCSI_GET_ADDRESS));
+
+    // A hard disk arrives: Harddisk30 with its partitions, through a disk
+    // name and a letter as long as any.
+    bay.machine.drives[disk].attached = true;
+    bay.Change();
+    EXPECT_EQ(0u, Ask("\\\\.\\scsi3:", BAY_IOCTL_SCSI_RESCAN_BUS));
+    EXPECT_EQ(0u, Ask("\\\\.\\C:", BAY_IOCTL_DISK_FIND_NEW_DEVICES));
+    EXPECT_EQ((std::vector<uint32_t>{31, 30, 32}), Counts());
+    ASSERT_TRUE(SendDefineLink("\\DosDevices\\PhysicalDrive30", "\\Device\\Harddisk30\\Partition0"));
+    ASSERT_TRUE(SendDefineLink("\\DosDevices\\T:", "\\Device\\Harddisk30\\Partition3"));
+    EXPECT_EQ(0u, Ask("\\\\.\\PhysicalDrive30", BAY_IOCTL_DISK_GET_DRIVE_LAYOUT));
+    EXPECT_EQ(0u, Ask("\\\\.\\T:", BAY_IOCTL_SCSI_GET_ADDRESS));
+
+    // The stop takes its time too: ControlService returns when the unload
+    // has, the service stop-pending meanwhile.
+    seen = StatusesDuring(CDROM_CLASS_SERVICE, [] { return ServiceCall(CDROM_CLASS_SERVICE, false); }, &ok, &took);
+    EXPECT_TRUE(ok);
+    EXPECT_GE(took, slowMs - 100);
+    EXPECT_EQ((std::vector<std::string>{"STOP_PENDING checkpoint 0 hint 0 accepts 0",
+                                        "STOPPED checkpoint 0 hint 0 accepts 0"}),
+              seen);
+
+    // The next set-up of a kind machine takes the long list, the odd name
+    // and the letters away.
+    bay.machine.behaviour = 0;
+    for (BaySimLink& link : bay.machine.links) {
+        if (!strcmp(link.name, "ODDNAME"))
+            memset(&link, 0, sizeof link);
+    }
+    bay.Set();
+    EXPECT_NE(0u, QueryDosDeviceA(nullptr, list.data(), (DWORD)list.size()));
+    names = DosNames();
+    EXPECT_EQ(0u, names.count("ODDNAME"));
+    EXPECT_EQ(0u, names.count("R:") + names.count("S:") + names.count("T:") + names.count("PhysicalDrive30"));
+    for (const std::string& n : names)
+        EXPECT_FALSE(BaySimIsLongName(n.c_str())) << n;
+}
