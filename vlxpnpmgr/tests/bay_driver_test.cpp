@@ -207,26 +207,41 @@ TEST(DriveLinks, NoFreeLetter)
     EXPECT_TRUE(bay.LogWith("DefineLink").empty()) << "no request reaches the driver";
 }
 
-TEST(DriveLinks, AnUnreadableNameEndsTheSearch)
+// Lists of any size are read whole: the name list of Windows 2000 and a
+// target past 2,048 characters. A name that cannot be read at all ends
+// the search: devices linked only under later names are not found.
+TEST(DriveLinks, LongListsAreReadAndAnUnreadableNameEndsTheSearch)
 {
-    // A name whose target list does not fit 2048 bytes ends the search:
-    // devices linked only under later names are not found.
     BayMachine other;
+    other.machine.behaviour = BAYSIM_LONG_NAME_LIST;
     const char* const devices[] = {"\\Device\\CdRom0", "\\Device\\CdRom1", "\\Device\\CdRom2", "\\Device\\CdRom3",
                                    "\\Device\\CdRom4", "\\Device\\CdRom5"};
     const char* const links[] = {"G:", "H:", "K:", "P:", "S:", "W:"};
     other.AddLink("LONGNAME", "\\Device\\Long", BAYSIM_LINK_LONG_TARGET);
+    other.AddLink("R:", "\\Device\\Long", BAYSIM_LINK_LONG_TARGET);
     for (size_t i = 0; i < 6; i++)
         other.AddLink(links[i], devices[i]);
     ASSERT_TRUE(other.Start());
     std::vector<std::string> names = DosNames();
-    size_t failing = PlaceOf(names, "LONGNAME");
+    size_t listed = 0;
+    for (const std::string& name : names)
+        listed += name.size() + 1;
+    ASSERT_GT(listed, 2048u) << "a list longer than the first buffer";
+    for (size_t i = 0; i < 6; i++)
+        EXPECT_EQ(links[i], Found(devices[i])) << links[i] << ": found past the long names";
+    std::string longTarget = "\\Device\\Long" + std::string(2100 - 12, 'x'); // as the machine pads it
+    EXPECT_TRUE(LinkLeadsTo("R:", longTarget.c_str())) << "a target past 2,048 characters is read whole";
+
+    other.AddLink("UNREADABLE", "\\Device\\None", BAYSIM_LINK_UNREADABLE);
+    other.Set();
+    names = DosNames();
+    size_t failing = PlaceOf(names, "UNREADABLE");
     ASSERT_LT(failing, names.size());
-    size_t before = 0, after = 0;
+    size_t after = 0;
     for (size_t i = 0; i < 6; i++) {
         bool listedBefore = PlaceOf(names, links[i]) < failing;
         EXPECT_EQ(listedBefore ? links[i] : "<none>", Found(devices[i])) << links[i];
-        (listedBefore ? before : after)++;
+        after += !listedBefore;
     }
     EXPECT_GT(after, 0u) << "the system lists no test name after the failing one";
 }
