@@ -43,15 +43,19 @@ static bool LetterFromA(const char* ntName, char* letter)
     return false;
 }
 
-// Sends a find-new-devices request to the lowest-numbered drive of the
-// class below the count that has a name; false when none has one or the
+// Has the class look for new devices: through its lowest-numbered drive
+// below the count that has a name (a find-new-devices request), or, when
+// the class has none to ask, through the bay driver's scan request, as
+// for its first device. A count that only grows is never 0 again once a
+// drive has arrived: after the last drive of a class has left, no number
+// below it has a name, and only the bay driver can look. False when the
 // request fails.
-static bool FindNewDevicesThrough(DeviceClass deviceClass, const NamedNumbers& named, uint32_t below)
+static bool FindNewDevices(DeviceClass deviceClass, const NamedNumbers& named, uint32_t below)
 {
-    char ntName[DEVICE_NAME_SIZE], dosName[DEVICE_NAME_SIZE], path[kPathSize];
     uint32_t number;
-    if (!LowestNamedBelow(named, below, &number))
-        return false;
+    if (below == 0 || !LowestNamedBelow(named, below, &number))
+        return deviceClass == CLASS_CDROM ? RequestCdRomScan() : RequestFloppyScan();
+    char ntName[DEVICE_NAME_SIZE], dosName[DEVICE_NAME_SIZE], path[kPathSize];
     ClassDeviceName(deviceClass, number, ntName, sizeof ntName);
     if (!FindDosName(ntName, dosName, sizeof dosName))
         return false;
@@ -194,17 +198,12 @@ bool InstallLs120(DeviceTable* table)
         return true;
     }
     ReadNamedNumbers(CLASS_FLOPPY, DEVICE_NAME_SIZE, &named);
-    if (old == 0) {
-        if (!RequestFloppyScan())
-            return false;
-    } else {
-        // An empty drive must raise no system box.
-        SetErrorMode(SEM_FAILCRITICALERRORS);
-        bool found = FindNewDevicesThrough(CLASS_FLOPPY, named, old);
-        SetErrorMode(0);
-        if (!found)
-            return false;
-    }
+    // An empty drive must raise no system box.
+    SetErrorMode(SEM_FAILCRITICALERRORS);
+    bool found = FindNewDevices(CLASS_FLOPPY, named, old);
+    SetErrorMode(0);
+    if (!found)
+        return false;
     WalkClass(named, CountOf(&DeviceCounts::Floppies), &walk);
     for (int i = 0; i < walk.count; i++) {
         if (walk.named[i])
@@ -257,12 +256,8 @@ bool InstallCdRoms(DeviceTable* table)
         return true;
     }
     ReadNamedNumbers(CLASS_CDROM, DEVICE_NAME_SIZE, &named);
-    if (old == 0) {
-        if (!RequestCdRomScan())
-            return false;
-    } else if (!FindNewDevicesThrough(CLASS_CDROM, named, old)) {
+    if (!FindNewDevices(CLASS_CDROM, named, old))
         return false;
-    }
     WalkClass(named, CountOf(&DeviceCounts::CdRoms), &walk);
     for (int i = 0; i < walk.count; i++) {
         if (walk.named[i])

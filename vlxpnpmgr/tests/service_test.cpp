@@ -731,6 +731,57 @@ TEST_F(Service, AStopWhileStartingIsRefusedAndTheStartShowsItsProgress)
     EXPECT_EQ(1, myComputer.Told()) << "the initial scan ended once";
 }
 
+// A machine that has run for days, as Windows 2000 presents it: every
+// drive that arrives takes the next number of its class (from 30 here,
+// past the 26 letters), no number is given back, and the MS-DOS name list
+// runs to several KB. Each drive still gets its names, the bay driver is
+// asked to look when no drive of the class is left to ask, and every name
+// goes when the drive leaves.
+TEST_F(Service, OnAMachineUpForDays)
+{
+    int cdrom = bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
+    int ls120 = bay.AddDrive(Ls120(2, 0, "MAKER", "LS-120 DRIVE"));
+    int disk = bay.AddDrive(Disk(3, 0, "DISKMAKE", "FIXED DISK", {{1, 1}}));
+    for (int slot : {cdrom, ls120, disk})
+        Attach(slot, false);
+    bay.machine.behaviour = BAYSIM_NUMBERS_GROW | BAYSIM_LONG_NAME_LIST;
+    bay.machine.numbersFrom = 30;
+    Boot({MINIPORT_SERVICE, CDROM_CLASS_SERVICE, LS120_CLASS_SERVICE});
+    StartService();
+    const struct {
+        int slot;
+        bool attached;
+        std::vector<uint8_t> kinds;
+        uint8_t mask;
+        const char* name; // a name the change gives or takes, and its target after it
+        const char* target;
+        const char* request; // a request the change must make
+    } steps[] = {
+        {cdrom, true, {0, 3, 0, 0}, 0x02, "D:", "\\Device\\CdRom30", "CdRomScan"},
+        {cdrom, false, {0, 0, 0, 0}, 0x02, "D:", "<none>", "CdRom30 RemoveDrive out=0: ok"},
+        {cdrom, true, {0, 3, 0, 0}, 0x02, "D:", "\\Device\\CdRom31", "CdRomScan"}, // none left to ask
+        {ls120, true, {0, 3, 3, 0}, 0x04, "A:", "\\Device\\Floppy30", "FloppyScan"},
+        {disk, true, {0, 3, 3, 3}, 0x08, "PhysicalDrive30", "\\Device\\Harddisk30\\Partition0", "DiskFindNewDevices"},
+        {disk, true, {0, 3, 3, 3}, 0x00, "E:", "\\Device\\Harddisk30\\Partition1", ""}, // (the same change)
+        {disk, false, {0, 3, 3, 0}, 0x08, "E:", "<none>", "Harddisk30\\Partition0 RemoveDrive out=0: ok"},
+        {ls120, false, {0, 3, 0, 0}, 0x04, "A:", "<none>", "Floppy30 RemoveDrive out=0: ok"},
+        {cdrom, false, {0, 0, 0, 0}, 0x02, "D:", "<none>", "CdRom31 RemoveDrive out=0: ok"},
+    };
+    for (const auto& step : steps) {
+        if (step.mask) {
+            Attach(step.slot, step.attached);
+            Bays(step.kinds, step.mask);
+            ChangeBays();
+        }
+        EXPECT_EQ(step.target, LinkTarget(step.name)) << step.name << " after " << step.request;
+        if (step.request[0]) {
+            EXPECT_EQ(1u, Count(step.request)) << step.request;
+        }
+    }
+    EXPECT_EQ("<none>", LinkTarget("PhysicalDrive30"));
+    EXPECT_TRUE(desktop.Boxes().empty());
+}
+
 // A driver that claims 0xFFFFFFFF devices of each class: the start, a
 // change and the stop each end in seconds. (What is found at numbers that
 // do not exist is the driver's doing; only the walk is bounded here.)
