@@ -23,6 +23,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <iterator>
 #include <map>
 #include <string>
@@ -35,6 +36,7 @@
 #include "identify.h"
 #include "parameters.h"
 #include "service_bench.h"
+#include "services.h"
 
 using namespace baytest;
 
@@ -151,6 +153,11 @@ protected:
 
     BayState bays[BAY_COUNT];
     bool floppyOutside = true;
+    // The class drivers an administrator stopped (CD-ROM, LS-120): the
+    // service starts one again at the next search, and the started driver
+    // gives every drive of its class a further letter.
+    bool driverStopped[2] = {false, false};
+    int extraLetters[BAY_COUNT] = {}; // further letters the bay's drive has from such starts
     int slots[BAY_COUNT][3]; // the bay's CD-ROM, LS-120 and disk
     uint32_t random = 0;
 
@@ -236,6 +243,7 @@ protected:
         }
         bay.machine.status[b] = kind == kEmpty ? BAY_KIND_EMPTY : kind == kFloppy ? BAY_KIND_FLOPPY : BAY_KIND_IDE;
         bays[b].kind = kind;
+        extraLetters[b] = 0;
     }
 
     // The drive links of the machine: letters and disk names, whatever
@@ -288,30 +296,50 @@ protected:
         return target.compare(0, 18, "\\Device\\Harddisk0\\") == 0 && (name == "C:" || name == "PhysicalDrive0");
     }
 
-    // Whether the service can have new devices of the class found now: a
-    // class without devices is scanned by the bay driver, otherwise a
-    // device of it must have a name to be asked.
-    static bool ClassCanFindNew(Kind kind)
+    std::string what_; // the change being checked, in words
+
+    static int LettersInUse(const std::map<std::string, std::string>& links)
     {
-        if (kind == kDisk)
-            return true; // through the system disk
-        DeviceCounts counts;
-        if (!QueryDeviceCounts(&counts))
-            return false;
-        uint32_t count = kind == kCdRom ? counts.CdRoms : counts.Floppies;
-        if (count == 0)
-            return true;
-        const char* format = kind == kCdRom ? "\\Device\\CdRom%u" : "\\Device\\Floppy%u";
-        for (uint32_t i = 0; i < count; i++) {
-            char ntName[48], dosName[48];
-            snprintf(ntName, sizeof ntName, format, (unsigned)i);
-            if (FindDosName(ntName, dosName, sizeof dosName))
-                return true;
-        }
-        return false;
+        int used = 0;
+        for (const auto& link : links)
+            used += link.first.size() == 2;
+        return used;
     }
 
-    std::string what_; // the change being checked, in words
+    // An administrator stops a running class driver, or starts a stopped
+    // one again (which then finds nothing new: every drive its ports show
+    // was found before it stopped).
+    void ToggleClassDriver(int which)
+    {
+        const char* name = which == 0 ? CDROM_CLASS_SERVICE : LS120_CLASS_SERVICE;
+        if (driverStopped[which]) {
+            EXPECT_TRUE(testkit::StartNamedService(name)) << name;
+            driverStopped[which] = false;
+        } else {
+            EXPECT_TRUE(testkit::StopService(name)) << name;
+            driverStopped[which] = true;
+        }
+        what_ += std::string(", ") + name + (driverStopped[which] ? " stopped" : " started");
+    }
+
+    // A search ran (a rescan succeeded): the service started every class
+    // driver that was stopped, and the driver gave each drive of its class
+    // that stayed a further letter (the floppy drive too, for the LS-120
+    // class: no check counts its letters).
+    void SearchedWithDrivers(const std::vector<int>& arrived)
+    {
+        for (int which = 0; which < 2; which++) {
+            if (!driverStopped[which])
+                continue;
+            driverStopped[which] = false;
+            Kind kind = which == 0 ? kCdRom : kLs120;
+            for (int b = 0; b < BAY_COUNT; b++) {
+                bool isNew = std::find(arrived.begin(), arrived.end(), b) != arrived.end();
+                if (bays[b].kind == kind && bays[b].settled && !isNew)
+                    extraLetters[b]++;
+            }
+        }
+    }
 
     void Mismatch(const std::string& what)
     {
@@ -384,8 +412,10 @@ protected:
             auto excuse = excused.find(link.first);
             if (excuse != excused.end() && excuse->second == link.second)
                 continue;
-            auto old = stale_.find(link.first);
-            if (old != stale_.end() && old->second == link.second)
+            bool staleDevice = false; // a name of a drive that left unseen, or a further letter of it
+            for (const auto& stale : stale_)
+                staleDevice = staleDevice || stale.second == link.second;
+            if (staleDevice)
                 continue;
             int b = BayOf(link.first);
             bool forgottenGhost = false;
@@ -413,8 +443,11 @@ protected:
             const BayState& s = bays[b];
             if (!s.settled || s.kind == kEmpty || s.kind == kFloppy)
                 continue;
-            int wanted = s.kind == kDisk ? bay.machine.drives[SlotOf(b, kDisk)].partitionCount : 1;
-            if (countOfBay[b] != wanted || namesOfBay[b] != (s.kind == kDisk ? 1 : 0))
+            int wanted = (s.kind == kDisk ? bay.machine.drives[SlotOf(b, kDisk)].partitionCount : 1) + extraLetters[b];
+            // With every letter taken (further letters pile up while drives
+            // stay), a drive gets fewer: the check then knows why.
+            bool short_ = countOfBay[b] < wanted && LettersInUse(now) >= 26;
+            if ((countOfBay[b] != wanted && !short_) || namesOfBay[b] != (s.kind == kDisk ? 1 : 0))
                 Mismatch(std::string("bay ") + std::to_string(b) + " (" + kKindNames[s.kind] + ") has " +
                          std::to_string(countOfBay[b]) + " letters and " + std::to_string(namesOfBay[b]) +
                          " disk names");
@@ -459,11 +492,11 @@ protected:
     std::map<std::string, int> bayOfLink_;
 
     // The bay's port is rescanned for what arrived: it forgets a ghost.
-    void Arrive(int b, bool findable)
+    void Arrive(int b)
     {
         if (bays[b].ghost != kEmpty)
             rescannedGhosts_.push_back(bays[b].ghost);
-        bays[b].settled = findable;
+        bays[b].settled = true;
         bays[b].rescanned = true;
         bays[b].ghost = kEmpty;
     }
@@ -490,6 +523,21 @@ protected:
         bay.machine.fail = 0;
         bay.machine.status[BAY_STATUS_CHANGE_MASK] = 0;
         rescannedGhosts_.clear();
+        what_.clear();
+        if (Next(100) < 3) {
+            // Mostly the driver of a class a bay holds: its drives then get
+            // their further letters at the next search.
+            int which = (int)Next(2);
+            for (int b = 0, first = (int)Next(BAY_COUNT); b < BAY_COUNT; b++) {
+                Kind kind = bays[(first + b) % BAY_COUNT].kind;
+                if (kind == kCdRom || kind == kLs120) {
+                    which = kind == kCdRom ? 0 : 1;
+                    break;
+                }
+            }
+            ToggleClassDriver(which);
+        }
+        std::vector<int> arrived; // bays whose port is rescanned for a drive that came
         std::vector<int> touched;
         bool floppyTouched = false, overlap = false;
         std::map<std::string, std::string> excused;
@@ -516,14 +564,13 @@ protected:
             int other = (b + 1 + (int)Next(BAY_COUNT - 1)) % BAY_COUNT;
             overlap = !warm && !refused && kind != kFloppy && Next(100) < 8 && bays[other].kind == kEmpty;
             Kind second = (Kind)(1 + Next(3));
-            bool findable = kind == kFloppy || ClassCanFindNew(kind);
-            bool secondFindable = overlap && ClassCanFindNew(second);
             Fill(b, kind, (int)Next(5));
             if (refused) {
                 bay.machine.fail = BAYSIM_FAIL_RESCAN;
                 bays[b].settled = bays[b].rescanned = false;
             } else if (kind != kFloppy) {
-                Arrive(b, findable);
+                Arrive(b);
+                arrived.push_back(b);
             }
             floppyTouched = kind == kFloppy;
             touched.push_back(b);
@@ -531,7 +578,8 @@ protected:
             if (overlap) {
                 bay.Change();
                 Fill(other, second, (int)Next(5));
-                Arrive(other, secondFindable);
+                Arrive(other);
+                arrived.push_back(other);
                 touched.push_back(other);
                 bay.machine.status[BAY_STATUS_CHANGE_MASK] |= (uint8_t)(1u << other);
             }
@@ -546,10 +594,10 @@ protected:
                 bays[b].settled = false;
                 bays[b].rescanned = false;
             } else {
-                bool findable = ClassCanFindNew(kind);
                 Leave(b, before);
                 Fill(b, kind, (int)Next(5));
-                Arrive(b, findable);
+                Arrive(b);
+                arrived.push_back(b);
             }
             touched.push_back(b);
             bay.machine.status[BAY_STATUS_CHANGE_MASK] = (uint8_t)(1u << b);
@@ -568,8 +616,10 @@ protected:
             bay.machine.status[BAY_STATUS_CHANGE_MASK] = (uint8_t)(1u << b);
         }
 
-        what_ = std::string(warm ? "warm" : "cold") + (overlap ? ", two bays" : "") +
+        what_ = std::string(warm ? "warm" : "cold") + what_ + (overlap ? ", two bays" : "") +
                 (refusedRemoval ? ", removal refused" : "") + (bay.machine.fail & BAYSIM_FAIL_RESCAN ? ", rescan refused" : "");
+        if (!arrived.empty())
+            SearchedWithDrivers(arrived);
         for (int t : touched)
             what_ += ", bay " + std::to_string(t) + " now " + kKindNames[bays[t].kind];
         if (floppyTouched && touched.empty())
@@ -585,10 +635,16 @@ protected:
             return;
         }
         if (overlap) {
-            // Until the service has been quiet for a while: both were handled.
+            // Until the service has been quiet for a while, the drive window
+            // told nothing new and the machine asked nothing: both were
+            // handled (one handling can take longer than any fixed pause).
             for (int quiet = 0, seen = myComputer.Told(); quiet < 6; quiet++) {
                 Sleep(50);
-                if (myComputer.Told() != seen) {
+                FILETIME now;
+                GetSystemTimeAsFileTime(&now);
+                int64_t sinceRequest = (int64_t)(((uint64_t)now.dwHighDateTime << 32) | now.dwLowDateTime) -
+                                       bay.Times().lastRequest;
+                if (myComputer.Told() != seen || sinceRequest < 3000000) { // 300 ms, in 100 ns
                     seen = myComputer.Told();
                     quiet = 0;
                 }
