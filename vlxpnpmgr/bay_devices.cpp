@@ -53,12 +53,10 @@ static bool LetterFromA(const char* ntName, char* letter)
 static bool FindNewDevices(DeviceClass deviceClass, const NamedNumbers& named, uint32_t below)
 {
     uint32_t number;
-    if (below == 0 || !LowestNamedBelow(named, below, &number))
+    const char* dosName;
+    if (below == 0 || !LowestNamedBelow(named, below, &number, &dosName))
         return deviceClass == CLASS_CDROM ? RequestCdRomScan() : RequestFloppyScan();
-    char ntName[DEVICE_NAME_SIZE], dosName[DEVICE_NAME_SIZE], path[kPathSize];
-    ClassDeviceName(deviceClass, number, ntName, sizeof ntName);
-    if (!FindDosName(ntName, dosName, sizeof dosName))
-        return false;
+    char path[kPathSize];
     DrivePath(path, sizeof path, dosName);
     HANDLE drive = OpenDriveForRead(path);
     if (drive == INVALID_HANDLE_VALUE)
@@ -164,14 +162,14 @@ void ReletterFloppies()
             return; // a floppy drive keeps the first letters
     }
     NamedNumbers named;
-    ReadNamedNumbers(CLASS_FLOPPY, DEVICE_NAME_SIZE, &named);
+    ReadNamedNumbers(CLASS_FLOPPY, &named);
+    uint32_t count = CountOf(&DeviceCounts::Floppies);
     DeviceWalk walk;
-    WalkClass(named, CountOf(&DeviceCounts::Floppies), &walk);
-    char ntName[DEVICE_NAME_SIZE], dosName[DEVICE_NAME_SIZE], letter[3];
-    for (int i = 0; i < walk.count; i++) {
-        ClassDeviceName(CLASS_FLOPPY, walk.numbers[i], ntName, sizeof ntName);
-        if (walk.named[i] && FindDosName(ntName, dosName, sizeof dosName))
-            RemoveDriveLink(dosName);
+    WalkClass(named, count, &walk);
+    char ntName[DEVICE_NAME_SIZE], letter[3];
+    for (int i = 0; i < named.count; i++) {
+        if (named.numbers[i] < count)
+            RemoveDriveLink(named.names[i]);
     }
     for (int i = 0; i < walk.count; i++) {
         ClassDeviceName(CLASS_FLOPPY, walk.numbers[i], ntName, sizeof ntName);
@@ -189,7 +187,7 @@ bool InstallLs120(DeviceTable* table)
     if (GetServiceState(LS120_CLASS_SERVICE) == SERVICE_STOPPED) {
         if (!StartServiceAndWait(LS120_CLASS_SERVICE))
             return false;
-        ReadNamedNumbers(CLASS_FLOPPY, DEVICE_NAME_SIZE, &named);
+        ReadNamedNumbers(CLASS_FLOPPY, &named);
         WalkClass(named, CountOf(&DeviceCounts::Floppies), &walk);
         for (int i = 0; i < walk.count; i++) {
             ClassDeviceName(CLASS_FLOPPY, walk.numbers[i], ntName, sizeof ntName);
@@ -197,7 +195,7 @@ bool InstallLs120(DeviceTable* table)
         }
         return true;
     }
-    ReadNamedNumbers(CLASS_FLOPPY, DEVICE_NAME_SIZE, &named);
+    ReadNamedNumbers(CLASS_FLOPPY, &named);
     // An empty drive must raise no system box.
     SetErrorMode(SEM_FAILCRITICALERRORS);
     bool found = FindNewDevices(CLASS_FLOPPY, named, old);
@@ -247,7 +245,7 @@ bool InstallCdRoms(DeviceTable* table)
     if (GetServiceState(CDROM_CLASS_SERVICE) == SERVICE_STOPPED) {
         if (!StartServiceAndWait(CDROM_CLASS_SERVICE) || !BringUpCdfs())
             return false;
-        ReadNamedNumbers(CLASS_CDROM, DEVICE_NAME_SIZE, &named);
+        ReadNamedNumbers(CLASS_CDROM, &named);
         WalkClass(named, CountOf(&DeviceCounts::CdRoms), &walk);
         for (int i = 0; i < walk.count; i++) {
             ClassDeviceName(CLASS_CDROM, walk.numbers[i], ntName, sizeof ntName);
@@ -255,7 +253,7 @@ bool InstallCdRoms(DeviceTable* table)
         }
         return true;
     }
-    ReadNamedNumbers(CLASS_CDROM, DEVICE_NAME_SIZE, &named);
+    ReadNamedNumbers(CLASS_CDROM, &named);
     if (!FindNewDevices(CLASS_CDROM, named, old))
         return false;
     WalkClass(named, CountOf(&DeviceCounts::CdRoms), &walk);

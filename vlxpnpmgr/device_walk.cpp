@@ -58,14 +58,20 @@ void ClassDeviceName(DeviceClass deviceClass, uint32_t number, char* name, int s
     snprintf(name, (size_t)size, kFormats[deviceClass], (unsigned long)number);
 }
 
-void AddNamedNumber(NamedNumbers* named, uint32_t number)
+void AddNamedNumber(NamedNumbers* named, uint32_t number, const char* name)
 {
+    size_t length = strlen(name);
+    if (length >= DEVICE_NAME_SIZE)
+        return;
     for (int i = 0; i < named->count; i++) {
         if (named->numbers[i] == number)
             return;
     }
-    if (named->count < DEVICE_WALK_NAMED)
-        named->numbers[named->count++] = number;
+    if (named->count >= DEVICE_WALK_NAMED)
+        return;
+    named->numbers[named->count] = number;
+    memcpy(named->names[named->count], name, length + 1);
+    named->count++;
 }
 
 void PlanDeviceWalk(const NamedNumbers& named, uint32_t classCount, uint32_t window, DeviceWalk* walk)
@@ -99,15 +105,17 @@ void PlanDeviceWalk(const NamedNumbers& named, uint32_t classCount, uint32_t win
     }
 }
 
-bool LowestNamedBelow(const NamedNumbers& named, uint32_t classCount, uint32_t* number)
+bool LowestNamedBelow(const NamedNumbers& named, uint32_t classCount, uint32_t* number, const char** name)
 {
-    bool found = false;
+    int lowest = -1;
     for (int i = 0; i < named.count; i++) {
-        uint32_t n = named.numbers[i];
-        if (n < classCount && (!found || n < *number)) {
-            *number = n;
-            found = true;
-        }
+        if (named.numbers[i] < classCount && (lowest < 0 || named.numbers[i] < named.numbers[lowest]))
+            lowest = i;
     }
-    return found;
+    if (lowest < 0)
+        return false;
+    *number = named.numbers[lowest];
+    if (name)
+        *name = named.names[lowest];
+    return true;
 }

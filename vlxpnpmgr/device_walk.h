@@ -9,6 +9,8 @@
 
 #include <stdint.h>
 
+#include "device_table.h"
+
 enum DeviceClass { CLASS_DISK, CLASS_FLOPPY, CLASS_CDROM };
 
 enum {
@@ -29,13 +31,15 @@ bool ClassNumberOf(const char* ntName, DeviceClass* deviceClass, uint32_t* numbe
 // The NT name of a class's device number, as ClassNumberOf reads it.
 void ClassDeviceName(DeviceClass deviceClass, uint32_t number, char* name, int size);
 
-// Numbers of one class that have an MS-DOS name, in the order found; a
-// number is kept once, and past DEVICE_WALK_NAMED no more are kept.
+// Numbers of one class that have an MS-DOS name, in the order found, each
+// with the first of its names; a number is kept once, and past
+// DEVICE_WALK_NAMED no more are kept. A name that does not fit is none.
 struct NamedNumbers {
     int count;
     uint32_t numbers[DEVICE_WALK_NAMED];
+    char names[DEVICE_WALK_NAMED][DEVICE_NAME_SIZE]; // as a device record holds them
 };
-void AddNamedNumber(NamedNumbers* named, uint32_t number);
+void AddNamedNumber(NamedNumbers* named, uint32_t number, const char* name);
 
 // The numbers to look at below the count: every named one and the highest
 // `window`, in ascending order, each once, with whether it is named.
@@ -46,5 +50,6 @@ struct DeviceWalk {
 };
 void PlanDeviceWalk(const NamedNumbers& named, uint32_t classCount, uint32_t window, DeviceWalk* walk);
 
-// The lowest named number below the count, or false when none is.
-bool LowestNamedBelow(const NamedNumbers& named, uint32_t classCount, uint32_t* number);
+// The lowest named number below the count and its name, or false when
+// none is.
+bool LowestNamedBelow(const NamedNumbers& named, uint32_t classCount, uint32_t* number, const char** name = nullptr);

@@ -37,7 +37,7 @@ bool FindDosName(const char* ntName, char* name, size_t size)
     return found;
 }
 
-void ReadNamedNumbers(DeviceClass deviceClass, size_t nameSize, NamedNumbers* named)
+void ReadNamedNumbers(DeviceClass deviceClass, NamedNumbers* named)
 {
     named->count = 0;
     DosNameList names, targets;
@@ -48,12 +48,11 @@ void ReadNamedNumbers(DeviceClass deviceClass, size_t nameSize, NamedNumbers* na
         if (!ReadDosNames(dosName, &targets))
             break; // as FindDosName: names after an unreadable one are not found
         NameList targetList(targets.text, targets.count);
-        bool fits = strlen(dosName) < nameSize; // a name FindDosName's caller could not hold serves no one
-        for (const char* target = targetList.Next(); target && fits; target = targetList.Next()) {
+        for (const char* target = targetList.Next(); target; target = targetList.Next()) {
             DeviceClass c;
             uint32_t number;
             if (ClassNumberOf(target, &c, &number) && c == deviceClass)
-                AddNamedNumber(named, number);
+                AddNamedNumber(named, number, dosName); // a name too long for a record is none
         }
         FreeDosNames(&targets);
     }

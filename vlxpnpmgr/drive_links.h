@@ -14,8 +14,9 @@
 bool FindDosName(const char* ntName, char* name, size_t size);
 
 // The numbers of the class whose device FindDosName would find under a
-// name shorter than nameSize, from one pass over the names.
-void ReadNamedNumbers(DeviceClass deviceClass, size_t nameSize, NamedNumbers* named);
+// name a device record holds, each with that name, from one pass over
+// the names.
+void ReadNamedNumbers(DeviceClass deviceClass, NamedNumbers* named);
 
 // The first free drive letter at or after the index (0 is A:) as "X:"
 // with its NUL; 2, or 0 when none is free or the buffer is too small.

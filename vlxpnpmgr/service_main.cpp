@@ -99,7 +99,7 @@ void WINAPI ServiceMain(DWORD, LPSTR*)
 static void IdentifyNamedDevices(DeviceTable* table, DeviceClass deviceClass, uint32_t count)
 {
     NamedNumbers named;
-    ReadNamedNumbers(deviceClass, DEVICE_NAME_SIZE, &named);
+    ReadNamedNumbers(deviceClass, &named);
     DeviceWalk walk;
     PlanDeviceWalk(named, count, 0, &walk);
     char name[DEVICE_NAME_SIZE];

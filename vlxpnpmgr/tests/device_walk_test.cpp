@@ -14,7 +14,7 @@ NamedNumbers Named(std::initializer_list<uint32_t> numbers)
     NamedNumbers named;
     named.count = 0;
     for (uint32_t n : numbers)
-        AddNamedNumber(&named, n);
+        AddNamedNumber(&named, n, ("N" + std::to_string(n) + ":").c_str());
     return named;
 }
 
@@ -53,16 +53,26 @@ TEST(DeviceWalk, NamedNumbersAndTheTopOfTheCount)
 
     NamedNumbers many = Named({});
     for (uint32_t n = 0; n < 3 * DEVICE_WALK_NAMED; n++)
-        AddNamedNumber(&many, 1000 - n);
+        AddNamedNumber(&many, 1000 - n, "X:");
     EXPECT_EQ(DEVICE_WALK_NAMED, many.count) << "the named numbers kept are bounded";
     DeviceWalk walk;
     PlanDeviceWalk(many, 0xFFFFFFFFu, DEVICE_WALK_WINDOW, &walk);
     EXPECT_EQ(DEVICE_WALK_NAMED + DEVICE_WALK_WINDOW, walk.count);
 
     uint32_t lowest = 0;
-    EXPECT_TRUE(LowestNamedBelow(Named({40, 9, 300}), 100, &lowest));
+    const char* name = nullptr;
+    NamedNumbers three = Named({40, 9, 300});
+    EXPECT_TRUE(LowestNamedBelow(three, 100, &lowest, &name));
     EXPECT_EQ(9u, lowest);
+    EXPECT_STREQ("N9:", name) << "with the name it was found under";
     EXPECT_FALSE(LowestNamedBelow(Named({400}), 100, &lowest));
+
+    NamedNumbers first = Named({});
+    AddNamedNumber(&first, 5, "D:");
+    AddNamedNumber(&first, 5, "K:");
+    AddNamedNumber(&first, 6, std::string(DEVICE_NAME_SIZE, 'V').c_str());
+    ASSERT_EQ(1, first.count) << "a number once, under its first name; a name too long for a record is none";
+    EXPECT_STREQ("D:", first.names[0]);
 }
 
 TEST(DeviceWalk, ClassNamesReadAndWritten)

@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         DeviceClass deviceClass;
         uint32_t number;
         if (ClassNumberOf(name, &deviceClass, &number))
-            AddNamedNumber(&named, number);
+            AddNamedNumber(&named, number, name);
     }
     if (size >= 8) {
         uint32_t count, window;
