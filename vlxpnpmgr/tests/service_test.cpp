@@ -266,6 +266,7 @@ TEST_F(Service, InitialScanThenEveryDeviceLeaves)
                                         "Harddisk1\\Partition0 RemoveDrive out=0: ok"}),
               bay.LogWith("RemoveDrive"))
         << "the records made by the initial scan, bay by bay";
+    EXPECT_EQ(1u, Count("CdRom0 open")) << "one open asks the drive's address and sends its removal";
     EXPECT_EQ("<none>", LinkTarget("D:"));
     EXPECT_EQ("<none>", LinkTarget("K:")) << "every letter of the drive leaves with it";
     EXPECT_EQ("<none>", LinkTarget("A:"));
@@ -342,6 +343,72 @@ TEST_F(Service, StoppedDriversAreStartedAndTheCdRomFileSystemBroughtUp)
     EXPECT_EQ((BYTE)SERVICE_DISABLED, start.bytes[0]) << "started now, not at the next boot";
     EXPECT_EQ(0u, Count("CdRomScan")) << "the starting class driver finds the drive itself";
     EXPECT_EQ("\\Device\\CdRom0", LinkTarget("D:"));
+}
+
+// A class driver found stopped is started, and every drive of its class
+// gets a further letter, kept when the drive opens under it: the floppy
+// drive too, on its own controller, though it answers no SCSI question.
+// Only the letter just made is ever taken back, and a refused link takes
+// nothing back at all.
+TEST_F(Service, StoppedDriversGiveFurtherLettersAndTakeBackOnlyTheirOwn)
+{
+    bay.AddDrive(FloppyDrive());
+    int first = bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
+    int ls120 = bay.AddDrive(Ls120(2, 0, "MAKER", "LS-120 DRIVE"));
+    int second = bay.AddDrive(CdRom(3, 0, "OTHER", "CD-ROM 2"));
+    int disk = bay.AddDrive(Disk(3, 0, "DISKMAKE", "FIXED DISK", {{1, 1}}));
+    bay.AddLink("A:", "\\Device\\Floppy0");
+    bay.AddLink("D:", "\\Device\\CdRom0");
+    for (int slot : {ls120, second, disk})
+        Attach(slot, false);
+    bay.machine.behaviour = BAYSIM_NUMBERS_GROW;
+    Bays({0, 3, 0, 0}, 0, 1);
+    Boot({MINIPORT_SERVICE, CDROM_CLASS_SERVICE}, {LS120_CLASS_SERVICE});
+    StartService();
+
+    // The LS-120 driver is started: the floppy drive keeps A: and gets B:,
+    // the LS-120 drive the next free letter from A:, E:.
+    Attach(ls120, true);
+    Bays({0, 3, 3, 0}, 0x04, 1);
+    ChangeBays();
+    EXPECT_EQ("\\Device\\Floppy0", LinkTarget("A:"));
+    EXPECT_EQ("\\Device\\Floppy0", LinkTarget("B:")) << "the floppy drive opens: its further letter stays";
+    EXPECT_EQ("\\Device\\Floppy1", LinkTarget("E:"));
+
+    // The first CD-ROM leaves, and its number with it; letters someone
+    // else left lead to that number (the system lists some of them before
+    // the letter the service makes, whatever its order). With the CD-ROM
+    // driver stopped, another CD-ROM arrives: the number gone gets a
+    // letter that is taken back, and that letter alone; the new drive
+    // gets the letter freed.
+    Attach(first, false);
+    Bays({0, 0, 3, 0}, 0x02, 1);
+    ChangeBays();
+    const char* const foreign[] = {"H:", "R:", "S:", "T:", "Z:"};
+    for (const char* name : foreign)
+        ASSERT_TRUE(DefineDriveLink(name, "\\Device\\CdRom0"));
+    ASSERT_TRUE(testkit::StopService(CDROM_CLASS_SERVICE));
+    Attach(second, true);
+    Bays({0, 0, 3, 3}, 0x08, 1);
+    ChangeBays();
+    EXPECT_EQ(1u, Count("DefineLink [\\DosDevices\\D:|\\Device\\CdRom0|]")) << "the number gone was tried";
+    for (const char* name : foreign)
+        EXPECT_EQ("\\Device\\CdRom0", LinkTarget(name)) << name << ": not the service's letter";
+    EXPECT_EQ("\\Device\\CdRom1", LinkTarget("D:"));
+
+    // With the LS-120 driver stopped again and every link refused, a disk
+    // arrives: no letter is made, so none is taken back.
+    ASSERT_TRUE(testkit::StopService(LS120_CLASS_SERVICE));
+    Attach(second, false);
+    Bays({0, 0, 3, 0}, 0x08, 1);
+    ChangeBays();
+    Attach(disk, true);
+    bay.machine.fail = BAYSIM_FAIL_DEFINE_LINK;
+    Bays({0, 0, 3, 3}, 0x08, 1);
+    ChangeBays();
+    EXPECT_LT(0u, Count("DefineLink")) << "letters were asked for";
+    EXPECT_EQ(0u, Count("RemoveLink"));
+    EXPECT_TRUE(desktop.Boxes().empty());
 }
 
 TEST_F(Service, Ls120DrivesAndFloppyDrives)
@@ -457,6 +524,20 @@ TEST_F(Service, WarmSwappingOffAndOn)
     EXPECT_EQ(1u, Count("scsi3 RescanBus out=0: ok"));
     EXPECT_EQ("<none>", LinkTarget("PhysicalDrive1"));
     EXPECT_EQ("\\Device\\CdRom0", LinkTarget("D:"));
+
+    // The bay is flagged again but the CD-ROM, still in use, refuses its
+    // removal: it keeps its letter and its record. When it is really
+    // taken out later, its removal is asked again and its letter goes.
+    bay.machine.fail = BAYSIM_FAIL_REMOVE_DRIVE;
+    ChangeBays();
+    EXPECT_EQ(1u, Count("CdRom0 RemoveDrive out=0: refused"));
+    EXPECT_EQ("\\Device\\CdRom0", LinkTarget("D:"));
+    bay.machine.fail = 0;
+    Attach(cdrom, false);
+    Bays({0, 0, 0, 0}, 0x08);
+    ChangeBays();
+    EXPECT_EQ(1u, Count("CdRom0 RemoveDrive out=0: ok")) << "the record outlived the refusal";
+    EXPECT_EQ("<none>", LinkTarget("D:"));
 }
 
 TEST_F(Service, FailuresOnTheWay)
