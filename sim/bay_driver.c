@@ -19,9 +19,9 @@ NTSYSAPI NTSTATUS NTAPI ZwQueryDirectoryObject(HANDLE directory, PVOID buffer, U
 enum {
     kLogBytes = 64 * 1024,
     /* Class device objects at once: the devices of every class that exist
-     * (a disk with its partitions), and removed ones still held open. */
+     * (a disk with its partitions), and ones held open after their drive went. */
     kMaxDevices = 3 * BAYSIM_CLASS_DEVICES + BAYSIM_CLASS_DEVICES * BAYSIM_PARTITIONS + 64,
-    kMaxDirectories = 2 * BAYSIM_CLASS_DEVICES, /* \Device\Harddisk%u: the disks that exist, and removed ones */
+    kMaxDirectories = 2 * BAYSIM_CLASS_DEVICES, /* \Device\Harddisk%u: the disks that exist, and ones held open */
     kLongTarget = 2100, /* characters: past what a 2048-byte name query holds */
     kNameChars = 128,
     kDoomed = 64 /* names a clean-up pass collects before it deletes them */
@@ -29,9 +29,8 @@ enum {
 
 typedef struct DeviceExtension {
     BaySimNode node;
-    ULONG serial;    /* this object among all made: its opens carry it */
-    LONG opens;      /* handles open on it: counted by create and close */
-    BOOLEAN removed; /* taken out of use: deleted once no handle is open on it */
+    ULONG serial; /* this object among all made: its opens carry it */
+    LONG opens;   /* handles open on it: counted by create and close */
 } DeviceExtension;
 
 /* \Device\Harddisk%u, by disk number; handle NULL: a free entry. */
@@ -258,7 +257,6 @@ static PDEVICE_OBJECT MakeDevice(BaySimNode node, DEVICE_TYPE type)
     extension->node = node;
     extension->serial = ++s_serial;
     extension->opens = 0;
-    extension->removed = FALSE;
     device->Flags |= DO_BUFFERED_IO;
     device->Flags &= ~DO_DEVICE_INITIALIZING;
     return device;
@@ -330,12 +328,8 @@ static void MakeClassDevice(BaySimNode node)
     DEVICE_TYPE type = node.kind == BAYSIM_NODE_CDROM ? FILE_DEVICE_CD_ROM : FILE_DEVICE_DISK;
     for (ULONG i = 0; i < s_deviceCount; i++) {
         DeviceExtension* extension = ExtensionOf(s_devices[i]);
-        if (SameNode(extension->node, node)) {
-            /* A number given back while a handle still held its removed
-             * object: the object is taken over. */
-            extension->removed = FALSE;
-            return;
-        }
+        if (SameNode(extension->node, node))
+            return; /* a handle kept the object of a number given back, or of the floppy drive that left */
     }
     PDEVICE_OBJECT device = NULL;
     if (s_deviceCount < kMaxDevices && (node.kind != BAYSIM_NODE_DISK || MakeDiskDirectory(node.index)))
@@ -346,28 +340,20 @@ static void MakeClassDevice(BaySimNode node)
         CannotMake(node);
 }
 
-/* A removed class device (for a disk: its partitions too) is deleted once
- * no handle is open on it; a disk's directory goes with its last object. */
-static void RemoveClassDevice(BaySimNode node)
-{
-    for (ULONG i = 0; i < s_deviceCount; i++) {
-        DeviceExtension* extension = ExtensionOf(s_devices[i]);
-        if (extension->node.kind == node.kind && extension->node.index == node.index)
-            extension->removed = TRUE;
-    }
-}
-
-/* Deletes the removed devices nobody holds open, but never the one whose
- * request is being handled (its object must outlive the request). Called
- * at requests, not at a close: a device is not deleted inside its own
- * close. */
+/* A drive that is not there has no device object: opening its name fails
+ * as for a name that leads nowhere, under Wine too (whose server hands out
+ * a handle before the driver has answered the create). Deletes the class
+ * devices the model no longer wants (a disk's partitions each on its own)
+ * that nobody holds open, but never the one whose request is being
+ * handled (its object must outlive the request). Called at requests, not
+ * at a close: a device is not deleted inside its own close. */
 static void Sweep(PDEVICE_OBJECT keep)
 {
     ULONG kept = 0;
     for (ULONG i = 0; i < s_deviceCount; i++) {
         PDEVICE_OBJECT device = s_devices[i];
         DeviceExtension* extension = ExtensionOf(device);
-        if (extension->removed && extension->opens <= 0 && device != keep)
+        if (!BaySimShouldExist(&s_state, extension->node) && extension->opens <= 0 && device != keep)
             IoDeleteDevice(device);
         else
             s_devices[kept++] = device;
@@ -572,9 +558,6 @@ static void Carry(void)
         case BAYSIM_MAKE_DEVICE:
             MakeClassDevice(a->node);
             break;
-        case BAYSIM_DELETE_DEVICE:
-            RemoveClassDevice(a->node);
-            break;
         case BAYSIM_MAKE_LINK:
             MakeLink(a);
             break;
@@ -648,10 +631,11 @@ static NTSTATUS StatusOf(enum BaySimOutcome outcome)
     }
 }
 
-/* A class device of a drive that is not there refuses the open, as the
- * class driver of a real machine does. Opens that succeed are counted
- * until their close, so that a removed device is deleted only once no
- * handle is open on it. */
+/* An open reaches a class device whose drive is not there only while a
+ * handle keeps its object: refused, as the class driver of a real machine
+ * does (Wine hands the caller its handle all the same). Opens that
+ * succeed are counted until their close, so that an object is deleted
+ * only once no handle is open on it. */
 static NTSTATUS WINAPI DispatchCreate(PDEVICE_OBJECT device, PIRP irp)
 {
     IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);

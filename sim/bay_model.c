@@ -135,6 +135,51 @@ static int FindNumber(const BaySimClass* c, uint32_t number)
     return -1;
 }
 
+static int IsClassNode(BaySimNode node)
+{
+    return node.kind == BAYSIM_NODE_CDROM || node.kind == BAYSIM_NODE_FLOPPY || node.kind == BAYSIM_NODE_DISK;
+}
+
+static const BaySimClass* NodeClass(const BaySimState* s, BaySimNode node)
+{
+    return node.kind == BAYSIM_NODE_CDROM ? &s->cdroms : node.kind == BAYSIM_NODE_FLOPPY ? &s->floppies : &s->disks;
+}
+
+/* The bay status shows a floppy drive: outside the bays, or in one of
+ * the five positions. */
+static int FloppyShown(const BaySimMachine* m)
+{
+    if (m->status[BAY_STATUS_OTHER_FLOPPY])
+        return 1;
+    for (int i = 0; i < 5; i++) {
+        if (m->status[i] == BAY_KIND_FLOPPY)
+            return 1;
+    }
+    return 0;
+}
+
+int BaySimShouldExist(const BaySimState* s, BaySimNode node)
+{
+    if (!IsClassNode(node))
+        return 1;
+    const BaySimClass* c = NodeClass(s, node);
+    int entry = FindNumber(c, node.index);
+    if (entry < 0)
+        return 0; /* removed, or never given */
+    const BaySimClassDevice* e = &c->devices[entry];
+    if (e->gone)
+        return 0; /* its drive left and the port was rescanned: the class driver let it go */
+    if (e->floppyDrive && !FloppyShown(&s->machine))
+        return 0; /* the floppy drive is out: its controller has no drive to show */
+    if (node.kind != BAYSIM_NODE_DISK || node.partition == 0)
+        return 1;
+    for (unsigned p = 0; p < e->partitionCount; p++) {
+        if (e->partitions[p] == node.partition)
+            return 1;
+    }
+    return 0;
+}
+
 /* Without growing numbers: one past the highest number that exists, so
  * that a number at the end is given back. */
 static void GiveBackNumbers(BaySimClass* c)
@@ -145,6 +190,29 @@ static void GiveBackNumbers(BaySimClass* c)
             next = c->devices[i].number + 1;
     }
     c->next = next;
+}
+
+/* The device objects of a class device, as its class driver makes them:
+ * one, or for a disk Partition0 and one per partition number. Only when
+ * they should exist: the floppy drive found while it is out gets its
+ * number and no object until it is back. */
+static void PushObjects(const BaySimState* s, enum BaySimNodeKind kind, const BaySimClassDevice* e,
+                        BaySimActions* actions)
+{
+    BaySimAction* a;
+    if (!BaySimShouldExist(s, Node(kind, e->number, 0)))
+        return;
+    if ((a = Push(actions, BAYSIM_MAKE_DEVICE)))
+        a->node = Node(kind, e->number, 0);
+    for (unsigned p = 0; kind == BAYSIM_NODE_DISK && p < e->partitionCount; p++) {
+        if ((a = Push(actions, BAYSIM_MAKE_DEVICE)))
+            a->node = Node(kind, e->number, e->partitions[p]);
+    }
+}
+
+static enum BaySimNodeKind NodeKindOf(uint8_t driveKind)
+{
+    return driveKind == BAYSIM_CDROM ? BAYSIM_NODE_CDROM : driveKind == BAYSIM_DISK ? BAYSIM_NODE_DISK : BAYSIM_NODE_FLOPPY;
 }
 
 /* The drive gets the next number of its class and its device objects.
@@ -166,37 +234,27 @@ static void MakeClassDevice(BaySimState* s, unsigned drive, BaySimActions* actio
     if (!e || c->next == 0xFFFFFFFFu) {
         /* Said, so that a test sees a machine that is not whole. */
         if ((a = Push(actions, BAYSIM_CANNOT_MAKE)))
-            a->node = Node(d->kind == BAYSIM_CDROM ? BAYSIM_NODE_CDROM
-                           : d->kind == BAYSIM_DISK ? BAYSIM_NODE_DISK
-                                                    : BAYSIM_NODE_FLOPPY,
-                           c->next, 0);
+            a->node = Node(NodeKindOf(d->kind), c->next, 0);
         return;
     }
-    uint32_t number = c->next++;
+    SimFill((unsigned char*)e, 0, sizeof *e);
     e->used = 1;
-    e->number = number;
+    e->number = c->next++;
     e->drive = (uint8_t)drive;
-    e->gone = 0;
+    e->floppyDrive = d->kind == BAYSIM_FLOPPY;
     s->hasClass[drive] = 1;
-    if (d->kind == BAYSIM_CDROM) {
-        if ((a = Push(actions, BAYSIM_MAKE_DEVICE)))
-            a->node = Node(BAYSIM_NODE_CDROM, number, 0);
-    } else if (d->kind == BAYSIM_DISK) {
-        if ((a = Push(actions, BAYSIM_MAKE_DEVICE)))
-            a->node = Node(BAYSIM_NODE_DISK, number, 0);
-        /* One device per partition number, as the disk driver makes them. */
-        for (unsigned p = 0; p < d->partitionCount && p < BAYSIM_PARTITIONS; p++) {
-            unsigned partition = d->partitions[p].number;
-            int seen = partition == 0;
-            for (unsigned q = 0; q < p && !seen; q++)
-                seen = d->partitions[q].number == partition;
-            if (!seen && (a = Push(actions, BAYSIM_MAKE_DEVICE)))
-                a->node = Node(BAYSIM_NODE_DISK, number, partition);
-        }
-    } else {
-        if ((a = Push(actions, BAYSIM_MAKE_DEVICE)))
-            a->node = Node(BAYSIM_NODE_FLOPPY, number, 0);
+    /* A disk: one device per partition number, as the disk driver makes
+     * them, kept as made (a later change of the drive's layout does not
+     * make or delete any). */
+    for (unsigned p = 0; d->kind == BAYSIM_DISK && p < d->partitionCount && p < BAYSIM_PARTITIONS; p++) {
+        uint8_t partition = d->partitions[p].number;
+        int seen = partition == 0;
+        for (unsigned q = 0; q < e->partitionCount && !seen; q++)
+            seen = e->partitions[q] == partition;
+        if (!seen)
+            e->partitions[e->partitionCount++] = partition;
     }
+    PushObjects(s, NodeKindOf(d->kind), e, actions);
 }
 
 /* The class finds the drives its port shows that have no device yet. */
@@ -280,7 +338,18 @@ static void SetMachine(BaySimState* s, const uint8_t* in, BaySimActions* actions
 /* Everything before the set-up links: status, failures, answers, drives. */
 static void Change(BaySimState* s, const uint8_t* in, BaySimActions* actions)
 {
+    int wasShown = FloppyShown(&s->machine);
     SimCopy((unsigned char*)&s->machine, in, offsetof(BaySimMachine, links));
+    /* The floppy drive back: its controller's device is made again under
+     * its number. (Out, it has no object: the driver deletes what should
+     * not exist.) */
+    if (!wasShown && FloppyShown(&s->machine)) {
+        for (unsigned i = 0; i < BAYSIM_CLASS_DEVICES; i++) {
+            const BaySimClassDevice* e = &s->floppies.devices[i];
+            if (e->used && e->floppyDrive)
+                PushObjects(s, BAYSIM_NODE_FLOPPY, e, actions);
+        }
+    }
     Push(actions, BAYSIM_FIRE_EVENT);
 }
 
@@ -581,21 +650,17 @@ static enum BaySimOutcome PortRequest(BaySimState* s, unsigned port, uint32_t co
     }
 }
 
-static const BaySimClass* NodeClass(const BaySimState* s, BaySimNode node)
-{
-    return node.kind == BAYSIM_NODE_CDROM ? &s->cdroms : node.kind == BAYSIM_NODE_FLOPPY ? &s->floppies : &s->disks;
-}
-
 static enum BaySimOutcome ClassRequest(BaySimState* s, BaySimNode node, uint32_t code, uint8_t* out,
                                        uint32_t outSize, uint32_t* returned, BaySimActions* actions)
 {
     BaySimClass* c = node.kind == BAYSIM_NODE_CDROM ? &s->cdroms
                      : node.kind == BAYSIM_NODE_FLOPPY ? &s->floppies
                                                        : &s->disks;
-    int entry = FindNumber(c, node.index);
-    if (entry < 0 || c->devices[entry].gone)
+    /* A device that should not exist answers nothing (the driver meets
+     * it only through a handle opened before its drive went). */
+    if (!BaySimShouldExist(s, node))
         return BAYSIM_GONE;
-    BaySimClassDevice* e = &c->devices[entry];
+    BaySimClassDevice* e = &c->devices[FindNumber(c, node.index)];
     unsigned drive = e->drive;
     const BaySimDrive* d = &s->machine.drives[drive];
     uint32_t fail = s->machine.fail;
@@ -617,10 +682,7 @@ static enum BaySimOutcome ClassRequest(BaySimState* s, BaySimNode node, uint32_t
     case BAY_IOCTL_REMOVE_DRIVE: {
         if (fail & BAYSIM_FAIL_REMOVE_DRIVE)
             return BAYSIM_REFUSED;
-        BaySimAction* a = Push(actions, BAYSIM_DELETE_DEVICE);
-        if (a)
-            a->node = Node(node.kind, node.index, 0);
-        e->used = 0;
+        e->used = 0; /* its objects no longer exist: the driver deletes them */
         s->hasClass[drive] = 0;
         s->visible[drive] = 0; /* found again only after a rescan */
         if (!NumbersGrow(s))
@@ -714,31 +776,10 @@ enum BaySimOutcome BaySimHandle(BaySimState* s, BaySimNode node, uint32_t code, 
     return outcome;
 }
 
-/* The bay status shows a floppy drive: outside the bays, or in one of
- * the five positions. */
-static int FloppyShown(const BaySimMachine* m)
-{
-    if (m->status[BAY_STATUS_OTHER_FLOPPY])
-        return 1;
-    for (int i = 0; i < 5; i++) {
-        if (m->status[i] == BAY_KIND_FLOPPY)
-            return 1;
-    }
-    return 0;
-}
-
 enum BaySimOutcome BaySimOpen(const BaySimState* s, BaySimNode node, uint32_t share, char* record,
                               size_t recordSize)
 {
-    enum BaySimOutcome outcome = BAYSIM_OK;
-    if (node.kind == BAYSIM_NODE_CDROM || node.kind == BAYSIM_NODE_FLOPPY || node.kind == BAYSIM_NODE_DISK) {
-        const BaySimClass* c = NodeClass(s, node);
-        int entry = FindNumber(c, node.index);
-        if (entry < 0 || c->devices[entry].gone)
-            outcome = BAYSIM_GONE;
-        else if (s->machine.drives[c->devices[entry].drive].kind == BAYSIM_FLOPPY && !FloppyShown(&s->machine))
-            outcome = BAYSIM_GONE; /* the drive is out: no medium, no drive to answer */
-    }
+    enum BaySimOutcome outcome = BaySimShouldExist(s, node) ? BAYSIM_OK : BAYSIM_GONE;
     struct SimLine line;
     SimBegin(&line, record, recordSize);
     PutNode(&line, node, 0);

@@ -33,15 +33,21 @@ enum {
     BAYSIM_DEVICE_NAME = 48
 };
 
-/* One class device that exists: its number and the drive behind it. */
+/* One class device the class driver knows: its number, the drive behind
+ * it and the partitions it made. Whether its objects exist now is
+ * BaySimShouldExist's to say. */
 typedef struct BaySimClassDevice {
     uint32_t number;
-    uint8_t used;  /* the entry holds a device */
-    uint8_t drive; /* the drive behind it */
-    uint8_t gone;  /* its drive left without a removal request */
+    uint8_t used;        /* the entry holds a device */
+    uint8_t drive;       /* the drive behind it */
+    uint8_t gone;        /* its drive left without a removal request and its port was rescanned */
+    uint8_t floppyDrive; /* the floppy controller's drive (BAYSIM_FLOPPY), not an LS-120 drive */
+    uint8_t partitionCount;
+    uint8_t partitions[BAYSIM_PARTITIONS]; /* a disk's partition numbers with a device, 0 aside */
 } BaySimClassDevice;
 
-/* The class devices of one class, keyed by number, and the number the
+/* The class devices of one class, keyed by number (a gone device keeps
+ * its entry, and so its number, until the next set-up), and the number the
  * next device gets (what the device counts report). Without
  * BAYSIM_NUMBERS_GROW the next number is one past the highest that
  * exists: a device removed from the middle leaves a gap, one removed from
@@ -62,8 +68,9 @@ typedef struct BaySimState {
 
 /* What the driver must do after a request. */
 enum BaySimActionKind {
-    BAYSIM_MAKE_DEVICE,   /* node */
-    BAYSIM_DELETE_DEVICE, /* node: a class device and, for a disk, its partitions */
+    /* node. There is no action to delete one: after every request the
+     * driver deletes the objects BaySimShouldExist no longer wants. */
+    BAYSIM_MAKE_DEVICE,
     BAYSIM_MAKE_LINK,   /* name -> target */
     BAYSIM_DELETE_LINK, /* name */
     BAYSIM_DELETE_ALL,  /* every class device and every link made so far */
@@ -110,13 +117,22 @@ enum BaySimOutcome BaySimHandle(BaySimState* s, BaySimNode node, uint32_t code, 
  * finds the drives of its class. */
 void BaySimNoticeClassDrivers(BaySimState* s, uint32_t cdromRunning, uint32_t ls120Running, BaySimActions* actions);
 
-/* An open of a node with the share mode asked: BAYSIM_OK, or BAYSIM_GONE
- * for a class device whose number does not exist, whose drive has left
- * and was rescanned away, or (the floppy drive) while the bay status
- * shows no floppy drive anywhere. record receives one line; it names the
- * outcome only when the open is refused. (The access asked does not reach
- * a driver under Wine; the system itself refuses a request whose code
- * needs access the handle lacks.) */
+/* Whether the node's device object should exist now. Always for the bay,
+ * control and port devices. A class device's does not when its number
+ * does not exist (removed, or never given), when its drive has left and
+ * its port was rescanned (gone: never again under that number), for the
+ * floppy drive while the bay status shows no floppy drive anywhere (it
+ * comes back under its number), and for a disk partition the disk driver
+ * did not make. The driver deletes an object that should not exist once
+ * no handle is open on it. */
+int BaySimShouldExist(const BaySimState* s, BaySimNode node);
+
+/* An open of a node that reached the driver, with the share mode asked:
+ * BAYSIM_OK, or BAYSIM_GONE when its object should not exist (it is still
+ * there because a handle is open on it). record receives one line; it
+ * names the outcome only when the open is refused. (The access asked does
+ * not reach a driver under Wine; the system itself refuses a request
+ * whose code needs access the handle lacks.) */
 enum BaySimOutcome BaySimOpen(const BaySimState* s, BaySimNode node, uint32_t share, char* record,
                               size_t recordSize);
 

@@ -189,16 +189,20 @@ typedef struct BaySimMachine {
  * its class (the bay driver's scan request, find-new-devices to an
  * existing device of the class, or the start of the class driver:
  * "vlxcdrom" for CD-ROMs, "vlxls120" for LS-120 drives). A rescan also
- * forgets the drives that are no longer attached (their class devices
- * stay, refusing every open and request). A removal request takes a
- * drive out of use: its class device is deleted (once no handle is open
- * on it); a number at the end of its class is given back (the count
- * drops), one in the middle leaves a gap. With BAYSIM_NUMBERS_GROW no
- * number is given back: the count is the next number to be given.
+ * forgets the drives that are no longer attached: their class devices
+ * are gone (their numbers stay taken; a drive that returns is found again
+ * under a new one). A removal request takes a drive out of use; a number
+ * at the end of its class is given back (the count drops), one in the
+ * middle leaves a gap. With BAYSIM_NUMBERS_GROW no number is given back:
+ * the count is the next number to be given.
  *
- * An open of a class device fails (no such device) when its number does
- * not exist, when its drive has left and its port was rescanned, and for
- * the floppy drive while the bay status shows no floppy drive anywhere.
+ * A drive that is not there has no device object: a removed number, a
+ * gone device (a disk with its partitions and its \Device\Harddisk<n>
+ * directory), and the floppy drive while the bay status shows no floppy
+ * drive anywhere (made again under its number when the status shows one).
+ * Opening its name fails as for a name that leads nowhere. An object is
+ * deleted at the first request after no handle is open on it; an open
+ * that reaches it meanwhile is refused (no such device).
  *
  * Every request is recorded as one line: where it went, what it was,
  * its input and the outcome (see bay_model.c, BaySimDescribe). */

@@ -10,6 +10,7 @@
 
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 extern "C" {
@@ -41,19 +42,26 @@ BaySimDrive Drive(uint8_t kind, uint8_t port)
     return d;
 }
 
-// The model with the class drivers running, driven as the driver drives it.
+// A device object, as the driver keys it.
+using Object = std::tuple<uint8_t, uint32_t, uint8_t>; // kind, number, partition
+
+// The model with the class drivers running, driven as the driver drives it,
+// with the class device objects the driver would hold.
 struct Machine {
     BaySimState state;
     BaySimMachine m;
     BaySimActions actions;
     std::string record;
+    std::set<Object> objects;
     uint8_t buffer[sizeof(BaySimMachine) + 64]; // in and out, as for buffered requests
 
     Machine()
     {
         BaySimReset(&state);
         memset(&m, 0, sizeof m);
-        m.drives[0] = Drive(BAYSIM_DISK, 0); // the system disk
+        m.drives[0] = Drive(BAYSIM_DISK, 0); // the system disk, its partition 1 as C:
+        m.drives[0].partitions[0] = {1, 1};
+        m.drives[0].partitionCount = 1;
         actions.count = 0;
     }
 
@@ -67,7 +75,42 @@ struct Machine {
         enum BaySimOutcome outcome = BaySimHandle(&state, node, code, in ? buffer : nullptr, inSize, buffer,
                                                   sizeof buffer, &returned, &actions, line, sizeof line);
         record = line;
+        Carry(actions);
         return outcome;
+    }
+
+    // What the driver does after a request: it makes the objects the
+    // actions ask for, and deletes those that should no longer exist (no
+    // handle is open here to keep one).
+    void Carry(const BaySimActions& done)
+    {
+        for (unsigned i = 0; i < done.count; i++) {
+            const BaySimAction& a = done.items[i];
+            if (a.kind == BAYSIM_DELETE_ALL)
+                objects.clear();
+            else if (a.kind == BAYSIM_MAKE_DEVICE)
+                objects.insert(Object(a.node.kind, a.node.index, a.node.partition));
+        }
+        for (auto o = objects.begin(); o != objects.end();)
+            o = BaySimShouldExist(&state, Node(std::get<0>(*o), std::get<1>(*o), std::get<2>(*o))) ? std::next(o)
+                                                                                                 : objects.erase(o);
+    }
+
+    // Every object that should exist has been made, for the first numbers
+    // of every class: the model asks for what it says exists.
+    void ExpectObjectsMade()
+    {
+        for (uint8_t kind : {BAYSIM_NODE_CDROM, BAYSIM_NODE_FLOPPY, BAYSIM_NODE_DISK}) {
+            for (uint32_t number = 0; number < 6; number++) {
+                for (uint8_t partition = 0; partition < (kind == BAYSIM_NODE_DISK ? 5 : 1); partition++) {
+                    BaySimNode node = Node(kind, number, partition);
+                    char name[BAYSIM_DEVICE_NAME];
+                    BaySimShortName(node, name, sizeof name);
+                    EXPECT_EQ(BaySimShouldExist(&state, node) != 0, objects.count(Object(kind, number, partition)) != 0)
+                        << name;
+                }
+            }
+        }
     }
 
     void Set()
@@ -75,6 +118,7 @@ struct Machine {
         ASSERT_EQ(BAYSIM_OK, Ask(Node(BAYSIM_NODE_CONTROL, 0), BAYSIM_IOCTL_SET_MACHINE, &m, sizeof m));
         BaySimActions running = {0, {}};
         BaySimNoticeClassDrivers(&state, 1, 1, &running);
+        Carry(running);
     }
     void Change() { ASSERT_EQ(BAYSIM_OK, Ask(Node(BAYSIM_NODE_CONTROL, 0), BAYSIM_IOCTL_CHANGE, &m, sizeof m)); }
 
@@ -95,6 +139,23 @@ struct Machine {
         Change();
         EXPECT_EQ(BAYSIM_OK, Ask(device, BAY_IOCTL_REMOVE_DRIVE)) << record;
         EXPECT_EQ(BAYSIM_OK, Ask(Node(BAYSIM_NODE_PORT, m.drives[slot].port), BAY_IOCTL_SCSI_RESCAN_BUS));
+    }
+
+    // The drive leaves, and its port is rescanned before any removal.
+    void LeaveUnremoved(int slot)
+    {
+        m.drives[slot].attached = 0;
+        Change();
+        EXPECT_EQ(BAYSIM_OK, Ask(Node(BAYSIM_NODE_PORT, m.drives[slot].port), BAY_IOCTL_SCSI_RESCAN_BUS));
+    }
+
+    // The bay status shows the floppy drive outside the bays, in the fifth
+    // position, or nowhere.
+    void ShowFloppy(uint8_t outside, uint8_t fifthKind)
+    {
+        m.status[BAY_STATUS_OTHER_FLOPPY] = outside;
+        m.status[BAY_STATUS_FIFTH_KIND] = fifthKind;
+        Change();
     }
 
     // The drive arrives, its port is rescanned and its class searched: the
@@ -216,77 +277,117 @@ TEST(BayModel, ThousandsOfChangesAndAGapInTheMiddle)
     EXPECT_EQ(0u, kind.Counts()[2]);
 }
 
-TEST(BayModel, OpensOfDrivesThatAreNotThere)
+TEST(BayModel, ADriveThatIsNotThereHasNoDeviceObject)
 {
-    // The floppy drive (Floppy0, outside the bays), a CD-ROM in bay 1 and
-    // one in bay 2, an LS-120 drive in bay 3 (Floppy1).
+    // The floppy drive (Floppy0, outside the bays), a CD-ROM in bay 1
+    // (CdRom0) and one in bay 2 (CdRom1), an LS-120 drive in bay 3
+    // (Floppy1), a hard disk on port 4 with partitions 1 and 3 (Harddisk1).
     const struct {
         const char* what;
         void (*prepare)(Machine&);
         BaySimNode node;
         uint32_t share;
-        enum BaySimOutcome outcome;
-        const char* line;
+        bool exists;
+        const char* line; // of an open that reached the driver
     } cases[] = {
-        {"a drive that is there", nullptr, Node(BAYSIM_NODE_CDROM, 0), 1, BAYSIM_OK, "CdRom0 open share=read"},
-        {"the system disk", nullptr, Node(BAYSIM_NODE_DISK, 0, 1), 3, BAYSIM_OK,
-         "Harddisk0\\Partition1 open share=read+write"},
-        {"the bay driver", nullptr, Node(BAYSIM_NODE_BAY, 0), 2, BAYSIM_OK, "swapctl0 open share=write"},
-        {"a number never given", nullptr, Node(BAYSIM_NODE_CDROM, 7), 1, BAYSIM_GONE, "CdRom7 open share=read: gone"},
-        {"a disk number never given", nullptr, Node(BAYSIM_NODE_DISK, 5, 0), 0, BAYSIM_GONE,
+        {"a drive that is there", nullptr, Node(BAYSIM_NODE_CDROM, 0), 1, true, "CdRom0 open share=read"},
+        {"the system disk", nullptr, Node(BAYSIM_NODE_DISK, 0, 1), 3, true, "Harddisk0\\Partition1 open share=read+write"},
+        {"a disk's whole drive", nullptr, Node(BAYSIM_NODE_DISK, 1, 0), 1, true, "Harddisk1\\Partition0 open share=read"},
+        {"a disk's partition", nullptr, Node(BAYSIM_NODE_DISK, 1, 3), 1, true, "Harddisk1\\Partition3 open share=read"},
+        {"a partition the disk has not", nullptr, Node(BAYSIM_NODE_DISK, 1, 2), 1, false,
+         "Harddisk1\\Partition2 open share=read: gone"},
+        {"the bay driver", nullptr, Node(BAYSIM_NODE_BAY, 0), 2, true, "swapctl0 open share=write"},
+        {"a port", nullptr, Node(BAYSIM_NODE_PORT, 5), 1, true, "scsi5 open share=read"},
+        {"a number never given", nullptr, Node(BAYSIM_NODE_CDROM, 7), 1, false, "CdRom7 open share=read: gone"},
+        {"a disk number never given", nullptr, Node(BAYSIM_NODE_DISK, 5, 0), 0, false,
          "Harddisk5\\Partition0 open share=none: gone"},
         {"a removed number", [](Machine& x) { x.Leave(2, Node(BAYSIM_NODE_CDROM, 0)); }, Node(BAYSIM_NODE_CDROM, 0), 1,
-         BAYSIM_GONE, "CdRom0 open share=read: gone"},
+         false, "CdRom0 open share=read: gone"},
         {"left, its port not yet rescanned",
          [](Machine& x) {
              x.m.drives[2].attached = 0;
              x.Change();
          },
-         Node(BAYSIM_NODE_CDROM, 0), 1, BAYSIM_OK, "CdRom0 open share=read"},
-        {"left and rescanned away",
-         [](Machine& x) {
-             x.m.drives[2].attached = 0;
-             x.Change();
-             x.Ask(Node(BAYSIM_NODE_PORT, 1), BAY_IOCTL_SCSI_RESCAN_BUS);
-         },
-         Node(BAYSIM_NODE_CDROM, 0), 1, BAYSIM_GONE, "CdRom0 open share=read: gone"},
+         Node(BAYSIM_NODE_CDROM, 0), 1, true, "CdRom0 open share=read"},
+        {"left and rescanned away", [](Machine& x) { x.LeaveUnremoved(2); }, Node(BAYSIM_NODE_CDROM, 0), 1, false,
+         "CdRom0 open share=read: gone"},
         {"the other drive on another port", [](Machine& x) { x.Ask(Node(BAYSIM_NODE_PORT, 1), BAY_IOCTL_SCSI_RESCAN_BUS); },
-         Node(BAYSIM_NODE_CDROM, 1), 1, BAYSIM_OK, "CdRom1 open share=read"},
-        {"the floppy drive outside the bays", nullptr, Node(BAYSIM_NODE_FLOPPY, 0), 3, BAYSIM_OK,
+         Node(BAYSIM_NODE_CDROM, 1), 1, true, "CdRom1 open share=read"},
+        {"gone, then back: not under its number",
+         [](Machine& x) {
+             x.LeaveUnremoved(2);
+             EXPECT_EQ(2, x.Arrive(2));
+         },
+         Node(BAYSIM_NODE_CDROM, 0), 1, false, "CdRom0 open share=read: gone"},
+        {"gone, then back: under the next number",
+         [](Machine& x) {
+             x.LeaveUnremoved(2);
+             EXPECT_EQ(2, x.Arrive(2));
+         },
+         Node(BAYSIM_NODE_CDROM, 2), 1, true, "CdRom2 open share=read"},
+        {"a gone disk's whole drive", [](Machine& x) { x.LeaveUnremoved(5); }, Node(BAYSIM_NODE_DISK, 1, 0), 1, false,
+         "Harddisk1\\Partition0 open share=read: gone"},
+        {"a gone disk's partition", [](Machine& x) { x.LeaveUnremoved(5); }, Node(BAYSIM_NODE_DISK, 1, 3), 1, false,
+         "Harddisk1\\Partition3 open share=read: gone"},
+        {"a disk's layout changed after it was found: its partitions stay as made",
+         [](Machine& x) {
+             x.m.drives[5].partitions[1] = {2, 1};
+             x.Change();
+         },
+         Node(BAYSIM_NODE_DISK, 1, 3), 1, true, "Harddisk1\\Partition3 open share=read"},
+        {"the floppy drive outside the bays", nullptr, Node(BAYSIM_NODE_FLOPPY, 0), 3, true,
          "Floppy0 open share=read+write"},
-        {"the floppy drive out",
+        {"the floppy drive out", [](Machine& x) { x.ShowFloppy(0, 0); }, Node(BAYSIM_NODE_FLOPPY, 0), 3, false,
+         "Floppy0 open share=read+write: gone"},
+        {"the floppy drive in the fifth position", [](Machine& x) { x.ShowFloppy(0, BAY_KIND_FLOPPY); },
+         Node(BAYSIM_NODE_FLOPPY, 0), 1, true, "Floppy0 open share=read"},
+        {"the floppy drive out and back: its number unchanged",
+         [](Machine& x) {
+             x.ShowFloppy(0, 0);
+             x.ShowFloppy(1, 0);
+         },
+         Node(BAYSIM_NODE_FLOPPY, 0), 1, true, "Floppy0 open share=read"},
+        {"the floppy drive out at set-up",
          [](Machine& x) {
              x.m.status[BAY_STATUS_OTHER_FLOPPY] = 0;
-             x.Change();
+             x.Set();
          },
-         Node(BAYSIM_NODE_FLOPPY, 0), 3, BAYSIM_GONE, "Floppy0 open share=read+write: gone"},
-        {"the floppy drive in the fifth position",
+         Node(BAYSIM_NODE_FLOPPY, 0), 1, false, "Floppy0 open share=read: gone"},
+        {"the floppy drive out at set-up, in at a change",
          [](Machine& x) {
              x.m.status[BAY_STATUS_OTHER_FLOPPY] = 0;
-             x.m.status[BAY_STATUS_FIFTH_KIND] = BAY_KIND_FLOPPY;
-             x.Change();
+             x.Set();
+             x.ShowFloppy(1, 0);
          },
-         Node(BAYSIM_NODE_FLOPPY, 0), 1, BAYSIM_OK, "Floppy0 open share=read"},
-        {"an LS-120 drive while the floppy drive is out",
-         [](Machine& x) {
-             x.m.status[BAY_STATUS_OTHER_FLOPPY] = 0;
-             x.Change();
-         },
-         Node(BAYSIM_NODE_FLOPPY, 1), 1, BAYSIM_OK, "Floppy1 open share=read"},
+         Node(BAYSIM_NODE_FLOPPY, 0), 1, true, "Floppy0 open share=read"},
+        {"an LS-120 drive while the floppy drive is out", [](Machine& x) { x.ShowFloppy(0, 0); },
+         Node(BAYSIM_NODE_FLOPPY, 1), 1, true, "Floppy1 open share=read"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         Machine machine;
         machine.m.drives[1] = Drive(BAYSIM_FLOPPY, 0);
         machine.m.drives[2] = Drive(BAYSIM_CDROM, 1);
         machine.m.drives[3] = Drive(BAYSIM_CDROM, 2);
         machine.m.drives[4] = Drive(BAYSIM_LS120, 3);
+        machine.m.drives[5] = Drive(BAYSIM_DISK, 4);
+        machine.m.drives[5].partitions[0] = {1, 1};
+        machine.m.drives[5].partitions[1] = {3, 1};
+        machine.m.drives[5].partitionCount = 2;
         machine.m.status[BAY_STATUS_OTHER_FLOPPY] = 1;
         machine.Set();
         if (c.prepare)
             c.prepare(machine);
+        EXPECT_EQ(c.exists, BaySimShouldExist(&machine.state, c.node) != 0);
+        machine.ExpectObjectsMade();
+        // An open reaches the driver only while a handle keeps the object:
+        // then it is refused.
         enum BaySimOutcome outcome;
-        EXPECT_EQ(c.line, machine.Open(c.node, c.share, &outcome)) << c.what;
-        EXPECT_EQ(c.outcome, outcome) << c.what;
+        EXPECT_EQ(c.line, machine.Open(c.node, c.share, &outcome));
+        EXPECT_EQ(c.exists ? BAYSIM_OK : BAYSIM_GONE, outcome);
+        if (!c.exists) {
+            EXPECT_EQ(BAYSIM_GONE, machine.Ask(c.node, BAY_IOCTL_SCSI_GET_ADDRESS)) << "nor does it answer a request";
+        }
     }
 }
 

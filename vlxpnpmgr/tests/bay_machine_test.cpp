@@ -1,8 +1,8 @@
 // What a Win32 program sees of the bay machine made as unkind as a real
 // Windows NT 4.0 or 2000 machine that has run for days: numbers far past
 // the first ones (CdRom31, Harddisk30), a name list longer than 2,048
-// bytes with a name that cannot be read, a removed drive that cannot be
-// opened, and a class driver that takes its time to start and to stop.
+// bytes with a name that cannot be read, drives that are not there and
+// cannot be opened, and a class driver that takes its time to start and to stop.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -23,10 +23,6 @@ extern "C" {
 using namespace baytest;
 
 namespace {
-
-// ERROR_NO_SUCH_DEVICE: STATUS_NO_SUCH_DEVICE as Win32 reports it (the
-// MinGW headers lack the name).
-const DWORD kNoSuchDevice = 433;
 
 // The counts as the bay driver answers them (the bay manager's own read
 // cuts them to what it can use): disks, floppies, CD-ROMs.
@@ -57,6 +53,29 @@ DWORD Ask(const char* path, DWORD code)
     DWORD error = DeviceIoControl(device, code, nullptr, 0, answer, sizeof answer, &returned, nullptr) ? 0 : GetLastError();
     CloseHandle(device);
     return error;
+}
+
+// What an open of the name gives, made as the bay manager checks a letter
+// it has just given: 0 when it opens (and it is closed again), or the
+// error.
+DWORD OpenError(const char* path)
+{
+    HANDLE device = CreateFileA(path, 0, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+    if (device == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    CloseHandle(device);
+    return 0;
+}
+
+// The opens of class devices the machine recorded, in order.
+std::vector<std::string> ClassOpens(const BayMachine& bay)
+{
+    std::vector<std::string> opens;
+    for (const std::string& line : bay.LogWith(" open share=")) {
+        if (line.compare(0, 4, "scsi") && line.compare(0, 8, "swapctl0"))
+            opens.push_back(line);
+    }
+    return opens;
 }
 
 // The MS-DOS names as the system lists them.
@@ -185,20 +204,18 @@ TEST(BayMachine, AsUnkindAsAMachineUpForDays)
     ASSERT_TRUE(SendDefineLink("\\DosDevices\\R:", "\\Device\\CdRom30"));
     EXPECT_EQ(0u, Ask("\\\\.\\R:", BAY_IOCTL_SCSI_GET_ADDRESS));
 
-    // It is removed through a handle; once that is closed the name leads
-    // nowhere: the open is refused, and after the next request the object
-    // is gone altogether.
+    // It is removed through a handle; once that is closed, the next
+    // request deletes its object: the name leads nowhere and the open
+    // itself fails, never reaching a device.
     bay.ClearLog();
     HANDLE drive = CreateFileA("\\\\.\\R:", 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, drive);
     DWORD returned = 0;
     EXPECT_TRUE(DeviceIoControl(drive, BAY_IOCTL_REMOVE_DRIVE, nullptr, 0, nullptr, 0, &returned, nullptr));
     CloseHandle(drive);
-    EXPECT_EQ(kNoSuchDevice, Ask("\\\\.\\R:", BAY_IOCTL_SCSI_GET_ADDRESS));
     EXPECT_EQ((std::vector<uint32_t>{30, 30, 31}), Counts()) << "a removal gives no number back";
-    EXPECT_EQ((DWORD)ERROR_PATH_NOT_FOUND, Ask("\\\\.\\R:", BAY_IOCTL_SCSI_GET_ADDRESS)) << "no object behind the name";
-    EXPECT_EQ((std::vector<std::string>{"CdRom30 open share=read", "CdRom30 open share=read: gone"}),
-              bay.LogWith("CdRom30 open"))
+    EXPECT_EQ((DWORD)ERROR_PATH_NOT_FOUND, OpenError("\\\\.\\R:")) << "no object behind the name";
+    EXPECT_EQ((std::vector<std::string>{"CdRom30 open share=read"}), bay.LogWith("CdRom30 open"))
         << "the last open no longer reaches a device";
 
     // It comes back as the next number.
@@ -248,4 +265,109 @@ TEST(BayMachine, AsUnkindAsAMachineUpForDays)
     EXPECT_EQ(0u, names.count("R:") + names.count("S:") + names.count("T:") + names.count("PhysicalDrive30"));
     for (const std::string& n : names)
         EXPECT_FALSE(BaySimIsLongName(n.c_str())) << n;
+}
+
+TEST(BayMachine, ADriveThatIsNotThereHasNoDeviceObject)
+{
+    // The floppy drive outside the bays (Floppy0), a CD-ROM in bay 1
+    // (CdRom0), a hard disk in bay 2 (Harddisk1), an LS-120 drive in bay 3
+    // (Floppy1); H: leads to a CD-ROM number not yet given.
+    BayMachine bay;
+    BayMachine::AddStub(CDROM_CLASS_SERVICE, true);
+    bay.AddDrive(FloppyDrive());
+    int cdrom = bay.AddDrive(CdRom(1, 0, "VORLIX", "CD-ROM CDR-24"));
+    int disk = bay.AddDrive(Disk(2, 0, "DISKMAKE", "FIXED DISK", {{1, 1}}));
+    bay.AddDrive(Ls120(3, 0, "VORLIX", "LS-120 DRIVE"));
+    bay.machine.status[BAY_STATUS_OTHER_FLOPPY] = 1;
+    const struct {
+        const char* path;
+        const char* target;
+        const char* device; // as the record names it
+    } names[] = {
+        {"\\\\.\\A:", "\\Device\\Floppy0", "Floppy0"},
+        {"\\\\.\\D:", "\\Device\\CdRom0", "CdRom0"},
+        {"\\\\.\\E:", "\\Device\\Floppy1", "Floppy1"},
+        {"\\\\.\\PhysicalDrive1", "\\Device\\Harddisk1\\Partition0", "Harddisk1\\Partition0"},
+        {"\\\\.\\G:", "\\Device\\Harddisk1\\Partition1", "Harddisk1\\Partition1"},
+        {"\\\\.\\H:", "\\Device\\CdRom1", "CdRom1"},
+        {"\\\\.\\GLOBALROOT\\Device\\Harddisk1", nullptr, nullptr}, // the disk's directory
+    };
+    for (const auto& n : names) {
+        if (n.target)
+            bay.AddLink(n.path + 4, n.target);
+    }
+    ASSERT_TRUE(bay.Start());
+
+    const DWORD kNowhere = ERROR_PATH_NOT_FOUND, kNoDirectory = ERROR_FILE_NOT_FOUND;
+    const DWORD kDirectory = ERROR_INVALID_HANDLE; // Wine's answer to an open of an object directory
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        DWORD errors[7]; // of each name's open, in the order of names
+    } steps[] = {
+        {"at set-up", [] {}, {0, 0, 0, 0, 0, kNowhere, kDirectory}},
+        {"the floppy drive out",
+         [&] {
+             bay.machine.status[BAY_STATUS_OTHER_FLOPPY] = 0;
+             bay.Change();
+         },
+         {kNowhere, 0, 0, 0, 0, kNowhere, kDirectory}},
+        {"the floppy drive back, its number unchanged",
+         [&] {
+             bay.machine.status[BAY_STATUS_OTHER_FLOPPY] = 1;
+             bay.Change();
+         },
+         {0, 0, 0, 0, 0, kNowhere, kDirectory}},
+        {"the CD-ROM leaves and its port is rescanned",
+         [&] {
+             bay.machine.drives[cdrom].attached = 0;
+             bay.Change();
+             EXPECT_EQ(0u, Ask("\\\\.\\scsi1:", BAY_IOCTL_SCSI_RESCAN_BUS));
+         },
+         {0, kNowhere, 0, 0, 0, kNowhere, kDirectory}},
+        {"the CD-ROM back: found again as a new device",
+         [&] {
+             bay.machine.drives[cdrom].attached = 1;
+             bay.Change();
+             EXPECT_EQ(0u, Ask("\\\\.\\scsi1:", BAY_IOCTL_SCSI_RESCAN_BUS));
+             EXPECT_TRUE(RequestCdRomScan());
+         },
+         {0, kNowhere, 0, 0, 0, 0, kDirectory}},
+        {"the disk leaves and its port is rescanned",
+         [&] {
+             bay.machine.drives[disk].attached = 0;
+             bay.Change();
+             EXPECT_EQ(0u, Ask("\\\\.\\scsi2:", BAY_IOCTL_SCSI_RESCAN_BUS));
+         },
+         {0, kNowhere, 0, kNowhere, kNowhere, 0, kNoDirectory}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        bay.ClearLog();
+        std::vector<std::string> reached;
+        for (size_t i = 0; i < sizeof names / sizeof names[0]; i++) {
+            EXPECT_EQ(step.errors[i], OpenError(names[i].path)) << names[i].path;
+            if (!step.errors[i] && names[i].device)
+                reached.push_back(std::string(names[i].device) + " open share=read");
+        }
+        EXPECT_EQ(reached, ClassOpens(bay)) << "an open that fails never reaches a device";
+    }
+
+    // The floppy drive leaves while A: is held open: its object stays
+    // until the handle closes, and refuses the opens and requests that
+    // reach it.
+    HANDLE held = CreateFileA("\\\\.\\A:", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    bay.machine.status[BAY_STATUS_OTHER_FLOPPY] = 0;
+    bay.Change();
+    bay.ClearLog();
+    OpenError("\\\\.\\A:"); // what Win32 sees of a refused open is Wine's affair
+    EXPECT_EQ((std::vector<std::string>{"Floppy0 open share=read: gone"}), ClassOpens(bay));
+    DWORD returned = 0;
+    EXPECT_FALSE(DeviceIoControl(held, BAY_IOCTL_STORAGE_FIND_NEW_DEVICES, nullptr, 0, nullptr, 0, &returned, nullptr));
+    EXPECT_EQ(433u, GetLastError()) << "ERROR_NO_SUCH_DEVICE";
+    CloseHandle(held);
+    Counts(); // a request after the close: the object goes
+    EXPECT_EQ(kNowhere, OpenError("\\\\.\\A:"));
 }
