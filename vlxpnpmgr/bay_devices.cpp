@@ -85,10 +85,11 @@ static bool KeepIfOpens(const char* letter)
     return false;
 }
 
-static void ShowIdentifiedAndClose(DeviceTable* table, HANDLE drive, const char* ntName, int templateId)
+static void ShowIdentifiedAndClose(DeviceTable* table, HANDLE drive, const char* ntName, const char* letter,
+                                   int templateId)
 {
     char message[kMessageSize];
-    if (IdentifyDriveAndClose(table, drive, ntName, message, sizeof message))
+    if (IdentifyDriveAndClose(table, drive, ntName, letter, message, sizeof message))
         ShowProgress(templateId, message);
 }
 
@@ -100,7 +101,7 @@ static void LetterFloppyClass(DeviceTable* table, const char* ntName)
     if (!LetterFromA(ntName, letter) || !KeepIfOpens(letter))
         return;
     LetterPath(path, sizeof path, letter);
-    ShowIdentifiedAndClose(table, OpenDriveForQuery(path), ntName, IDD_PROGRESS_FLOPPY);
+    ShowIdentifiedAndClose(table, OpenDriveForQuery(path), ntName, letter, IDD_PROGRESS_FLOPPY);
 }
 
 bool RescanPort(int port)
@@ -233,7 +234,7 @@ static void LetterCdRom(DeviceTable* table, const char* ntName)
     if (!DefineDriveLink(nullptr, ntName, letter) || !KeepIfOpens(letter))
         return;
     LetterPath(path, sizeof path, letter);
-    ShowIdentifiedAndClose(table, OpenDriveForRead(path), ntName, IDD_PROGRESS_CDROM);
+    ShowIdentifiedAndClose(table, OpenDriveForRead(path), ntName, letter, IDD_PROGRESS_CDROM);
 }
 
 bool InstallCdRoms(DeviceTable* table)
@@ -294,7 +295,7 @@ bool InstallHardDisks(DeviceTable* table)
         if (!DefineDriveLink(dosName, ntName))
             continue;
         DrivePath(path, sizeof path, dosName);
-        if (!IdentifyDriveAndClose(table, OpenDriveForQuery(path), ntName, message, sizeof message))
+        if (!IdentifyDriveAndClose(table, OpenDriveForQuery(path), ntName, dosName, message, sizeof message))
             continue;
         AssignPartitionLetters(dosName, i);
         ShowProgress(IDD_PROGRESS_DISK, message);

@@ -14,10 +14,10 @@
 enum DeviceClass { CLASS_DISK, CLASS_FLOPPY, CLASS_CDROM };
 
 enum {
-    // The highest numbers looked at whether named or not: twice the bays,
-    // room for the drives one event brings and for a drive left without a
-    // letter at a recent event.
-    DEVICE_WALK_WINDOW = 8,
+    // The highest numbers looked at whether named or not: as many as the
+    // bays, the most drives of a class one event can bring. Each number
+    // without a drive behind it costs a letter made and taken back.
+    DEVICE_WALK_WINDOW = 4,
     // Named numbers of one class a walk keeps: past every drive letter and
     // disk name a machine can have at once.
     DEVICE_WALK_NAMED = 64

@@ -10,17 +10,31 @@ void FreeDosNames(DosNameList* list)
     list->count = 0;
 }
 
+// The size the whole list last fitted in. Asking Windows for the list
+// costs a walk of every name each time, so a list of several KB is asked
+// once at the size it needs, not at 2,048 bytes and at each doubling.
+static DWORD g_wholeListFits = DOS_NAME_LIST_SIZE;
+
 bool ReadDosNames(const char* dosName, DosNameList* list)
 {
     list->text = list->first;
     list->count = 0;
     DWORD size = sizeof list->first;
+    if (!dosName && g_wholeListFits > size) {
+        char* bigger = static_cast<char*>(malloc(g_wholeListFits));
+        if (bigger) {
+            list->text = bigger;
+            size = g_wholeListFits;
+        }
+    }
     for (;;) {
         SetLastError(0);
         DWORD count = QueryDosDeviceA(dosName, list->text, size);
         DWORD error = GetLastError();
         if (count > 0 && count <= size) {
             list->count = count;
+            if (!dosName)
+                g_wholeListFits = size;
             return true;
         }
         bool tooSmall = error == ERROR_INSUFFICIENT_BUFFER || error == ERROR_MORE_DATA || count > size;

@@ -71,9 +71,12 @@ static DWORD ReadInquiryData(int port, unsigned char* answer, DWORD size)
 bool IdentifyDevice(DeviceTable* table, const char* ntName)
 {
     char dosName[DEVICE_NAME_SIZE];
+    return FindDosName(ntName, dosName, sizeof dosName) && IdentifyDeviceNamed(table, ntName, dosName);
+}
+
+bool IdentifyDeviceNamed(DeviceTable* table, const char* ntName, const char* dosName)
+{
     char path[64];
-    if (!FindDosName(ntName, dosName, sizeof dosName))
-        return false;
     DrivePath(path, sizeof path, dosName);
     ScsiAddress address;
     if (!QueryScsiAddressAndClose(OpenDriveForQuery(path), &address))
@@ -98,10 +101,11 @@ bool IdentifyDevice(DeviceTable* table, const char* ntName)
     return true;
 }
 
-bool IdentifyDriveAndClose(DeviceTable* table, HANDLE drive, const char* ntName, char* message, size_t size)
+bool IdentifyDriveAndClose(DeviceTable* table, HANDLE drive, const char* ntName, const char* dosName, char* message,
+                           size_t size)
 {
     ScsiAddress address;
-    if (!QueryScsiAddressAndClose(drive, &address) || !IdentifyDevice(table, ntName))
+    if (!QueryScsiAddressAndClose(drive, &address) || !IdentifyDeviceNamed(table, ntName, dosName))
         return false;
     // Only the controller's own ports and targets have records.
     if (address.port < DEVICE_PORTS && address.target < DEVICE_TARGETS)

@@ -29,9 +29,16 @@ bool QueryScsiAddressAndClose(HANDLE drive, ScsiAddress* address);
 // no inquiry data; true also when no entry matched.
 bool IdentifyDevice(DeviceTable* table, const char* ntName);
 
+// The same under an MS-DOS name the caller knows leads to the device (a
+// letter it has just made, or the name a pass over the name list found):
+// a second pass over a list of several KB would find what it knows.
+bool IdentifyDeviceNamed(DeviceTable* table, const char* ntName, const char* dosName);
+
 // The identification sequence: the drive (opened as given, and closed
-// here) is asked for its address, then identified under its NT name. Writes the message to
-// show into `message` ("Installing <description>", or for a target other
-// than 0 and 1 "Installing UNKOWN DEVICE"); false when the device is to
-// be skipped.
-bool IdentifyDriveAndClose(DeviceTable* table, HANDLE drive, const char* ntName, char* message, size_t size);
+// here) is asked for its address, then identified under its NT name and
+// the MS-DOS name it was opened by. Writes the message to show into
+// `message` ("Installing <description>", or for a target other than 0
+// and 1 "Installing UNKOWN DEVICE"); false when the device is to be
+// skipped.
+bool IdentifyDriveAndClose(DeviceTable* table, HANDLE drive, const char* ntName, const char* dosName, char* message,
+                           size_t size);

@@ -105,7 +105,11 @@ static void IdentifyNamedDevices(DeviceTable* table, DeviceClass deviceClass, ui
     char name[DEVICE_NAME_SIZE];
     for (int i = 0; i < walk.count; i++) {
         ClassDeviceName(deviceClass, walk.numbers[i], name, sizeof name);
-        IdentifyDevice(table, name);
+        // The name the pass found is the one FindDosName would find.
+        for (int n = 0; n < named.count; n++) {
+            if (named.numbers[n] == walk.numbers[i])
+                IdentifyDeviceNamed(table, name, named.names[n]);
+        }
     }
     NoteWorkerStep();
 }
