@@ -87,6 +87,23 @@ bool DesktopWatcher::WaitForBoxes(size_t count, DWORD waitMs)
     return true;
 }
 
+bool DesktopWatcher::WaitForWindowsToClose(DWORD waitMs)
+{
+    for (DWORD waited = 0;; waited += 20) {
+        {
+            std::lock_guard<std::mutex> g(lock_);
+            bool closed = true;
+            for (const ProgressSeen& w : windows_)
+                closed = closed && w.shownMs > 0;
+            if (closed)
+                return true;
+        }
+        if (waited >= testkit::Patient(waitMs))
+            return false;
+        Sleep(20);
+    }
+}
+
 void DesktopWatcher::Clear()
 {
     std::lock_guard<std::mutex> g(lock_);

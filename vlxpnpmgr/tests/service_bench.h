@@ -32,6 +32,9 @@ public:
     std::vector<testkit::BoxSeen> Boxes();
     std::vector<ProgressSeen> Windows();
     bool WaitForBoxes(size_t count, DWORD waitMs = 10000);
+    // True once every window seen has closed and its time is known (the
+    // watcher notices a close at its next look).
+    bool WaitForWindowsToClose(DWORD waitMs = 5000);
     void Clear();
 
 private:

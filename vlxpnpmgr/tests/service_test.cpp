@@ -276,6 +276,7 @@ TEST_F(Service, InitialScanThenEveryDeviceLeaves)
     EXPECT_EQ(std::vector<std::string>({"103 Removing VORLIX  CD-ROM CDR-24   ", "108 Removing MAKER   LS-120 DRIVE    ",
                                         "110 Removing DISKMAKEFIXED DISK      "}),
               WindowTexts());
+    EXPECT_TRUE(desktop.WaitForWindowsToClose());
     for (const ProgressSeen& w : desktop.Windows())
         EXPECT_GE(w.shownMs, 1800u) << w.text;
 }
