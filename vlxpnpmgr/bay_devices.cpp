@@ -43,6 +43,19 @@ static bool LetterFromA(const char* ntName, char* letter)
     return false;
 }
 
+// A request without buffers to a drive opened for reading (find new
+// devices); false when the drive does not open or the request fails.
+static bool AskDriveForRead(const char* path, DWORD code)
+{
+    HANDLE drive = OpenDriveForRead(path);
+    if (drive == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD returned = 0;
+    BOOL ok = DeviceIoControl(drive, code, nullptr, 0, nullptr, 0, &returned, nullptr);
+    CloseHandle(drive);
+    return ok != FALSE;
+}
+
 // Has the class look for new devices: through its lowest-numbered drive
 // below the count that has a name (a find-new-devices request), or, when
 // the class has none to ask, through the bay driver's scan request, as
@@ -58,13 +71,7 @@ static bool FindNewDevices(DeviceClass deviceClass, const NamedNumbers& named, u
         return deviceClass == CLASS_CDROM ? RequestCdRomScan() : RequestFloppyScan();
     char path[kPathSize];
     DrivePath(path, sizeof path, dosName);
-    HANDLE drive = OpenDriveForRead(path);
-    if (drive == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD returned = 0;
-    BOOL ok = DeviceIoControl(drive, BAY_IOCTL_STORAGE_FIND_NEW_DEVICES, nullptr, 0, nullptr, 0, &returned, nullptr);
-    CloseHandle(drive);
-    return ok != FALSE;
+    return AskDriveForRead(path, BAY_IOCTL_STORAGE_FIND_NEW_DEVICES);
 }
 
 // A number below the count can be a hole left by a drive taken out of
@@ -274,13 +281,7 @@ bool InstallHardDisks(DeviceTable* table)
     if (!FindDosName(SYSTEM_PARTITION_NAME, systemLetter, sizeof systemLetter))
         return false;
     LetterPath(path, sizeof path, systemLetter);
-    HANDLE system = OpenDriveForRead(path);
-    if (system == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD returned = 0;
-    BOOL found = DeviceIoControl(system, BAY_IOCTL_DISK_FIND_NEW_DEVICES, nullptr, 0, nullptr, 0, &returned, nullptr);
-    CloseHandle(system);
-    if (!found)
+    if (!AskDriveForRead(path, BAY_IOCTL_DISK_FIND_NEW_DEVICES))
         return false;
     uint32_t count = CountOf(&DeviceCounts::Disks);
     // The disks that arrived are numbered from the old count on; a count
