@@ -65,7 +65,7 @@ void WINAPI ControlHandler(DWORD control)
 void WINAPI ServiceMain(DWORD, LPSTR*)
 {
     // In the foreground run there is no manager: reports fail silently.
-    StatusBegin(RegisterServiceCtrlHandlerA(SERVICE_NAME, ControlHandler));
+    StatusBegin(SERVICE_NAME, ControlHandler);
 
     HANDLE shutdown = nullptr, change = nullptr;
     if (StartupChecks(&shutdown, &change)) {

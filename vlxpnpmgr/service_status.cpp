@@ -23,16 +23,20 @@ static void ReportLocked()
     SetServiceStatus(g_handle, &status);
 }
 
-void StatusBegin(SERVICE_STATUS_HANDLE handle)
+void StatusBegin(const char* serviceName, LPHANDLER_FUNCTION handler)
 {
     static bool lockMade = false;
     if (!lockMade)
         InitializeCriticalSection(&g_lock);
     lockMade = true;
     EnterCriticalSection(&g_lock);
-    g_handle = handle;
+    g_handle = nullptr;
     g_shutdown = nullptr;
     StatusAtStart(&g_record);
+    LeaveCriticalSection(&g_lock);
+    SERVICE_STATUS_HANDLE handle = RegisterServiceCtrlHandlerA(serviceName, handler);
+    EnterCriticalSection(&g_lock);
+    g_handle = handle;
     ReportLocked();
     LeaveCriticalSection(&g_lock);
     g_begun = true;

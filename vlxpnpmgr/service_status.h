@@ -6,9 +6,10 @@
 
 #include <windows.h>
 
-// The worker begins: START_PENDING is reported (in the foreground run the
-// handle is null and nothing is reported).
-void StatusBegin(SERVICE_STATUS_HANDLE handle);
+// The worker begins: the control handler is registered under the name,
+// and START_PENDING reported (in the foreground run the registration fails
+// and nothing is reported). The lock exists before the handler can run.
+void StatusBegin(const char* serviceName, LPHANDLER_FUNCTION handler);
 
 // The worker reports a state (RUNNING with checkpoint 2, STOPPED with 0);
 // RUNNING is never reported over a stop that was asked.
