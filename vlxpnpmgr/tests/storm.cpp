@@ -164,6 +164,7 @@ protected:
     // The figures of the storm.
     int changes = 0, mismatches = 0, crashes = 0, hangs = 0;
     double totalMs = 0, longestMs = 0;
+    std::vector<double> changeMs; // each change's time, for the median
 
     uint32_t Next(uint32_t below)
     {
@@ -652,6 +653,7 @@ protected:
         }
         double ms = (double)(GetTickCount() - started);
         totalMs += ms;
+        changeMs.push_back(ms);
         if (ms > longestMs)
             longestMs = ms;
         if (service.State() != SERVICE_RUNNING) {
@@ -692,6 +694,10 @@ TEST_F(Storm, SeededChangesKeepTheLettersTrue)
         OneChange();
         if (changes == 100)
             warm = Measure(processId);
+        if (changes % 1000 == 0) {
+            printf("storm: %d changes, %d mismatches so far\n", changes, mismatches);
+            fflush(stdout);
+        }
     }
     ProcessFigures end = Measure(processId);
     if (g_behaviour)
@@ -699,8 +705,11 @@ TEST_F(Storm, SeededChangesKeepTheLettersTrue)
                g_behaviour & BAYSIM_NUMBERS_GROW ? (" numbers grow from " + std::to_string(g_numbersFrom) + ";").c_str() : "",
                g_behaviour & BAYSIM_LONG_NAME_LIST ? " the long name list;" : "",
                g_behaviour & BAYSIM_SLOW_DRIVERS ? " slow drivers;" : "");
-    printf("storm: seed %u: %d changes, %d mismatches, %d crashes, %d hangs, %.1f ms per change (longest %.0f ms)\n",
-           g_seed, changes, mismatches, crashes, hangs, changes ? totalMs / changes : 0.0, longestMs);
+    std::sort(changeMs.begin(), changeMs.end());
+    double medianMs = changeMs.empty() ? 0.0 : changeMs[changeMs.size() / 2];
+    printf("storm: seed %u: %d changes, %d mismatches, %d crashes, %d hangs, %.1f ms per change on average, "
+           "median %.0f ms, longest %.0f ms\n",
+           g_seed, changes, mismatches, crashes, hangs, changes ? totalMs / changes : 0.0, medianMs, longestMs);
     printf("storm: service process %lu at start, after 100 changes and at the end:\n", processId);
     printf("storm:   handles %lu, %lu, %lu\n", start.handles, warm.handles, end.handles);
     printf("storm:   private memory %lu, %lu, %lu KiB\n", (unsigned long)(start.privateBytes / 1024),
