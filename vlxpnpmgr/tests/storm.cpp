@@ -700,6 +700,10 @@ TEST_F(Storm, SeededChangesKeepTheLettersTrue)
         }
     }
     ProcessFigures end = Measure(processId);
+    DeviceCounts counts;
+    if (QueryDeviceCounts(&counts))
+        printf("storm: the class counts at the end (the next numbers): disks %lu, floppies %lu, CD-ROMs %lu\n",
+               (unsigned long)counts.Disks, (unsigned long)counts.Floppies, (unsigned long)counts.CdRoms);
     if (g_behaviour)
         printf("storm: the machine:%s%s%s\n",
                g_behaviour & BAYSIM_NUMBERS_GROW ? (" numbers grow from " + std::to_string(g_numbersFrom) + ";").c_str() : "",
