@@ -105,7 +105,7 @@ snapshot before
 log=$(install_run install.ini)
 expect_line "$log" 'DONE !' "install"
 if [ -n "$nt" ]; then
-    expect_line "$log" 'Asked for: vlxpnpmgr.exe and palprop.cpl copied into the system directory and the service vlxpnpmgr registered and started; the lines above say how each step ended' "install"
+    expect_line "$log" 'Asked for: vlxpnpmgr.exe and palprop.cpl copied into the system directory and the service vlxpnpmgr registered and started (the lines above say how each step ended)' "install"
     expect_line "$log" 'service was started successfully' "install (net's own words in the log)"
     [ "$(service_state)" = RUNNING ] || fail "after the install the service is not running: $(service_state)"
     tools/bay-sim clear
