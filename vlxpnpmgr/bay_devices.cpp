@@ -371,9 +371,6 @@ bool RemoveBayDevice(DeviceTable* table, int port, int target)
     // disk's partitions: their letters would lead nowhere, and the disk
     // coming back gets letters of its own.
     RemoveLinksTo(r.ntName);
-    int disk = WholeDiskNumber(r.ntName);
-    if (disk > 0)
-        RemovePartitionLinks(disk);
 
     int templateId = IDD_PROGRESS_SEARCH;
     if (r.deviceType == SCSI_TYPE_DIRECT_ACCESS)

@@ -135,22 +135,16 @@ static int RemoveLinksWhere(bool (*accepts)(const char* target, const void* cont
     return removed;
 }
 
-static bool IsPartitionTarget(const char* target, const void* disk)
+// The device's own name, or for a whole disk one of its partitions too
+// (never the system disk's: disk 0 holds C:).
+static bool IsOfDevice(const char* target, const void* ntName)
 {
-    return IsPartitionOfDisk(target, *static_cast<const int*>(disk));
-}
-
-static bool IsTarget(const char* target, const void* ntName)
-{
-    return strcmp(target, static_cast<const char*>(ntName)) == 0;
-}
-
-int RemovePartitionLinks(int disk)
-{
-    return RemoveLinksWhere(IsPartitionTarget, &disk);
+    const char* device = static_cast<const char*>(ntName);
+    int disk = WholeDiskNumber(device);
+    return strcmp(target, device) == 0 || (disk > 0 && IsPartitionOfDisk(target, disk));
 }
 
 int RemoveLinksTo(const char* ntName)
 {
-    return RemoveLinksWhere(IsTarget, ntName);
+    return RemoveLinksWhere(IsOfDevice, ntName);
 }

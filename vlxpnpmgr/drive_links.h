@@ -34,13 +34,12 @@ bool RemoveDriveLink(const char* dosName);
 // compared exactly).
 bool LinkLeadsTo(const char* dosName, const char* ntName);
 
-// Deletes every link that leads to a partition of the disk (never to the
-// whole disk); the count of links deleted.
-int RemovePartitionLinks(int disk);
-
-// Deletes every link that leads to the NT name (its first target); the
-// count deleted. A drive taken out of use may have had further letters:
-// a restarted class driver gives every drive of its class one more.
+// Deletes every link that leads to the NT name (its first target) and,
+// for a whole disk other than the system disk (Harddisk0), every link to
+// one of its partitions, in one pass over the names; the count deleted.
+// A drive taken out of use may have had further letters (a restarted
+// class driver gives every drive of its class one more), and a disk's
+// partitions leave with it.
 int RemoveLinksTo(const char* ntName);
 
 // Buffer sizes of the link operations; a name that does not fit is
