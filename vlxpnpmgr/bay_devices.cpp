@@ -32,6 +32,24 @@ static void WalkClass(const NamedNumbers& named, uint32_t count, DeviceWalk* wal
     PlanDeviceWalk(named, count, DEVICE_WALK_WINDOW, walk);
 }
 
+typedef void (*LetterDevice)(DeviceTable* table, const char* ntName);
+
+// Gives letters along the walk of a class: to every device (a class driver
+// just started gives each a further one), or to those without a name.
+static void LetterClass(DeviceTable* table, DeviceClass deviceClass, const NamedNumbers& named, bool unnamedOnly,
+                        LetterDevice letter)
+{
+    DeviceWalk walk;
+    WalkClass(named, CountOf(deviceClass == CLASS_CDROM ? &DeviceCounts::CdRoms : &DeviceCounts::Floppies), &walk);
+    char ntName[DEVICE_NAME_SIZE];
+    for (int i = 0; i < walk.count; i++) {
+        if (unnamedOnly && walk.named[i])
+            continue;
+        ClassDeviceName(deviceClass, walk.numbers[i], ntName, sizeof ntName);
+        letter(table, ntName);
+    }
+}
+
 // A floppy-class device gets the first free letter from A:, into letter
 // (3 bytes); false, and the letter empty, when none is free or the link
 // is refused.
@@ -189,18 +207,12 @@ void ReletterFloppies()
 bool InstallLs120(DeviceTable* table)
 {
     uint32_t old = CountOf(&DeviceCounts::Floppies);
-    char ntName[DEVICE_NAME_SIZE];
     NamedNumbers named;
-    DeviceWalk walk;
     if (GetServiceState(LS120_CLASS_SERVICE) == SERVICE_STOPPED) {
         if (!StartServiceAndWait(LS120_CLASS_SERVICE))
             return false;
         ReadNamedNumbers(CLASS_FLOPPY, &named);
-        WalkClass(named, CountOf(&DeviceCounts::Floppies), &walk);
-        for (int i = 0; i < walk.count; i++) {
-            ClassDeviceName(CLASS_FLOPPY, walk.numbers[i], ntName, sizeof ntName);
-            LetterFloppyClass(table, ntName); // a further letter, whether or not it had one
-        }
+        LetterClass(table, CLASS_FLOPPY, named, false, LetterFloppyClass); // whether or not it had a letter
         return true;
     }
     ReadNamedNumbers(CLASS_FLOPPY, &named);
@@ -210,13 +222,7 @@ bool InstallLs120(DeviceTable* table)
     SetErrorMode(0);
     if (!found)
         return false;
-    WalkClass(named, CountOf(&DeviceCounts::Floppies), &walk);
-    for (int i = 0; i < walk.count; i++) {
-        if (walk.named[i])
-            continue;
-        ClassDeviceName(CLASS_FLOPPY, walk.numbers[i], ntName, sizeof ntName);
-        LetterFloppyClass(table, ntName);
-    }
+    LetterClass(table, CLASS_FLOPPY, named, true, LetterFloppyClass);
     return true;
 }
 
@@ -247,30 +253,18 @@ static void LetterCdRom(DeviceTable* table, const char* ntName)
 bool InstallCdRoms(DeviceTable* table)
 {
     uint32_t old = CountOf(&DeviceCounts::CdRoms);
-    char ntName[DEVICE_NAME_SIZE];
     NamedNumbers named;
-    DeviceWalk walk;
     if (GetServiceState(CDROM_CLASS_SERVICE) == SERVICE_STOPPED) {
         if (!StartServiceAndWait(CDROM_CLASS_SERVICE) || !BringUpCdfs())
             return false;
         ReadNamedNumbers(CLASS_CDROM, &named);
-        WalkClass(named, CountOf(&DeviceCounts::CdRoms), &walk);
-        for (int i = 0; i < walk.count; i++) {
-            ClassDeviceName(CLASS_CDROM, walk.numbers[i], ntName, sizeof ntName);
-            LetterCdRom(table, ntName); // whether or not it had a letter
-        }
+        LetterClass(table, CLASS_CDROM, named, false, LetterCdRom); // whether or not it had a letter
         return true;
     }
     ReadNamedNumbers(CLASS_CDROM, &named);
     if (!FindNewDevices(CLASS_CDROM, named, old))
         return false;
-    WalkClass(named, CountOf(&DeviceCounts::CdRoms), &walk);
-    for (int i = 0; i < walk.count; i++) {
-        if (walk.named[i])
-            continue;
-        ClassDeviceName(CLASS_CDROM, walk.numbers[i], ntName, sizeof ntName);
-        LetterCdRom(table, ntName);
-    }
+    LetterClass(table, CLASS_CDROM, named, true, LetterCdRom);
     return true;
 }
 

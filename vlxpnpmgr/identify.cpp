@@ -3,7 +3,6 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "drive_links.h"
 #include "scsi_text.h"
 
 HANDLE OpenDriveForQuery(const char* path)
@@ -68,13 +67,7 @@ static DWORD ReadInquiryData(int port, unsigned char* answer, DWORD size)
     return ok ? (returned < size ? returned : size) : 0;
 }
 
-bool IdentifyDevice(DeviceTable* table, const char* ntName)
-{
-    char dosName[DEVICE_NAME_SIZE];
-    return FindDosName(ntName, dosName, sizeof dosName) && IdentifyDeviceNamed(table, ntName, dosName);
-}
-
-bool IdentifyDeviceNamed(DeviceTable* table, const char* ntName, const char* dosName)
+bool IdentifyDevice(DeviceTable* table, const char* ntName, const char* dosName)
 {
     char path[64];
     DrivePath(path, sizeof path, dosName);
@@ -105,7 +98,7 @@ bool IdentifyDriveAndClose(DeviceTable* table, HANDLE drive, const char* ntName,
                            size_t size)
 {
     ScsiAddress address;
-    if (!QueryScsiAddressAndClose(drive, &address) || !IdentifyDeviceNamed(table, ntName, dosName))
+    if (!QueryScsiAddressAndClose(drive, &address) || !IdentifyDevice(table, ntName, dosName))
         return false;
     // Only the controller's own ports and targets have records.
     if (address.port < DEVICE_PORTS && address.target < DEVICE_TARGETS)

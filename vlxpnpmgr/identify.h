@@ -25,14 +25,12 @@ bool QueryScsiAddress(HANDLE drive, ScsiAddress* address);
 bool QueryScsiAddressAndClose(HANDLE drive, ScsiAddress* address);
 
 // Fills the record of the device's port and target from its port's
-// inquiry data. False when the device has no MS-DOS name, no address or
-// no inquiry data; true also when no entry matched.
-bool IdentifyDevice(DeviceTable* table, const char* ntName);
-
-// The same under an MS-DOS name the caller knows leads to the device (a
-// letter it has just made, or the name a pass over the name list found):
-// a second pass over a list of several KB would find what it knows.
-bool IdentifyDeviceNamed(DeviceTable* table, const char* ntName, const char* dosName);
+// inquiry data, the device opened under an MS-DOS name the caller knows
+// leads to it (a letter it has just made, or the first name a pass over
+// the name list found: the name FindDosName would give, without a second
+// pass over a list of several KB). False when the device has no address
+// or no inquiry data; true also when no entry matched.
+bool IdentifyDevice(DeviceTable* table, const char* ntName, const char* dosName);
 
 // The identification sequence: the drive (opened as given, and closed
 // here) is asked for its address, then identified under its NT name and

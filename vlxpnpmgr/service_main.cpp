@@ -93,8 +93,8 @@ void WINAPI ServiceMain(DWORD, LPSTR*)
     StatusReport(SERVICE_STOPPED, 0);
 }
 
-// Only a device with an MS-DOS name can be identified (IdentifyDevice
-// looks its name up first): the scan walks the named numbers of a class,
+// Only a device with an MS-DOS name can be identified (it is opened
+// under that name): the scan walks the named numbers of a class,
 // in number order, rather than every number below a count that only grows.
 static void IdentifyNamedDevices(DeviceTable* table, DeviceClass deviceClass, uint32_t count)
 {
@@ -108,7 +108,7 @@ static void IdentifyNamedDevices(DeviceTable* table, DeviceClass deviceClass, ui
         // The name the pass found is the one FindDosName would find.
         for (int n = 0; n < named.count; n++) {
             if (named.numbers[n] == walk.numbers[i])
-                IdentifyDeviceNamed(table, name, named.names[n]);
+                IdentifyDevice(table, name, named.names[n]);
         }
     }
     NoteWorkerStep();
