@@ -3,6 +3,7 @@
 // runner cannot replace as meant.
 #include "checker.h"
 
+#include "command_types.h"
 #include "text.h"
 #include "value_text.h"
 #include "variables.h"
@@ -56,28 +57,11 @@ std::string Checker::Expand(const std::string& text, bool* known, const std::str
         bool replaced = true;
         bool dropRest = false;
         if (parsed.kind == 'C') {
-            switch (parsed.number) {
-            case 0:
-                value = "C:\\TEMP\\TMP00000";
-                dropRest = true;
-                break;
-            case 1:
-                value = "C:\\SETUP";
-                break;
-            case 101:
-                value = "C:\\WINDOWS";
-                break;
-            case 102:
-                value = "C:\\WINDOWS\\inf";
-                break;
-            case 103:
-                value = "C:\\WINDOWS\\SYSTEM";
-                break;
-            case 104:
-                value = "C:\\WINDOWS\\SYSTEM\\Drivers";
-                break;
-            default:
-                replaced = false;
+            const BuiltInToken* builtIn = FindBuiltInToken(parsed.number);
+            replaced = builtIn != nullptr;
+            if (builtIn) {
+                value = builtIn->example;
+                dropRest = builtIn->base == kBuiltInTempFile;
             }
             if (replaced)
                 *known = false; // a directory of the machine, not of the script
@@ -146,12 +130,12 @@ void Checker::CheckTokens(const Command& c, const std::string& text)
                        " and swallows what follows the number",
                    "write the number with three digits, e.g. " + std::string(shown));
         }
-        if (parsed.kind == 'C' && parsed.number == 0 && p[parsed.length] != '\0') {
+        const BuiltInToken* builtIn = parsed.kind == 'C' ? FindBuiltInToken(parsed.number) : nullptr;
+        if (builtIn && builtIn->base == kBuiltInTempFile && p[parsed.length] != '\0') {
             Report(c, kWarning, "temp-name-rest",
                    "the text after ~%C000 is dropped: the token gives a whole temporary file name",
                    "use ~%C000 alone, or ~%V000 (the name it stored) where more text follows");
-        } else if (parsed.kind == 'C' && parsed.number != 0 && parsed.number != 1 &&
-                   (parsed.number < 101 || parsed.number > 104)) {
+        } else if (parsed.kind == 'C' && !builtIn) {
             Report(c, kError, "unknown-builtin",
                    "\"" + token + "\" names no built-in directory: it stays in the text as written",
                    "use ~%C001 (the program's directory), ~%C101..~%C104 (Windows, inf, system, drivers) or "
@@ -176,11 +160,13 @@ void Checker::CheckTokens(const Command& c, const std::string& text)
 // Variables a command sets, for the tokens of later lines.
 void Checker::CollectVariables(const Command& c)
 {
-    if (c.type == 27 && c.Field(0).empty() && !c.Field(1).empty()) {
+    bool setsVariable = CommandHas(c.type, kCmdSetsVariable);
+    bool writesScript = CommandHas(c.type, kCmdWritesScript);
+    if (setsVariable && c.Field(0).empty() && !c.Field(1).empty()) {
         Define(c.Field(1), c.Field(2));
-    } else if (c.type == 26 && c.Field(0).empty() && EqualsNoCase(c.Field(1).c_str(), "Variables")) {
+    } else if (writesScript && c.Field(0).empty() && EqualsNoCase(c.Field(1).c_str(), "Variables")) {
         Define(c.Field(2), c.Field(3));
-    } else if ((c.type == 27 || c.type == 26) && !c.Field(0).empty()) {
+    } else if ((setsVariable || writesScript) && !c.Field(0).empty()) {
         for (auto& line : SectionLines(c.Field(0))) {
             std::string text = line.first;
             size_t comma = text.find(',');
@@ -191,7 +177,7 @@ void Checker::CollectVariables(const Command& c)
             copy[comma] = '\0';
             std::string first = TrimSpaces(copy.data());
             std::string rest = TrimSpaces(copy.data() + comma + 1);
-            if (c.type == 27) {
+            if (setsVariable) {
                 Define(first, rest);
             } else if (EqualsNoCase(first.c_str(), "Variables")) {
                 size_t second = rest.find(',');
@@ -206,7 +192,7 @@ void Checker::CollectVariables(const Command& c)
     }
 }
 
-// A variable's value is read into 260 bytes when a token is replaced.
+// A variable's value is read into a path buffer when a token is replaced.
 void Checker::CheckVariableValues()
 {
     const IniSection* section = FindSection(ini_, "Variables");
@@ -214,8 +200,8 @@ void Checker::CheckVariableValues()
         if (entry.hasValue && (int)StripMatchingQuotes(entry.value).size() > kPathLimit)
             Report(section->file, entry.line, kWarning, "too-long",
                    entry.name + " is " + std::to_string(StripMatchingQuotes(entry.value).size()) +
-                       " characters: its tokens give only the first 259",
-                   "keep variable values to 259 characters");
+                       " characters: its tokens give only the first " + std::to_string(kPathLimit),
+                   "keep variable values to " + std::to_string(kPathLimit) + " characters");
     }
 }
 

@@ -128,8 +128,8 @@ void Checker::BranchTarget(const Command& c, const std::string& written, bool ex
     }
     if (!anyFound && choices.size() == 1 && (int)choices[0].size() <= kStateNameLimit) {
         std::string shown = choices[0] == written ? "" : " (\"" + written + "\")";
-        // CMD17 records its answer's target untested: the list after it fails to start.
-        std::string outcome = c.type == 17
+        // A box's answer is recorded untested: the list after it fails to start.
+        std::string outcome = CommandBranches(c.type)->kind == kBranchBoxAnswer
                                   ? "; with this answer the run ends after this list (\"section [" + choices[0] +
                                         "] is empty..cannot initialize\")"
                                   : "; here the run shows the internal-error box and logs \"Section [" +
@@ -144,54 +144,29 @@ void Checker::BranchTarget(const Command& c, const std::string& written, bool ex
     }
 }
 
-// Collects the branch targets a command may record; checks them when reporting.
+// Collects the branch targets a command may record (its branch fields in
+// the command table); checks them when reporting.
 std::vector<std::string> Checker::Targets(const Command& c, bool* branches, bool* exitPossible)
 {
     std::vector<std::string> targets;
-    *branches = true;
+    const BranchField* fields = CommandBranches(c.type);
+    *branches = fields->field >= 0;
     *exitPossible = false;
-    switch (c.type) {
-    case 9:
-        BranchTarget(c, c.Field(0), false, &targets, "field 0 (the maker's machine)", kError);
-        BranchTarget(c, c.Field(1), false, &targets, "field 1 (any other machine)", kError);
-        break;
-    case 17: {
-        int kind = c.Field(1).empty() ? 1 : ParseDecimal(c.Field(1).c_str());
-        int slots = kind == 4 ? 3 : (kind == 2 || kind == 3) ? 2 : 0;
-        if (!slots)
-            *branches = false;
-        for (int s = 0; s < slots; s++) {
-            // An empty answer slot cancels the branch: the run ends with this list.
-            if (c.Field(2 + s).empty())
-                *exitPossible = true;
-            else
-                BranchTarget(c, c.Field(2 + s), false, &targets, "field " + std::to_string(2 + s), kError);
-        }
-        break;
-    }
-    case 18: {
-        static const char* const kSystems[] = {"any other Windows", "Windows 95", "Windows 98",
-                                               "Windows NT 4.0", "Windows 2000"};
-        for (int f = 1; f <= 4; f++)
-            BranchTarget(c, c.Field(f), false, &targets,
-                         "field " + std::to_string(f) + " (" + kSystems[f] + ")", kWarning);
-        BranchTarget(c, c.Field(0), false, &targets, "field 0 (any other Windows)", kWarning);
-        break;
-    }
-    case 19:
-        BranchTarget(c, c.Field(0), true, &targets, "field 0", kError);
-        break;
-    case 25:
-        BranchTarget(c, c.Field(1), true, &targets, "field 1 (a supported ID)", kError);
-        BranchTarget(c, c.Field(2), true, &targets, "field 2 (other IDs)", kError);
-        break;
-    case 30:
-        BranchTarget(c, c.Field(0), false, &targets, "field 0 (not Windows 98)", kWarning);
-        BranchTarget(c, c.Field(1), false, &targets, "field 1 (Windows 98, APM)", kWarning);
-        BranchTarget(c, c.Field(2), false, &targets, "field 2 (Windows 98, ACPI)", kWarning);
-        break;
-    default:
+    // A box has as many answers as its kind (field 1) gives: 4 three, 2 and 3 two, the others none.
+    int boxKind = c.Field(1).empty() ? 1 : ParseDecimal(c.Field(1).c_str());
+    int answers = boxKind == 4 ? 3 : (boxKind == 2 || boxKind == 3) ? 2 : 0;
+    if (fields->kind == kBranchBoxAnswer && answers == 0)
         *branches = false;
+    for (const BranchField* f = fields; f->field >= 0; f++) {
+        Severity missing = f->mayBeMissing ? kWarning : kError;
+        if (f->kind != kBranchBoxAnswer)
+            BranchTarget(c, c.Field(f->field), f->kind == kBranchExpanded, &targets, f->role, missing);
+        else if (answers-- <= 0)
+            break;
+        else if (c.Field(f->field).empty())
+            *exitPossible = true; // an empty answer cancels the branch: the run ends with this list
+        else
+            BranchTarget(c, c.Field(f->field), false, &targets, f->role, missing);
     }
     return targets;
 }

@@ -20,11 +20,18 @@ namespace scriptcheck {
 namespace {
 
 // The fix for a missing comma writes ",," for a command with a field
-// form. CMD29 has one too (it deletes as CMD16 does), but the fix has
-// always written one comma for it: kept so until that is decided.
+// form. The command that deletes the script has one too (it deletes as
+// CMD16 does), but the fix has always written one comma for it: kept so
+// until that is decided.
 bool FieldFormInFix(int type)
 {
-    return CommandHas(type, kCmdFieldForm) && type != 29;
+    return CommandHas(type, kCmdFieldForm) && !CommandHas(type, kCmdDeletesScript);
+}
+
+// "1 to 32": the command types authors are told to use.
+std::string WorkingTypeRange()
+{
+    return "1 to " + std::to_string(HighestWorkingCommandType());
 }
 
 } // namespace
@@ -34,7 +41,7 @@ void Checker::CheckCommand(const Command& c)
     if (!CheckType(c))
         return;
     typedef void (Checker::*CommandCheck)(const Command&);
-#define COMMAND_CHECK(number, name, handler, check, properties) &Checker::Check##check,
+#define COMMAND_CHECK(number, name, handler, check, branches, properties) &Checker::Check##check,
     static const CommandCheck kChecks[kCommandTypeCount] = {SETUPRUN_COMMAND_TYPES(COMMAND_CHECK)};
 #undef COMMAND_CHECK
     // An undefined type still has its field 0 read.
@@ -98,20 +105,20 @@ bool Checker::CheckType(const Command& c)
                "put a comma after the type: " + std::to_string(c.type) + (FieldFormInFix(c.type) ? ",," : ",") +
                    TrimSpaces(copy.data()));
         return false;
-    } else if (!IsDecimal(c.typeText) && c.type != 0) {
+    } else if (!IsDecimal(c.typeText) && c.type != kEndOfList) {
         Report(c, kWarning, "type-text", "type \"" + c.typeText + "\" is read as " + std::to_string(c.type),
                "write the type as plain decimal digits");
     }
-    if (c.type == 0) {
+    if (c.type == kEndOfList) {
         Report(c, kError, "list-ends",
                "type \"" + c.typeText + "\" reads as 0, which ends the list here: the lines after it are not "
                "run as part of [" + c.list->name + "]",
-               "write a command type from 1 to 32 before the first comma");
+               "write a command type from " + WorkingTypeRange() + " before the first comma");
     } else if (!FindCommandType(c.type)) {
         Report(c, kError, "unknown-type",
                "command type " + std::to_string(c.type) + " is unknown: the runner logs \"CMD >" +
                    std::to_string(c.type) + "< not defined\" and skips it",
-               "use a command type from 1 to 32");
+               "use a command type from " + WorkingTypeRange());
     } else if (CommandHas(c.type, kCmdReserved)) {
         Report(c, kWarning, "reserved-type",
                "command type " + std::to_string(c.type) + " is reserved: the runner logs \" Not Supported yet.\"",
@@ -419,7 +426,8 @@ void Checker::CheckBoxMessages(const Command& c)
             Report(messages->file, entry.line, kWarning, "too-long",
                    entry.name + " is " + std::to_string(value.size()) + " characters; the box shows the first " +
                        std::to_string(kMessageLineLimit),
-                   "split the text over more Message lines of at most 127 characters");
+                   "split the text over more Message lines of at most " + std::to_string(kMessageLineLimit) +
+                       " characters");
     }
 }
 

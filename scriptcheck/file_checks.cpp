@@ -88,15 +88,16 @@ void Checker::CheckLogSettings()
     std::string path = ReadString(ini_, "Data", "LogFile", kDefaultLogPath);
     if (logFile && (int)path.size() > kLogFileLimit)
         Report(file_, logFile->line, kWarning, "log-file",
-               "LogFile is " + std::to_string(path.size()) + " characters: the runner takes at most 127 and "
-                                                               "logs to C:\\system.sav\\util\\install.log instead",
-               "use a log path of at most 127 characters");
+               "LogFile is " + std::to_string(path.size()) + " characters: the runner takes at most " +
+                   std::to_string(kLogFileLimit) + " and logs to " + kDefaultLogPath + " instead",
+               "use a log path of at most " + std::to_string(kLogFileLimit) + " characters");
     if (logging && ReadInt(ini_, "Data", "Logging", 0) != 0 &&
         (path.empty() || EqualsNoCase(path.c_str(), kDefaultLogPath)))
         Report(file_, logging->line, kWarning, "default-log",
-               "the log goes to C:\\system.sav\\util\\install.log; the runner never creates that folder, and "
-               "where it is missing nothing is logged",
-               "add [Data] LogFile=<a path in a folder that exists> (at most 127 characters)");
+               std::string("the log goes to ") + kDefaultLogPath +
+                   "; the runner never creates that folder, and where it is missing nothing is logged",
+               "add [Data] LogFile=<a path in a folder that exists> (at most " + std::to_string(kLogFileLimit) +
+                   " characters)");
 }
 
 void Checker::CheckSectionSizes()

@@ -2,7 +2,7 @@
 
 namespace {
 
-#define COMMAND_TYPE_ROW(number, name, handler, check, properties) {number, name, properties},
+#define COMMAND_TYPE_ROW(number, name, handler, check, branches, properties) {number, name, properties, branches},
 constexpr CommandType kCommandTypes[] = {SETUPRUN_COMMAND_TYPES(COMMAND_TYPE_ROW)};
 #undef COMMAND_TYPE_ROW
 
@@ -28,4 +28,20 @@ bool CommandHas(int type, CommandProperty property)
 {
     const CommandType* row = FindCommandType(type);
     return row && (row->properties & property) != 0;
+}
+
+const BranchField* CommandBranches(int type)
+{
+    const CommandType* row = FindCommandType(type);
+    return row ? row->branches : kNoBranches;
+}
+
+int HighestWorkingCommandType()
+{
+    int highest = kEndOfList;
+    for (const CommandType& row : kCommandTypes) {
+        if (!(row.properties & kCmdReserved))
+            highest = row.number;
+    }
+    return highest;
 }

@@ -9,7 +9,7 @@
 #include "text.h"
 
 static bool s_enabled = false;
-static char s_path[kLogPathSize] = "C:\\system.sav\\util\\install.log";
+static char s_path[kLogPathSize] = SETUPRUN_DEFAULT_LOG_PATH;
 static char s_program[64] = "";
 
 void LogSetProgramName(const char* programFileName)

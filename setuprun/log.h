@@ -11,6 +11,9 @@ enum {
     kLogLineSize = 512, // a composed line is at most 511 characters
 };
 
+// Where the log goes when the script names no [Data] LogFile. A literal,
+// so that the log's own path buffer starts out holding it.
+#define SETUPRUN_DEFAULT_LOG_PATH "C:\\system.sav\\util\\install.log"
 extern const char kDefaultLogPath[];
 
 // Log settings of the run. Logging is off until LogEnable; while it is off

@@ -3,7 +3,7 @@
 
 #include "text.h"
 
-const char kDefaultLogPath[] = "C:\\system.sav\\util\\install.log";
+const char kDefaultLogPath[] = SETUPRUN_DEFAULT_LOG_PATH;
 
 void FormatTimeStamp(char* out, size_t size, int hour, int minute, int second, int millisecond)
 {

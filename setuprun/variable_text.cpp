@@ -44,3 +44,25 @@ void TemporaryFileName(unsigned long processId, char* out, size_t size)
 {
     FormatText(out, size, "TMP%05lu", processId % 100000);
 }
+
+namespace {
+
+const BuiltInToken kBuiltInTokens[] = {
+    {0, kBuiltInTempFile, "", "C:\\TEMP\\TMP00000"},
+    {1, kBuiltInProgramDir, "", "C:\\SETUP"},
+    {101, kBuiltInWindowsDir, "", "C:\\WINDOWS"},
+    {102, kBuiltInWindowsDir, "\\inf", "C:\\WINDOWS\\inf"},
+    {103, kBuiltInSystemDir, "", "C:\\WINDOWS\\SYSTEM"},
+    {104, kBuiltInSystemDir, "\\Drivers", "C:\\WINDOWS\\SYSTEM\\Drivers"},
+};
+
+} // namespace
+
+const BuiltInToken* FindBuiltInToken(int number)
+{
+    for (const BuiltInToken& token : kBuiltInTokens) {
+        if (token.number == number)
+            return &token;
+    }
+    return nullptr;
+}

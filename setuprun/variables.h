@@ -35,3 +35,20 @@ bool SpliceReplacement(char* text, size_t size, size_t at, const char* value, co
 // The temporary file name of ~%C000: "TMP" and the last five decimal
 // digits of the process id.
 void TemporaryFileName(unsigned long processId, char* out, size_t size);
+
+// The built-in tokens ~%Cnnn: what each stands for on the machine. The
+// runner asks Windows for the directory; the checker shows the example.
+enum BuiltInBase {
+    kBuiltInTempFile,   // a whole temporary file name, also stored as V000: text after the token is dropped
+    kBuiltInProgramDir, // the runner's own directory
+    kBuiltInWindowsDir, // GetWindowsDirectory
+    kBuiltInSystemDir,  // GetSystemDirectory
+};
+struct BuiltInToken {
+    int number;
+    BuiltInBase base;
+    const char* tail;    // appended to the base directory
+    const char* example; // what it gives on a typical machine, for the checker
+};
+// The token's row; null for a number that is no built-in token.
+const BuiltInToken* FindBuiltInToken(int number);
