@@ -13,6 +13,7 @@
 /* The bay manager service. Its parameters are REG_DWORD; the service takes
  * any value that reads nonzero in four bytes as on, the applet only 1. */
 #define SERVICE_NAME "vlxpnpmgr"
+#define SERVICE_DISPLAY_PREFIX "Vorlix PnP Manager " /* the display name: this and the version */
 #define SERVICE_KEY SERVICES_KEY SERVICE_NAME
 #define PARAMETERS_KEY SERVICE_KEY "\\Parameters"
 #define ENABLE_MESSAGES_VALUE "EnableMessages"

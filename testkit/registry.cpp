@@ -74,6 +74,20 @@ void DeleteKeyTree(HKEY root, const std::string& key)
     SHDeleteKeyA(root, key.c_str());
 }
 
+bool CopyKeyTree(HKEY root, const std::string& from, const std::string& to)
+{
+    HKEY target;
+    if (RegCreateKeyExA(root, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target, nullptr) != ERROR_SUCCESS) {
+        ADD_FAILURE() << "cannot make the key " << to;
+        return false;
+    }
+    bool copied = SHCopyKeyA(root, from.c_str(), target, 0) == ERROR_SUCCESS;
+    RegCloseKey(target);
+    if (!copied)
+        ADD_FAILURE() << "cannot copy " << from << " to " << to;
+    return copied;
+}
+
 void SetWineVersion(const char* programName, const char* version)
 {
     StoreValue(HKEY_CURRENT_USER, std::string("Software\\Wine\\AppDefaults\\") + programName, "Version", REG_SZ,

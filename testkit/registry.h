@@ -33,6 +33,10 @@ bool StoreDword(HKEY root, const std::string& key, const char* name, DWORD value
 // Removes a key with everything below it; a missing key is no failure.
 void DeleteKeyTree(HKEY root, const std::string& key);
 
+// Copies a key with everything below it to another key of the same root,
+// making that key; false (with a test failure) when it cannot.
+bool CopyKeyTree(HKEY root, const std::string& from, const std::string& to);
+
 // The Windows version Wine reports to programs of that file name
 // ("win95", "nt40", "win2k", ...).
 void SetWineVersion(const char* programName, const char* version);

@@ -1,6 +1,6 @@
-// The service's registration names and its two registry parameters, which
-// the Control Panel applet edits and the service reads afresh at each use
-// (their names in bay_registry.h).
+// The service's version and its two registry parameters, which the Control
+// Panel applet edits and the service reads afresh at each use (their names
+// and the service's in bay_registry.h).
 #pragma once
 
 #include <windows.h>
@@ -8,7 +8,6 @@
 #include "bay_registry.h"
 #include "version.h"
 
-#define SERVICE_DISPLAY_PREFIX "Vorlix PnP Manager "
 #define SERVICE_VERSION_TEXT VLXPNPMGR_VERSION_TEXT
 
 // The EnableMessages value itself; 0 when the key or the value is missing.

@@ -11,6 +11,7 @@
 
 #include "services.h"
 #include "text_files.h"
+#include "version.h"
 
 namespace applet {
 
@@ -25,31 +26,6 @@ const DWORD kWaitMs = 30000;
 // machine state (a row of a table has one inside its test's).
 const char kBackupKey[] = "SOFTWARE\\palprop-tests";
 int g_machineStates = 0;
-
-// Copies a tree of HKEY_LOCAL_MACHINE, whole, to another place there.
-void CopyTree(const std::string& from, const std::string& to)
-{
-    HKEY target;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target, nullptr) !=
-        ERROR_SUCCESS) {
-        ADD_FAILURE() << "cannot make " << to;
-        return;
-    }
-    if (SHCopyKeyA(HKEY_LOCAL_MACHINE, from.c_str(), target, 0) != ERROR_SUCCESS)
-        ADD_FAILURE() << "cannot copy " << from << " to " << to;
-    RegCloseKey(target);
-}
-
-bool ServiceRegistered()
-{
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE service = manager ? OpenServiceA(manager, SERVICE_NAME, SERVICE_QUERY_STATUS) : nullptr;
-    if (service)
-        CloseServiceHandle(service);
-    if (manager)
-        CloseServiceHandle(manager);
-    return service != nullptr;
-}
 
 const char* TypeName(DWORD type)
 {
@@ -187,13 +163,13 @@ std::string ReadValue(const char* key, const char* name)
 MachineState::MachineState()
     : backup_(std::string(kBackupKey) + "\\" + std::to_string(g_machineStates++)), registered_(false)
 {
-    if (ServiceRegistered())
+    if (testkit::ServiceState(SERVICE_NAME))
         ADD_FAILURE() << "the service " << SERVICE_NAME << " is registered on this machine: remove it first";
     SHDeleteKeyA(HKEY_LOCAL_MACHINE, backup_.c_str());
     for (size_t i = 0; i < sizeof kSavedTrees / sizeof kSavedTrees[0]; i++) {
         saved_.push_back(KeyExists(kSavedTrees[i]));
         if (saved_[i])
-            CopyTree(kSavedTrees[i], backup_ + "\\" + std::to_string(i));
+            testkit::CopyKeyTree(HKEY_LOCAL_MACHINE, kSavedTrees[i], backup_ + "\\" + std::to_string(i));
         SHDeleteKeyA(HKEY_LOCAL_MACHINE, kSavedTrees[i]);
     }
 }
@@ -218,7 +194,7 @@ MachineState::~MachineState()
     for (size_t i = 0; i < saved_.size(); i++) {
         SHDeleteKeyA(HKEY_LOCAL_MACHINE, kSavedTrees[i]);
         if (saved_[i])
-            CopyTree(backup_ + "\\" + std::to_string(i), kSavedTrees[i]);
+            testkit::CopyKeyTree(HKEY_LOCAL_MACHINE, backup_ + "\\" + std::to_string(i), kSavedTrees[i]);
     }
     SHDeleteKeyA(HKEY_LOCAL_MACHINE, backup_.c_str());
     if (--g_machineStates == 0)
@@ -228,7 +204,8 @@ MachineState::~MachineState()
 void MachineState::RegisterService()
 {
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE);
-    SC_HANDLE service = manager ? CreateServiceA(manager, SERVICE_NAME, "Vorlix PnP Manager 1.8", SERVICE_ALL_ACCESS,
+    SC_HANDLE service = manager ? CreateServiceA(manager, SERVICE_NAME, SERVICE_DISPLAY_PREFIX VLXPNPMGR_VERSION_TEXT,
+                                                 SERVICE_ALL_ACCESS,
                                                  SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS,
                                                  SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE,
                                                  "C:\\windows\\system32\\vlxpnpmgr", nullptr, nullptr, nullptr,
