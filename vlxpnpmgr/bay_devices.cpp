@@ -17,7 +17,7 @@
 #include "scsi_text.h"
 #include "service_control.h"
 
-enum { kMessageSize = 512, kPathSize = 64 };
+enum { kMessageSize = 512 };
 
 static uint32_t CountOf(uint32_t DeviceCounts::*field)
 {
@@ -87,7 +87,7 @@ static bool FindNewDevices(DeviceClass deviceClass, const NamedNumbers& named, u
     const char* dosName;
     if (below == 0 || !LowestNamedBelow(named, below, &number, &dosName))
         return deviceClass == CLASS_CDROM ? RequestCdRomScan() : RequestFloppyScan();
-    char path[kPathSize];
+    char path[DRIVE_PATH_SIZE];
     DrivePath(path, sizeof path, dosName);
     return AskDriveForRead(path, BAY_IOCTL_STORAGE_FIND_NEW_DEVICES);
 }
@@ -99,7 +99,7 @@ static bool FindNewDevices(DeviceClass deviceClass, const NamedNumbers& named, u
 // nothing here: the floppy drive, on its own controller, never does.)
 static bool KeepIfOpens(const char* letter)
 {
-    char path[kPathSize];
+    char path[DRIVE_PATH_SIZE];
     LetterPath(path, sizeof path, letter);
     HANDLE drive = OpenDriveForQuery(path);
     if (drive != INVALID_HANDLE_VALUE) {
@@ -122,7 +122,7 @@ static void ShowIdentifiedAndClose(DeviceTable* table, HANDLE drive, const char*
 // it and shown.
 static void LetterFloppyClass(DeviceTable* table, const char* ntName)
 {
-    char letter[3], path[kPathSize];
+    char letter[3], path[DRIVE_PATH_SIZE];
     if (!LetterFromA(ntName, letter) || !KeepIfOpens(letter))
         return;
     LetterPath(path, sizeof path, letter);
@@ -132,7 +132,7 @@ static void LetterFloppyClass(DeviceTable* table, const char* ntName)
 bool RescanPort(int port)
 {
     HWND search = OpenSearchWindow();
-    char path[kPathSize];
+    char path[DRIVE_PATH_SIZE];
     snprintf(path, sizeof path, "\\\\.\\scsi%d:", port);
     bool result = false;
     HANDLE handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -243,7 +243,7 @@ static bool BringUpCdfs()
 // just made, and that letter alone is taken back if nothing opens.
 static void LetterCdRom(DeviceTable* table, const char* ntName)
 {
-    char letter[3], path[kPathSize];
+    char letter[3], path[DRIVE_PATH_SIZE];
     if (!DefineDriveLink(nullptr, ntName, letter) || !KeepIfOpens(letter))
         return;
     LetterPath(path, sizeof path, letter);
@@ -271,7 +271,7 @@ bool InstallCdRoms(DeviceTable* table)
 bool InstallHardDisks(DeviceTable* table)
 {
     uint32_t old = CountOf(&DeviceCounts::Disks);
-    char systemLetter[DEVICE_NAME_SIZE], path[kPathSize];
+    char systemLetter[DEVICE_NAME_SIZE], path[DRIVE_PATH_SIZE];
     if (!FindDosName(SYSTEM_PARTITION_NAME, systemLetter, sizeof systemLetter))
         return false;
     LetterPath(path, sizeof path, systemLetter);
@@ -300,7 +300,7 @@ bool InstallHardDisks(DeviceTable* table)
 
 bool AssignPartitionLetters(const char* diskName, uint32_t disk)
 {
-    char path[kPathSize];
+    char path[DRIVE_PATH_SIZE];
     DrivePath(path, sizeof path, diskName);
     HANDLE drive = OpenDriveForRead(path);
     if (drive == INVALID_HANDLE_VALUE)
@@ -327,17 +327,16 @@ bool AssignPartitionLetters(const char* diskName, uint32_t disk)
 
 bool RemoveBayDevice(DeviceTable* table, int port, int target)
 {
-    if (port < 0 || port >= DEVICE_PORTS || target < 0 || target >= DEVICE_TARGETS)
+    const DeviceRecord* found = FindDeviceRecord(table, port, target);
+    if (!found || !found->present)
         return false;
-    const DeviceRecord r = table->records[port][target];
-    if (!r.present)
-        return false;
+    const DeviceRecord r = *found; // kept past ForgetDevice for the messages and links
     // The record's name must still lead to the device it describes: the
     // same NT name, a drive that opens and answers from the same port and
     // target. A name given since to another drive must not receive that
     // drive's removal; a record that leads nowhere is forgotten. One open
     // serves the question and the removal.
-    char path[kPathSize];
+    char path[DRIVE_PATH_SIZE];
     DrivePath(path, sizeof path, r.dosName);
     HANDLE drive = LinkLeadsTo(r.dosName, r.ntName) ? OpenDriveForQuery(path) : INVALID_HANDLE_VALUE;
     ScsiAddress address;

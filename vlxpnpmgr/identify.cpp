@@ -69,7 +69,7 @@ static DWORD ReadInquiryData(int port, unsigned char* answer, DWORD size)
 
 bool IdentifyDevice(DeviceTable* table, const char* ntName, const char* dosName)
 {
-    char path[64];
+    char path[DRIVE_PATH_SIZE];
     DrivePath(path, sizeof path, dosName);
     ScsiAddress address;
     if (!QueryScsiAddressAndClose(OpenDriveForQuery(path), &address))
@@ -78,19 +78,10 @@ bool IdentifyDevice(DeviceTable* table, const char* ntName, const char* dosName)
     DWORD returned = ReadInquiryData(address.port, answer, sizeof answer);
     if (!returned)
         return false;
+    // A port or target without a record is refused by the table.
     InquiryEntry entry;
-    if (address.port < DEVICE_PORTS && FindInquiryEntry(answer, returned, address.target, &entry)) {
-        DeviceRecord& r = table->records[address.port][entry.target];
-        r.present = true;
-        snprintf(r.ntName, sizeof r.ntName, "%s", ntName);
-        snprintf(r.dosName, sizeof r.dosName, "%s", dosName);
-        snprintf(r.description, sizeof r.description, "%s", entry.description);
-        r.port = address.port;
-        r.path = entry.path;
-        r.target = entry.target;
-        r.lun = entry.lun;
-        r.deviceType = entry.deviceType;
-    }
+    if (FindInquiryEntry(answer, returned, address.target, &entry))
+        RecordDevice(table, address.port, entry, ntName, dosName);
     return true;
 }
 
@@ -101,8 +92,9 @@ bool IdentifyDriveAndClose(DeviceTable* table, HANDLE drive, const char* ntName,
     if (!QueryScsiAddressAndClose(drive, &address) || !IdentifyDevice(table, ntName, dosName))
         return false;
     // Only the controller's own ports and targets have records.
-    if (address.port < DEVICE_PORTS && address.target < DEVICE_TARGETS)
-        snprintf(message, size, "Installing %s", table->records[address.port][address.target].description);
+    const DeviceRecord* r = FindDeviceRecord(table, address.port, address.target);
+    if (r)
+        snprintf(message, size, "Installing %s", r->description);
     else
         snprintf(message, size, "Installing UNKOWN DEVICE");
     return true;

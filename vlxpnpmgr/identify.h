@@ -13,6 +13,9 @@ HANDLE OpenDriveForQuery(const char* path); // access 0, share read, OPEN_ALWAYS
 HANDLE OpenDriveForRead(const char* path);  // read, share read and write, OPEN_EXISTING
 
 // "\\.\<name>" of an MS-DOS name, or of a drive letter's first two characters.
+// DRIVE_PATH_SIZE holds either, and a SCSI port's "\\.\scsi<n>:".
+enum { DRIVE_PATH_SIZE = 64 };
+static_assert(DRIVE_PATH_SIZE >= 4 + DEVICE_NAME_SIZE, "room for the prefix and a recorded MS-DOS name");
 void DrivePath(char* path, size_t size, const char* dosName);
 void LetterPath(char* path, size_t size, const char* letter);
 
