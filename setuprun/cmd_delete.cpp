@@ -127,12 +127,12 @@ void CmdRmdir(const char* path)
 
 // Expands a path from the script and deletes it; a path that does not fit
 // 259 characters before or after expansion is refused, never cut.
-static void DeletePath(const char* written)
+static void DeletePath(const RunState& run, const char* written)
 {
     char path[kPathSize];
     bool cut = !CopyText(path, sizeof path, written);
     if (!cut)
-        ExpandVariables(path, sizeof path, &cut);
+        ExpandVariables(run, path, sizeof path, &cut);
     if (cut) {
         WriteLogf("ERROR-=-", "path longer than %d characters, not deleted >%s<", kPathSize - 1, path);
         return;
@@ -145,17 +145,18 @@ static void DeletePath(const char* written)
     CmdRmdir(path);
 }
 
-int CMD16_DeleteFileOrDir()
+int CMD16_DeleteFileOrDir(const CommandContext& command)
 {
-    if (g_run.commandSection[0] == '\0') {
+    const RunState& run = command.run;
+    if (run.commandSection[0] == '\0') {
         // The field is read into 512 bytes so that a path over 259
         // characters is seen as such and refused.
         char written[kMessageSize];
-        ReadCommandField(g_run.commandNumber, 1, "", written, sizeof written);
-        DeletePath(written);
+        ReadCommandField(run.scriptPath, run.commandNumber, 1, "", written, sizeof written);
+        DeletePath(run, written);
         return 0;
     }
-    char* lines = LoadProfileSection(g_run.commandSection, g_run.scriptPath);
+    char* lines = LoadProfileSection(run.commandSection, run.scriptPath);
     if (!lines) {
         WriteLog("ERROR-=-", "Missing the Data section");
         return 2;
@@ -165,7 +166,7 @@ int CMD16_DeleteFileOrDir()
         if (strchr(line, '*'))
             WriteLog("NOTICE:", "Wild Card syntax not supported");
         else
-            DeletePath(line);
+            DeletePath(run, line);
     }
     free(lines);
     return 0;

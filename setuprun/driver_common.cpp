@@ -5,7 +5,6 @@
 
 #include "firmware_bytes.h"
 #include "log.h"
-#include "run_state.h"
 
 void WriteErrorRecord(int severity, const char* format, ...)
 {
@@ -34,9 +33,9 @@ bool DriverTargetPath(const char* tail, char* out, size_t size)
     return true;
 }
 
-bool DriverSourcePathOfProgram(const char* tail, char* out, size_t size)
+bool DriverSourcePathOfProgram(const char* programPath, const char* tail, char* out, size_t size)
 {
-    return DriverSourcePath(out, size, g_run.programPath, tail);
+    return DriverSourcePath(out, size, programPath, tail);
 }
 
 bool CopyDriverFile(const char* source, const char* target, DWORD* code, char* text, size_t textSize)
@@ -51,14 +50,15 @@ bool CopyDriverFile(const char* source, const char* target, DWORD* code, char* t
     return CopyFileA(source, target, FALSE) != FALSE;
 }
 
-DriverLoadResult LoadDriverFile(const char* sourceTail, const char* targetTail, char* source, size_t sourceSize,
-                                char* target, size_t targetSize, DWORD* code, char* text, size_t textSize)
+DriverLoadResult LoadDriverFile(const char* programPath, const char* sourceTail, const char* targetTail, char* source,
+                                size_t sourceSize, char* target, size_t targetSize, DWORD* code, char* text,
+                                size_t textSize)
 {
     if (!DriverTargetPath(targetTail, target, targetSize)) {
         *code = GetLastErrorText(text, textSize);
         return kDriverNoSystemDirectory;
     }
-    if (!DriverSourcePathOfProgram(sourceTail, source, sourceSize)) {
+    if (!DriverSourcePathOfProgram(programPath, sourceTail, source, sourceSize)) {
         *code = GetErrorText(text, textSize, ERROR_FILENAME_EXCED_RANGE);
         FlattenLineBreaks(text);
         return kDriverCopyFailed;

@@ -17,8 +17,8 @@ void WriteErrorRecord(int severity, const char* format, ...) __attribute__((form
 // the last error is then the reason (ERROR_FILENAME_EXCED_RANGE when the
 // path would not fit its 260 bytes).
 bool DriverTargetPath(const char* tail, char* out, size_t size);
-// Directory of the running program + tail. False when it would not fit.
-bool DriverSourcePathOfProgram(const char* tail, char* out, size_t size);
+// Directory of the program at programPath + tail. False when it would not fit.
+bool DriverSourcePathOfProgram(const char* programPath, const char* tail, char* out, size_t size);
 
 // CopyFile with overwrite; on access denied the read-only attribute of
 // the destination is cleared and the copy tried once more. On failure
@@ -31,10 +31,11 @@ bool DeleteDriverFile(const char* path, DWORD* code, char* text, size_t textSize
 
 enum DriverLoadResult { kDriverLoaded, kDriverNoSystemDirectory, kDriverCopyFailed };
 // LoadDriver of both variants: target := system directory + targetTail,
-// source := program directory + sourceTail, then the copy. On failure
-// *code and text say why (for the step the result names).
-DriverLoadResult LoadDriverFile(const char* sourceTail, const char* targetTail, char* source, size_t sourceSize,
-                                char* target, size_t targetSize, DWORD* code, char* text, size_t textSize);
+// source := directory of programPath + sourceTail, then the copy. On
+// failure *code and text say why (for the step the result names).
+DriverLoadResult LoadDriverFile(const char* programPath, const char* sourceTail, const char* targetTail, char* source,
+                                size_t sourceSize, char* target, size_t targetSize, DWORD* code, char* text,
+                                size_t textSize);
 
 // DeviceIoControl without overlapping; *returned is 0 unless the driver
 // said otherwise.

@@ -9,7 +9,6 @@
 #include "driver_ops.h"
 #include "firmware_bytes.h"
 #include "log.h"
-#include "run_state.h"
 #include "text.h"
 
 enum { kStartPollMs = 1000, kStopWaitMs = 5000, kStopPollMs = 50 };
@@ -20,12 +19,12 @@ static char s_driverPath[kDriverPathSize];
 static bool s_createdByRun;
 static bool s_startedByRun;
 
-static int LoadNVXMgmt()
+static int LoadNVXMgmt(const char* programPath)
 {
     char source[kDriverPathSize];
     char text[kMessageSize];
     DWORD code;
-    switch (LoadDriverFile(FW_NT_SOURCE_TAIL, FW_NT_TARGET_TAIL, source, sizeof source, s_driverPath,
+    switch (LoadDriverFile(programPath, FW_NT_SOURCE_TAIL, FW_NT_TARGET_TAIL, source, sizeof source, s_driverPath,
                            sizeof s_driverPath, &code, text, sizeof text)) {
     case kDriverNoSystemDirectory:
         WriteErrorRecord(2, "LoadNVXMgmt - GetSystemDirectory() returned with Error=%lu, %s", code, text);

@@ -8,18 +8,17 @@
 #include "driver_ops.h"
 #include "firmware_bytes.h"
 #include "log.h"
-#include "run_state.h"
 #include "text.h"
 
 static HANDLE s_device = INVALID_HANDLE_VALUE;
 static char s_driverPath[kDriverPathSize];
 
-static int LoadNVXInt15()
+static int LoadNVXInt15(const char* programPath)
 {
     char source[kDriverPathSize];
     char text[kMessageSize];
     DWORD code;
-    switch (LoadDriverFile(FW_VXD_SOURCE_TAIL, FW_VXD_TARGET_TAIL, source, sizeof source, s_driverPath,
+    switch (LoadDriverFile(programPath, FW_VXD_SOURCE_TAIL, FW_VXD_TARGET_TAIL, source, sizeof source, s_driverPath,
                            sizeof s_driverPath, &code, text, sizeof text)) {
     case kDriverNoSystemDirectory:
         WriteErrorRecord(2, "LoadNVXInt15 - GetSystemDirectory() returned with Error=%lu, %s", code, text);

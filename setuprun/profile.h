@@ -16,18 +16,19 @@ char* LoadProfileSection(const char* section, const char* file);
 // counts them; at most 16640 on every system, 0 when memory is short.
 int GetProfileSectionSize(const char* section, const char* file);
 
-// Keys of the script file (g_run.scriptPath: the working copy once the
-// start-up has made it).
-void ReadScriptString(const char* section, const char* key, const char* fallback, char* out, size_t size);
-int ReadScriptInt(const char* section, const char* key, int fallback);
-bool WriteScriptString(const char* section, const char* key, const char* value);
-bool WriteScriptInt(const char* section, const char* key, int value);
+// Keys of a script file: the run's scriptPath (the working copy once the
+// start-up has made it), passed in by the caller.
+void ReadScriptString(const char* script, const char* section, const char* key, const char* fallback, char* out,
+                      size_t size);
+int ReadScriptInt(const char* script, const char* section, const char* key, int fallback);
+bool WriteScriptString(const char* script, const char* section, const char* key, const char* value);
+bool WriteScriptInt(const char* script, const char* section, const char* key, int value);
 // Writes the private-profile cache of the script file to disk.
-void FlushScript();
+void FlushScript(const char* script);
 
 // [Commands] keys of command n: Cmd<n>, CmdSection<n>.<m>, FullCmdSection<n>.
-void ReadCommandField(int n, int m, const char* fallback, char* out, size_t size);
-int ReadCommandFieldInt(int n, int m, int fallback);
+void ReadCommandField(const char* script, int n, int m, const char* fallback, char* out, size_t size);
+int ReadCommandFieldInt(const char* script, int n, int m, int fallback);
 
 // Reads a whole section whatever its size, for rewriting it. *text is a
 // newly allocated list (null when the section is missing or empty).
