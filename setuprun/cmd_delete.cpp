@@ -148,7 +148,7 @@ static void DeletePath(const RunState& run, const char* written)
 int CMD16_DeleteFileOrDir(const CommandContext& command)
 {
     const RunState& run = command.run;
-    if (run.commandSection[0] == '\0') {
+    if (command.argumentsInFields) {
         // The field is read into 512 bytes so that a path over 259
         // characters is seen as such and refused.
         char written[kMessageSize];
@@ -156,18 +156,17 @@ int CMD16_DeleteFileOrDir(const CommandContext& command)
         DeletePath(run, written);
         return 0;
     }
-    char* lines = LoadProfileSection(run.commandSection, run.scriptPath);
-    if (!lines) {
-        WriteLog("ERROR-=-", "Missing the Data section");
-        return 2;
-    }
     // Each line is a path exactly as written: no trimming, no comments.
-    for (char* line = lines; line; line = NextSectionLine(line)) {
+    SectionWalk walk = ForEachSectionLine(run.commandSection, run.scriptPath, [&](char* line) {
         if (strchr(line, '*'))
             WriteLog("NOTICE:", "Wild Card syntax not supported");
         else
             DeletePath(run, line);
+        return true;
+    });
+    if (walk == kSectionMissing) {
+        WriteLog("ERROR-=-", "Missing the Data section");
+        return 2;
     }
-    free(lines);
     return 0;
 }

@@ -258,7 +258,7 @@ static bool CopyListLine(const RunState& run, char* line)
 int CMD15_CopyFile(const CommandContext& command)
 {
     const RunState& run = command.run;
-    if (run.commandSection[0] == '\0') {
+    if (command.argumentsInFields) {
         char source[kMessageSize];
         char destination[kMessageSize];
         if (!ReadPathField(run, 1, source, sizeof source) || !ReadPathField(run, 2, destination, sizeof destination))
@@ -270,22 +270,14 @@ int CMD15_CopyFile(const CommandContext& command)
         WriteLogf("  ", " Copying %s to %s", source, destination);
         return 0;
     }
-    char* lines = LoadProfileSection(run.commandSection, run.scriptPath);
-    if (!lines) {
+    // A failed file copy ends the list.
+    SectionWalk walk = ForEachSectionLine(run.commandSection, run.scriptPath,
+                                          [&](char* line) { return CopyListLine(run, line); });
+    if (walk == kSectionMissing) {
         WriteLog("ERROR-=-", "Missing the Data section or need an extra comma");
         return 2;
     }
-    int result = 0;
-    for (char* line = lines; line;) {
-        char* next = NextSectionLine(line); // before the line is cut in place
-        if (!CopyListLine(run, line)) {
-            result = 2;
-            break;
-        }
-        line = next;
-    }
-    free(lines);
-    return result;
+    return walk == kSectionStopped ? 2 : 0;
 }
 
 // Creates exactly one directory level.
@@ -297,7 +289,7 @@ bool MakeDirectory(const char* path)
 int CMD21_MakeDir(const CommandContext& command)
 {
     const RunState& run = command.run;
-    if (run.commandSection[0] == '\0') {
+    if (command.argumentsInFields) {
         char path[kCommandSectionSize];
         if (!ReadPathField(run, 1, path, sizeof path))
             return 2;
@@ -307,27 +299,23 @@ int CMD21_MakeDir(const CommandContext& command)
         }
         return 0;
     }
-    char* lines = LoadProfileSection(run.commandSection, run.scriptPath);
-    if (!lines) {
+    // Each line is a path exactly as written: no trimming, no comments.
+    // The first path that cannot be made ends the list.
+    SectionWalk walk = ForEachSectionLine(run.commandSection, run.scriptPath, [&](char* line) {
+        char path[kPathSize];
+        if (!ExpandPath(run, line, path, sizeof path))
+            return false;
+        if (!MakeDirectory(path)) {
+            WriteLogf("WARNING-=-", "function MakeDirectory () failed on src=%s", path);
+            return false;
+        }
+        return true;
+    });
+    if (walk == kSectionMissing) {
         WriteLog("ERROR-=-", "Missing the Data section or an extra comma.");
         return 2;
     }
-    int result = 0;
-    // Each line is a path exactly as written: no trimming, no comments.
-    for (char* line = lines; line; line = NextSectionLine(line)) {
-        char path[kPathSize];
-        if (!ExpandPath(run, line, path, sizeof path)) {
-            result = 2;
-            break;
-        }
-        if (!MakeDirectory(path)) {
-            WriteLogf("WARNING-=-", "function MakeDirectory () failed on src=%s", path);
-            result = 2;
-            break;
-        }
-    }
-    free(lines);
-    return result;
+    return walk == kSectionStopped ? 2 : 0;
 }
 
 // One line of CMD31's list; any problem is logged and the list goes on.
@@ -351,7 +339,7 @@ static void RenameListLine(const RunState& run, char* line)
 int CMD31_RenameFile(const CommandContext& command)
 {
     const RunState& run = command.run;
-    if (run.commandSection[0] == '\0') {
+    if (command.argumentsInFields) {
         char source[kPathSize];
         char destination[kPathSize];
         if (!ReadPathField(run, 1, source, sizeof source) || !ReadPathField(run, 2, destination, sizeof destination))
@@ -363,16 +351,13 @@ int CMD31_RenameFile(const CommandContext& command)
         WriteLogf(" ", " Rename %s to %s", source, destination);
         return 0;
     }
-    char* lines = LoadProfileSection(run.commandSection, run.scriptPath);
-    if (!lines) {
+    SectionWalk walk = ForEachSectionLine(run.commandSection, run.scriptPath, [&](char* line) {
+        RenameListLine(run, line);
+        return true;
+    });
+    if (walk == kSectionMissing) {
         WriteLog("ERROR-=-", "Missing the Data section or need an extra comma");
         return 2;
     }
-    for (char* line = lines; line;) {
-        char* next = NextSectionLine(line); // before the line is cut in place
-        RenameListLine(run, line);
-        line = next;
-    }
-    free(lines);
     return 0;
 }

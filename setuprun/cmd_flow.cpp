@@ -22,6 +22,7 @@ int CMD10_Exit(const CommandContext&)
 int CMD13_Sleep(const CommandContext& command)
 {
     const RunState& run = command.run;
+    // Field 0 is the time itself (no field form): without it there is no wait.
     if (run.commandSection[0] == '\0') {
         WriteLog("..time not defined to sleep", "");
         return 0;
@@ -111,12 +112,10 @@ int CMD17_DisplayMessageBox(const CommandContext& command)
     ReadBoxLine(run.scriptPath, section, "Title", "Vorlix Setup", title);
 
     int size = GetProfileSectionSize(section, run.scriptPath);
-    char* lines = LoadProfileSection(section, run.scriptPath);
-    if (!lines) {
+    if (!SectionHasText(section, run.scriptPath)) {
         WriteLogf("ERROR-=-", "Missing the Message Section [%s]", section);
         return 2;
     }
-    free(lines);
     // The message is never longer than its section (one line feed a key).
     size_t textSize = (size_t)size + 2;
     char* text = (char*)malloc(textSize);
@@ -167,7 +166,7 @@ int CMD18_BranchOnOS(const CommandContext& command)
     RunState& run = command.run;
     int number = OperatingSystemNumber();
     ReadCommandField(run.scriptPath, run.commandNumber, number, "", run.commandSection, sizeof run.commandSection);
-    if (SectionHasText(run.scriptPath, run.commandSection)) {
+    if (SectionHasText(run.commandSection, run.scriptPath)) {
         WriteLog("  Setting next section to: ", run.commandSection);
         RecordNextSection(run.scriptPath, run.commandSection);
     } else {
@@ -182,7 +181,7 @@ int CMD19_JumpToNextSection(const CommandContext& command)
     RunState& run = command.run;
     WriteLog("  Setting next section to: ", run.commandSection);
     GetVariable(run, run.commandSection, sizeof run.commandSection);
-    if (SectionHasText(run.scriptPath, run.commandSection)) {
+    if (SectionHasText(run.commandSection, run.scriptPath)) {
         RecordNextSection(run.scriptPath, run.commandSection);
     } else {
         ShowInternalErrorBox(run.silent);
@@ -208,6 +207,7 @@ int CMD29_ExitAndDeleteINIFile(const CommandContext& command)
 {
     RunState& run = command.run;
     WriteLog("", "attempting to delete files....");
+    // Its row has the field form as CMD16's does: the flag means the same there.
     CMD16_DeleteFileOrDir(command);
     char reboot[64];
     ReadCommandField(run.scriptPath, run.commandNumber, 2, "FALSE", reboot, sizeof reboot);

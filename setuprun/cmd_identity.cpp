@@ -60,16 +60,14 @@ int CMD09_BranchOnIsVorlix(const CommandContext& command)
 // Whether the ID is named by a line of the command section.
 static bool SystemIdInList(const RunState& run, unsigned id)
 {
-    char* text = LoadProfileSection(run.commandSection, run.scriptPath);
-    if (!text) {
+    // The walk stops at the first line that names the ID.
+    SectionWalk walk = ForEachSectionLine(run.commandSection, run.scriptPath,
+                                          [id](char* line) { return !IdListLineMatches(line, id); });
+    if (walk == kSectionMissing) {
         WriteLog("ERROR-=-", "Missing the Data section");
         return false;
     }
-    bool found = false;
-    for (char* line = text; line && !found; line = NextSectionLine(line))
-        found = IdListLineMatches(line, id);
-    free(text);
-    return found;
+    return walk == kSectionStopped;
 }
 
 int CMD25_BranchOnSystemID(const CommandContext& command)

@@ -68,7 +68,7 @@ static void SetValueFromLine(const RunState& run, char* line)
 int CMD26_SetValue(const CommandContext& command)
 {
     const RunState& run = command.run;
-    if (run.commandSection[0] == '\0') {
+    if (command.argumentsInFields) {
         char fields[3][2 * kEntryFieldSize];
         char section[kEntryFieldSize], key[kEntryFieldSize], value[kEntryFieldSize];
         for (int m = 0; m < 3; m++)
@@ -81,17 +81,14 @@ int CMD26_SetValue(const CommandContext& command)
         FlushScript(run.scriptPath);
         return 0;
     }
-    char* lines = LoadProfileSection(run.commandSection, run.scriptPath);
-    if (!lines) {
+    SectionWalk walk = ForEachSectionLine(run.commandSection, run.scriptPath, [&](char* line) {
+        SetValueFromLine(run, line);
+        return true;
+    });
+    if (walk == kSectionMissing) {
         WriteLog("ERROR-=-", "Missing the Data section or an extra comma.");
         return 2;
     }
-    for (char* line = lines; line;) {
-        char* next = NextSectionLine(line); // before the line is cut in place
-        SetValueFromLine(run, line);
-        line = next;
-    }
-    free(lines);
     FlushScript(run.scriptPath);
     return 0;
 }

@@ -19,18 +19,19 @@ enum {
 // The command line, expanded (twice in the section form, so that a
 // variable may name another). A line that does not fit 259 characters,
 // before or after expansion, is refused.
-static bool ReadProgramLine(const RunState& run, char* commandLine, char* waitFlag)
+static bool ReadProgramLine(const CommandContext& command, char* commandLine, char* waitFlag)
 {
+    const RunState& run = command.run;
     char written[2 * kMessageSize];
     int passes;
-    if (run.commandSection[0] != '\0') {
-        ReadScriptString(run.scriptPath, run.commandSection, "Program", "", written, sizeof written);
-        ReadScriptString(run.scriptPath, run.commandSection, "WaitToExit", "FALSE", waitFlag, kWaitFlagSize);
-        passes = 2;
-    } else {
+    if (command.argumentsInFields) {
         ReadCommandField(run.scriptPath, run.commandNumber, 1, "", written, sizeof written);
         ReadCommandField(run.scriptPath, run.commandNumber, 2, "", waitFlag, kWaitFlagSize);
         passes = 1;
+    } else {
+        ReadScriptString(run.scriptPath, run.commandSection, "Program", "", written, sizeof written);
+        ReadScriptString(run.scriptPath, run.commandSection, "WaitToExit", "FALSE", waitFlag, kWaitFlagSize);
+        passes = 2;
     }
     bool cut = !CopyText(commandLine, kPathSize, written);
     for (int pass = 0; pass < passes && !cut; pass++)
@@ -44,7 +45,7 @@ int CMD11_SpawnProgram(const CommandContext& command)
 {
     char commandLine[kPathSize];
     char waitFlag[kWaitFlagSize];
-    if (!ReadProgramLine(command.run, commandLine, waitFlag))
+    if (!ReadProgramLine(command, commandLine, waitFlag))
         return 0;
     char workingDir[kPathSize];
     if (!LaunchDirectory(commandLine, workingDir, sizeof workingDir))

@@ -394,19 +394,14 @@ static bool ExecuteRegistryLine(const RunState& run, char* line, ListKey* open)
 int CMD14_MultiRegEdit(const CommandContext& command)
 {
     const RunState& run = command.run;
-    char* lines = LoadProfileSection(run.commandSection, run.scriptPath);
-    if (!lines) {
+    // A line that lacks a field ends the list (the command still ends with 0).
+    ListKey open = {nullptr, nullptr, nullptr};
+    SectionWalk walk = ForEachSectionLine(run.commandSection, run.scriptPath,
+                                          [&](char* line) { return ExecuteRegistryLine(run, line, &open); });
+    CloseListKey(&open);
+    if (walk == kSectionMissing) {
         WriteLog("ERROR-=-", "Missing the Data section");
         return 2;
     }
-    ListKey open = {nullptr, nullptr, nullptr};
-    for (char* line = lines; line;) {
-        char* next = NextSectionLine(line); // before the line is cut in place
-        if (!ExecuteRegistryLine(run, line, &open))
-            break;
-        line = next;
-    }
-    CloseListKey(&open);
-    free(lines);
     return 0;
 }

@@ -30,10 +30,10 @@ static void MoveRunTo(RunState& run, int n)
     FlushScript(run.scriptPath);
 }
 
-static void LogRunMove(const RunState& run, int type, const char* message)
+static void LogRunMove(const RunState& run, const char* message)
 {
     char label[48];
-    FormatText(label, sizeof label, "CMD%d=%d", run.commandNumber, type);
+    FormatText(label, sizeof label, "CMD%d=%d", run.commandNumber, run.commandType);
     WriteLog(label, message);
 }
 
@@ -51,7 +51,7 @@ int CMD06_DecCmdIndex(const CommandContext& command)
         MoveRunTo(run, (int)target);
         FormatText(message, sizeof message, "Decrement the CurrentCmd by %d", step);
     }
-    LogRunMove(run, 6, message);
+    LogRunMove(run, message);
     return 0;
 }
 
@@ -69,7 +69,7 @@ int CMD07_IncCmdIndex(const CommandContext& command)
         MoveRunTo(run, (int)target);
         FormatText(message, sizeof message, "Increment CurrentCmd by %d", step);
     }
-    LogRunMove(run, 7, message);
+    LogRunMove(run, message);
     return 0;
 }
 

@@ -14,6 +14,7 @@ enum CommandProperty : unsigned {
     kCmdBranches = 1u << 5,      // may record the list the run goes on with
     kCmdAsksRestart = 1u << 6,   // may ask for a restart at the end of the run
     kCmdAddsSections = 1u << 7,  // brings the sections of another file into the working copy
+    kCmdEndsList = 1u << 8,      // ends a command list: the run loop's own check; no handler, no log line
 };
 
 // One row per type, in type order: X(number, log name, handler, checker's
@@ -22,7 +23,7 @@ enum CommandProperty : unsigned {
 // each side expands the column it needs and ignores the other.
 // clang-format off
 #define SETUPRUN_COMMAND_TYPES(X) \
-    X(0,  "CMD00",                          nullptr,                        Field0,        0) \
+    X(0,  "CMD00",                          nullptr,                        Field0,        kCmdEndsList) \
     X(1,  "CMD01_Copy_Lnk2StartF_W2000",    CMD01_Copy_Lnk2StartF_W2000,    AddLink,       0) \
     X(2,  "CMD02_DEL_LnkInStartF_W2000",    CMD02_DEL_LnkInStartF_W2000,    DeleteLink,    0) \
     X(3,  "CMD03_Add single Reg Value",     CMD03_AddSingleRegValue,        AddRegValue,   0) \

@@ -13,12 +13,15 @@
 // it lives as long as that call.
 struct CommandContext {
     RunState& run; // commandNumber and commandSection (field 0) are this command's
+    // Its row has kCmdFieldForm and its field 0 is empty: its arguments
+    // are fields 1, 2, ... rather than the keys or lines of a section.
+    bool argumentsInFields;
 };
 
 typedef int (*CommandHandler)(const CommandContext& command);
 
 // The handler of a command type (its row in command_types.h); null for
-// type 0 (the end of the list, the run loop's own) and undefined types.
+// the end of the list (kCmdEndsList, the run loop's own) and undefined types.
 CommandHandler CommandHandlerOf(int type);
 
 // Run-position commands (cmd_run_position.cpp).

@@ -53,6 +53,11 @@ char* LoadProfileSection(const char* section, const char* file)
     return ReadSectionText(&hooks, section, win9x);
 }
 
+bool SectionHasText(const char* section, const char* file)
+{
+    return ForEachSectionLine(section, file, [](char*) { return false; }) != kSectionMissing;
+}
+
 int GetProfileSectionSize(const char* section, const char* file)
 {
     int size = kFirstSectionBufferSize;

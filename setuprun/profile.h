@@ -3,6 +3,7 @@
 #pragma once
 
 #include <stddef.h>
+#include <stdlib.h>
 
 #include "section_read.h"
 
@@ -11,6 +12,41 @@
 // when the section is missing or empty or memory is short. On Windows
 // 95/98 a section is read into 16640 bytes at most.
 char* LoadProfileSection(const char* section, const char* file);
+
+// How a walk through the lines of a section ended.
+enum SectionWalk {
+    kSectionMissing, // missing or empty, or memory was short: no line visited
+    kSectionWalked,  // every line visited
+    kSectionStopped, // the visitor returned false for a line: the rest not visited
+};
+
+// Loads a whole section (LoadProfileSection) and hands its lines in order
+// to visit(char* line), which returns false to stop the walk there. A
+// visitor may cut its line in place: the next line is found before it is
+// called. The text is freed when the walk ends. A template, so that a
+// visitor holds what it needs (the run, an open key) with its own types.
+template <typename Visit>
+SectionWalk ForEachSectionLine(const char* section, const char* file, Visit visit)
+{
+    char* text = LoadProfileSection(section, file);
+    if (!text)
+        return kSectionMissing;
+    SectionWalk walk = kSectionWalked;
+    for (char* line = text; line;) {
+        char* next = NextSectionLine(line);
+        if (!visit(line)) {
+            walk = kSectionStopped;
+            break;
+        }
+        line = next;
+    }
+    free(text);
+    return walk;
+}
+
+// Whether a section has a line: it is loaded whole as for a walk, so that
+// a section too large for Windows 95/98 is logged the same way.
+bool SectionHasText(const char* section, const char* file);
 
 // The number of characters of a section as GetPrivateProfileSectionA
 // counts them; at most 16640 on every system, 0 when memory is short.

@@ -42,7 +42,7 @@ static bool ExecuteCommand(RunState& run, int type, bool fieldFits, bool* advanc
         WriteLogf("NOTICE: ", "CMD >%d< not defined", type);
         return false;
     }
-    if (type == 0) {
+    if (CommandHas(type, kCmdEndsList)) {
         *advance = false;
         return EndOfListCheck(run);
     }
@@ -54,7 +54,7 @@ static bool ExecuteCommand(RunState& run, int type, bool fieldFits, bool* advanc
                   kCommandSectionSize - 1);
         return false;
     }
-    CommandContext command = {run};
+    CommandContext command = {run, CommandHas(type, kCmdFieldForm) && run.commandSection[0] == '\0'};
     int result = CommandHandlerOf(type)(command);
     // CMD08 erases the run state; after CMD29 the working copy is gone
     // and must not be written again.
@@ -79,7 +79,7 @@ void RunLoop(RunState& run)
         char field[2 * kCommandSectionSize];
         ReadCommandField(run.scriptPath, n, 0, "", field, sizeof field);
         bool fieldFits = CopyText(run.commandSection, sizeof run.commandSection, field);
-        if (run.commandType != 0)
+        if (!CommandHas(run.commandType, kCmdEndsList))
             LogCommand(run, n, run.commandType);
 
         bool advance;

@@ -195,13 +195,6 @@ bool EndOfListCheck(RunState& run)
     return done;
 }
 
-bool SectionHasText(const char* script, const char* name)
-{
-    char* text = LoadProfileSection(name, script);
-    free(text);
-    return text != nullptr;
-}
-
 bool RecordNextSection(const char* script, const char* name)
 {
     // [State] is read back into 128-byte buffers: a longer name would come
@@ -225,7 +218,7 @@ void ShowInternalErrorBox(bool silent)
 
 bool SetNextSection(const RunState& run, const char* name)
 {
-    if (SectionHasText(run.scriptPath, name)) {
+    if (SectionHasText(name, run.scriptPath)) {
         WriteLog("  Setting next section to: ", name);
         return RecordNextSection(run.scriptPath, name);
     }

@@ -36,8 +36,8 @@ bool SetNextSection(const RunState& run, const char* name);
 void SetNextSectionUnchecked(const RunState& run, const char* name);
 
 // Parts of the branch step for commands that order them their own way,
-// each given the part of the run it needs.
-bool SectionHasText(const char* script, const char* name);
+// each given the part of the run it needs (SectionHasText of profile.h
+// tells whether the target exists).
 // False (logged, nothing recorded) for a name over 127 characters.
 bool RecordNextSection(const char* script, const char* name);
 void ShowInternalErrorBox(bool silent);

@@ -117,13 +117,6 @@ static bool MakeWorkingCopy(const RunState& run)
     return true;
 }
 
-static bool HasSection(const char* section, const char* file)
-{
-    char* text = LoadProfileSection(section, file);
-    free(text);
-    return text != nullptr;
-}
-
 // Why the working copy cannot be continued, or null when it can. Wine
 // rewrites a profile file by cutting it to nothing and writing it whole:
 // a run killed in between leaves an empty copy, and a copy cut short
@@ -136,11 +129,11 @@ static const char* WorkingCopyDamage(const char* workingCopyPath, const char* so
     char names[4];
     if (GetPrivateProfileSectionNamesA(names, sizeof names, workingCopyPath) == 0)
         return "it holds no section";
-    if (HasSection(kFirstList, sourcePath) && !HasSection(kFirstList, workingCopyPath))
+    if (SectionHasText(kFirstList, sourcePath) && !SectionHasText(kFirstList, workingCopyPath))
         return "its [CommandsList] is missing";
     char current[kSectionNameSize];
     GetPrivateProfileStringA("State", "CurrentSection", "", current, sizeof current, workingCopyPath);
-    if (current[0] && !HasSection("Commands", workingCopyPath))
+    if (current[0] && !SectionHasText("Commands", workingCopyPath))
         return "it was started but holds no [Commands]";
     return nullptr;
 }

@@ -171,7 +171,7 @@ static void SetVariableFromLine(const RunState& run, char* line)
 int CMD27_SetVariable(const CommandContext& command)
 {
     RunState& run = command.run;
-    if (run.commandSection[0] == '\0') {
+    if (command.argumentsInFields) {
         // Read into buffers larger than the limit, so that an overlong key
         // or value is seen and refused as in the section form, never cut.
         char key[2 * kMessageSize];
@@ -189,18 +189,15 @@ int CMD27_SetVariable(const CommandContext& command)
             WriteScriptString(run.scriptPath, "Variables", key, value);
         }
     } else {
-        char* lines = LoadProfileSection(run.commandSection, run.scriptPath);
-        if (!lines) {
+        SectionWalk walk = ForEachSectionLine(run.commandSection, run.scriptPath, [&](char* line) {
+            if (line[0] != ';')
+                SetVariableFromLine(run, line);
+            return true;
+        });
+        if (walk == kSectionMissing) {
             WriteLog("ERROR-=-", "Missing the Data section or an extra comma.");
             return 2;
         }
-        for (char* line = lines; line;) {
-            char* next = NextSectionLine(line);
-            if (line[0] != ';')
-                SetVariableFromLine(run, line);
-            line = next;
-        }
-        free(lines);
     }
     FlushScript(run.scriptPath);
     return 0;
