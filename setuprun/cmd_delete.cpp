@@ -157,16 +157,12 @@ int CMD16_DeleteFileOrDir(const CommandContext& command)
         return 0;
     }
     // Each line is a path exactly as written: no trimming, no comments.
-    SectionWalk walk = ForEachSectionLine(run.commandSection, run.scriptPath, [&](char* line) {
+    SectionWalk walk = WalkCommandSection(run, "Missing the Data section", [&](char* line) {
         if (strchr(line, '*'))
             WriteLog("NOTICE:", "Wild Card syntax not supported");
         else
             DeletePath(run, line);
         return true;
     });
-    if (walk == kSectionMissing) {
-        WriteLog("ERROR-=-", "Missing the Data section");
-        return 2;
-    }
-    return 0;
+    return walk == kSectionMissing ? 2 : 0;
 }

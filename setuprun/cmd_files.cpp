@@ -270,14 +270,10 @@ int CMD15_CopyFile(const CommandContext& command)
         WriteLogf("  ", " Copying %s to %s", source, destination);
         return 0;
     }
-    // A failed file copy ends the list.
-    SectionWalk walk = ForEachSectionLine(run.commandSection, run.scriptPath,
+    // A failed file copy ends the list, and the command with 2.
+    SectionWalk walk = WalkCommandSection(run, "Missing the Data section or need an extra comma",
                                           [&](char* line) { return CopyListLine(run, line); });
-    if (walk == kSectionMissing) {
-        WriteLog("ERROR-=-", "Missing the Data section or need an extra comma");
-        return 2;
-    }
-    return walk == kSectionStopped ? 2 : 0;
+    return walk == kSectionWalked ? 0 : 2;
 }
 
 // Creates exactly one directory level.
@@ -300,8 +296,8 @@ int CMD21_MakeDir(const CommandContext& command)
         return 0;
     }
     // Each line is a path exactly as written: no trimming, no comments.
-    // The first path that cannot be made ends the list.
-    SectionWalk walk = ForEachSectionLine(run.commandSection, run.scriptPath, [&](char* line) {
+    // The first path that cannot be made ends the list, and the command with 2.
+    SectionWalk walk = WalkCommandSection(run, "Missing the Data section or an extra comma.", [&](char* line) {
         char path[kPathSize];
         if (!ExpandPath(run, line, path, sizeof path))
             return false;
@@ -311,11 +307,7 @@ int CMD21_MakeDir(const CommandContext& command)
         }
         return true;
     });
-    if (walk == kSectionMissing) {
-        WriteLog("ERROR-=-", "Missing the Data section or an extra comma.");
-        return 2;
-    }
-    return walk == kSectionStopped ? 2 : 0;
+    return walk == kSectionWalked ? 0 : 2;
 }
 
 // One line of CMD31's list; any problem is logged and the list goes on.
@@ -351,13 +343,9 @@ int CMD31_RenameFile(const CommandContext& command)
         WriteLogf(" ", " Rename %s to %s", source, destination);
         return 0;
     }
-    SectionWalk walk = ForEachSectionLine(run.commandSection, run.scriptPath, [&](char* line) {
+    SectionWalk walk = WalkCommandSection(run, "Missing the Data section or need an extra comma", [&](char* line) {
         RenameListLine(run, line);
         return true;
     });
-    if (walk == kSectionMissing) {
-        WriteLog("ERROR-=-", "Missing the Data section or need an extra comma");
-        return 2;
-    }
-    return 0;
+    return walk == kSectionMissing ? 2 : 0;
 }

@@ -61,12 +61,8 @@ int CMD09_BranchOnIsVorlix(const CommandContext& command)
 static bool SystemIdInList(const RunState& run, unsigned id)
 {
     // The walk stops at the first line that names the ID.
-    SectionWalk walk = ForEachSectionLine(run.commandSection, run.scriptPath,
+    SectionWalk walk = WalkCommandSection(run, "Missing the Data section",
                                           [id](char* line) { return !IdListLineMatches(line, id); });
-    if (walk == kSectionMissing) {
-        WriteLog("ERROR-=-", "Missing the Data section");
-        return false;
-    }
     return walk == kSectionStopped;
 }
 

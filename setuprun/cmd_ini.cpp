@@ -81,14 +81,12 @@ int CMD26_SetValue(const CommandContext& command)
         FlushScript(run.scriptPath);
         return 0;
     }
-    SectionWalk walk = ForEachSectionLine(run.commandSection, run.scriptPath, [&](char* line) {
+    SectionWalk walk = WalkCommandSection(run, "Missing the Data section or an extra comma.", [&](char* line) {
         SetValueFromLine(run, line);
         return true;
     });
-    if (walk == kSectionMissing) {
-        WriteLog("ERROR-=-", "Missing the Data section or an extra comma.");
+    if (walk == kSectionMissing)
         return 2;
-    }
     FlushScript(run.scriptPath);
     return 0;
 }

@@ -396,12 +396,8 @@ int CMD14_MultiRegEdit(const CommandContext& command)
     const RunState& run = command.run;
     // A line that lacks a field ends the list (the command still ends with 0).
     ListKey open = {nullptr, nullptr, nullptr};
-    SectionWalk walk = ForEachSectionLine(run.commandSection, run.scriptPath,
+    SectionWalk walk = WalkCommandSection(run, "Missing the Data section",
                                           [&](char* line) { return ExecuteRegistryLine(run, line, &open); });
     CloseListKey(&open);
-    if (walk == kSectionMissing) {
-        WriteLog("ERROR-=-", "Missing the Data section");
-        return 2;
-    }
-    return 0;
+    return walk == kSectionMissing ? 2 : 0;
 }

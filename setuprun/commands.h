@@ -7,6 +7,8 @@
 #pragma once
 
 #include "command_types.h"
+#include "log.h"
+#include "profile.h"
 #include "run_state.h"
 
 // The command a handler runs. The run loop fills it before each handler;
@@ -19,6 +21,18 @@ struct CommandContext {
 };
 
 typedef int (*CommandHandler)(const CommandContext& command);
+
+// A handler's walk through the lines of its command section in the script
+// (ForEachSectionLine): a missing or empty one is logged as an error in
+// the handler's own words.
+template <typename Visit>
+SectionWalk WalkCommandSection(const RunState& run, const char* missingText, Visit visit)
+{
+    SectionWalk walk = ForEachSectionLine(run.commandSection, run.scriptPath, visit);
+    if (walk == kSectionMissing)
+        WriteLog("ERROR-=-", missingText);
+    return walk;
+}
 
 // The handler of a command type (its row in command_types.h); null for
 // the end of the list (kCmdEndsList, the run loop's own) and undefined types.

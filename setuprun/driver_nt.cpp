@@ -19,14 +19,11 @@ static char s_driverPath[kDriverPathSize];
 static bool s_createdByRun;
 static bool s_startedByRun;
 
+// The loading texts, then the removal texts (letter case as it always was).
 static const DriverFileDescription kNtDriverFile = {
-    FW_NT_SOURCE_TAIL,
-    FW_NT_TARGET_TAIL,
-    "LoadNVXMgmt",
-    "LoadNVXmgmt",
-    "LoadNVXMGMT - NVXMGMT.SYS load Successful",
-    "DelNVXMGMT",
-    "DelNVXMGMT - NVXMGMT.SYS delete was successful",
+    FW_NT_SOURCE_TAIL, FW_NT_TARGET_TAIL,
+    "LoadNVXMgmt", "LoadNVXmgmt", "LoadNVXMGMT - NVXMGMT.SYS load Successful",
+    "DelNVXMGMT", "DelNVXMGMT - NVXMGMT.SYS delete was successful",
 };
 
 static int LoadNVXMgmt(const char* programPath)

@@ -13,14 +13,11 @@
 static HANDLE s_device = INVALID_HANDLE_VALUE;
 static char s_driverPath[kDriverPathSize];
 
+// The loading texts, then the removal texts.
 static const DriverFileDescription kVxdDriverFile = {
-    FW_VXD_SOURCE_TAIL,
-    FW_VXD_TARGET_TAIL,
-    "LoadNVXInt15",
-    "LoadNVXInt15",
-    "LoadNVXInt15 - NVXInt15.VxD load Successful",
-    "DelNVXInt15",
-    "DelNVXInt15 - NVXINT15.VXD delete was successful",
+    FW_VXD_SOURCE_TAIL, FW_VXD_TARGET_TAIL,
+    "LoadNVXInt15", "LoadNVXInt15", "LoadNVXInt15 - NVXInt15.VxD load Successful",
+    "DelNVXInt15", "DelNVXInt15 - NVXINT15.VXD delete was successful",
 };
 
 static int LoadNVXInt15(const char* programPath)

@@ -189,15 +189,13 @@ int CMD27_SetVariable(const CommandContext& command)
             WriteScriptString(run.scriptPath, "Variables", key, value);
         }
     } else {
-        SectionWalk walk = ForEachSectionLine(run.commandSection, run.scriptPath, [&](char* line) {
+        SectionWalk walk = WalkCommandSection(run, "Missing the Data section or an extra comma.", [&](char* line) {
             if (line[0] != ';')
                 SetVariableFromLine(run, line);
             return true;
         });
-        if (walk == kSectionMissing) {
-            WriteLog("ERROR-=-", "Missing the Data section or an extra comma.");
+        if (walk == kSectionMissing)
             return 2;
-        }
     }
     FlushScript(run.scriptPath);
     return 0;
