@@ -105,11 +105,11 @@ bool Checker::CheckType(const Command& c)
                "put a comma after the type: " + std::to_string(c.type) + (FieldFormInFix(c.type) ? ",," : ",") +
                    TrimSpaces(copy.data()));
         return false;
-    } else if (!IsDecimal(c.typeText) && c.type != kEndOfList) {
+    } else if (!IsDecimal(c.typeText) && !CommandHas(c.type, kCmdEndsList)) {
         Report(c, kWarning, "type-text", "type \"" + c.typeText + "\" is read as " + std::to_string(c.type),
                "write the type as plain decimal digits");
     }
-    if (c.type == kEndOfList) {
+    if (CommandHas(c.type, kCmdEndsList)) {
         Report(c, kError, "list-ends",
                "type \"" + c.typeText + "\" reads as 0, which ends the list here: the lines after it are not "
                "run as part of [" + c.list->name + "]",

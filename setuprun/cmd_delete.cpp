@@ -127,12 +127,12 @@ void CmdRmdir(const char* path)
 
 // Expands a path from the script and deletes it; a path that does not fit
 // 259 characters before or after expansion is refused, never cut.
-static void DeletePath(const char* written)
+static void DeletePath(const RunState& run, const char* written)
 {
     char path[kPathSize];
     bool cut = !CopyText(path, sizeof path, written);
     if (!cut)
-        ExpandVariables(path, sizeof path, &cut);
+        ExpandVariables(run, path, sizeof path, &cut);
     if (cut) {
         WriteLogf("ERROR-=-", "path longer than %d characters, not deleted >%s<", kPathSize - 1, path);
         return;
@@ -145,28 +145,24 @@ static void DeletePath(const char* written)
     CmdRmdir(path);
 }
 
-int CMD16_DeleteFileOrDir()
+int CMD16_DeleteFileOrDir(const CommandContext& command)
 {
-    if (g_run.commandSection[0] == '\0') {
+    const RunState& run = command.run;
+    if (command.argumentsInFields) {
         // The field is read into 512 bytes so that a path over 259
         // characters is seen as such and refused.
         char written[kMessageSize];
-        ReadCommandField(g_run.commandNumber, 1, "", written, sizeof written);
-        DeletePath(written);
+        ReadCommandField(run.scriptPath, run.commandNumber, 1, "", written, sizeof written);
+        DeletePath(run, written);
         return 0;
     }
-    char* lines = LoadProfileSection(g_run.commandSection, g_run.scriptPath);
-    if (!lines) {
-        WriteLog("ERROR-=-", "Missing the Data section");
-        return 2;
-    }
     // Each line is a path exactly as written: no trimming, no comments.
-    for (char* line = lines; line; line = NextSectionLine(line)) {
+    SectionWalk walk = WalkCommandSection(run, "Missing the Data section", [&](char* line) {
         if (strchr(line, '*'))
             WriteLog("NOTICE:", "Wild Card syntax not supported");
         else
-            DeletePath(line);
-    }
-    free(lines);
-    return 0;
+            DeletePath(run, line);
+        return true;
+    });
+    return walk == kSectionMissing ? 2 : 0;
 }

@@ -33,11 +33,11 @@ static void LogFailWithLastError(const char* label)
 // Copies text into a path buffer and expands it. A path that does not fit,
 // before or after expansion, is refused with a log line: a cut path would
 // name another file.
-static bool ExpandPath(const char* written, char* out, size_t size)
+static bool ExpandPath(const RunState& run, const char* written, char* out, size_t size)
 {
     bool cut = !CopyText(out, size, written);
     if (!cut)
-        ExpandVariables(out, size, &cut);
+        ExpandVariables(run, out, size, &cut);
     if (cut)
         WriteLogf("ERROR-=-", "path longer than %d characters, not used >%s<", (int)size - 1, written);
     return !cut;
@@ -45,32 +45,33 @@ static bool ExpandPath(const char* written, char* out, size_t size)
 
 // Reads field m of the current command (into a buffer one larger than
 // the limit, so that an overlong field is seen) and expands it.
-static bool ReadPathField(int m, char* out, size_t size)
+static bool ReadPathField(const RunState& run, int m, char* out, size_t size)
 {
     char written[2 * kMessageSize];
-    ReadCommandField(g_run.commandNumber, m, "", written, sizeof written);
-    return ExpandPath(written, out, size);
+    ReadCommandField(run.scriptPath, run.commandNumber, m, "", written, sizeof written);
+    return ExpandPath(run, written, out, size);
 }
 
 // The language data section's Startup folder (not expanded).
-static void StartupFolder(char* folder, size_t size)
+static void StartupFolder(const RunState& run, char* folder, size_t size)
 {
-    GetPrivateProfileStringA(g_run.languageSection, "CommonStartupFolder", kDefaultStartupFolder, folder,
-                             (DWORD)size, g_run.scriptPath);
+    GetPrivateProfileStringA(run.languageSection, "CommonStartupFolder", kDefaultStartupFolder, folder,
+                             (DWORD)size, run.scriptPath);
 }
 
-int CMD01_Copy_Lnk2StartF_W2000()
+int CMD01_Copy_Lnk2StartF_W2000(const CommandContext& command)
 {
+    const RunState& run = command.run;
     char link[kMessageSize];
     char folder[kMessageSize];
     char target[kPathSize];
-    ReadScriptString(g_run.commandSection, "AddLinkFile", "", link, sizeof link);
+    ReadScriptString(run.scriptPath, run.commandSection, "AddLinkFile", "", link, sizeof link);
     // A cut source path would name another file.
     if (strlen(link) >= kPathSize) {
         WriteLogf("ERROR-=-", "AddLinkFile longer than %d characters, not copied >%s<", kPathSize - 1, link);
         return 0;
     }
-    StartupFolder(folder, sizeof folder);
+    StartupFolder(run, folder, sizeof folder);
     if (!JoinPath(folder, LastPathComponent(link), target, sizeof target)) {
         WriteLogf("ERROR-=-", "Startup folder path longer than %d characters >%s<", kPathSize - 1, folder);
         return 0;
@@ -81,13 +82,14 @@ int CMD01_Copy_Lnk2StartF_W2000()
     return 0;
 }
 
-int CMD02_DEL_LnkInStartF_W2000()
+int CMD02_DEL_LnkInStartF_W2000(const CommandContext& command)
 {
+    const RunState& run = command.run;
     char name[kMessageSize];
     char folder[kMessageSize];
     char target[kPathSize];
-    ReadScriptString(g_run.commandSection, "DeleteLinkFile", "", name, sizeof name);
-    StartupFolder(folder, sizeof folder);
+    ReadScriptString(run.scriptPath, run.commandSection, "DeleteLinkFile", "", name, sizeof name);
+    StartupFolder(run, folder, sizeof folder);
     if (!JoinPath(folder, name, target, sizeof target)) {
         WriteLogf("ERROR-=-", "Startup folder path longer than %d characters >%s<", kPathSize - 1, folder);
         return 0;
@@ -210,7 +212,7 @@ static bool CheckTwoPathLine(char* line, const TwoPathMessages& messages, char**
 
 // One line of CMD15's list. False when a file copy failed: the command
 // then ends.
-static bool CopyListLine(char* line)
+static bool CopyListLine(const RunState& run, char* line)
 {
     char* sourceText;
     char* destinationText;
@@ -218,7 +220,8 @@ static bool CopyListLine(char* line)
         return true;
     char source[kPathSize];
     char destination[kMessageSize];
-    if (!ExpandPath(sourceText, source, sizeof source) || !ExpandPath(destinationText, destination, sizeof destination))
+    if (!ExpandPath(run, sourceText, source, sizeof source) ||
+        !ExpandPath(run, destinationText, destination, sizeof destination))
         return true;
     WriteLogf("  ", "CMD - copy %s to %s", source, destination);
     DWORD attributes = GetFileAttributesA(source);
@@ -252,12 +255,13 @@ static bool CopyListLine(char* line)
     return true;
 }
 
-int CMD15_CopyFile()
+int CMD15_CopyFile(const CommandContext& command)
 {
-    if (g_run.commandSection[0] == '\0') {
+    const RunState& run = command.run;
+    if (command.argumentsInFields) {
         char source[kMessageSize];
         char destination[kMessageSize];
-        if (!ReadPathField(1, source, sizeof source) || !ReadPathField(2, destination, sizeof destination))
+        if (!ReadPathField(run, 1, source, sizeof source) || !ReadPathField(run, 2, destination, sizeof destination))
             return 2;
         if (!CopyFileA(source, destination, FALSE)) {
             LogCopyFailure("CMD15_CopyFile() -  Error=%lu, %s", source, destination);
@@ -266,22 +270,10 @@ int CMD15_CopyFile()
         WriteLogf("  ", " Copying %s to %s", source, destination);
         return 0;
     }
-    char* lines = LoadProfileSection(g_run.commandSection, g_run.scriptPath);
-    if (!lines) {
-        WriteLog("ERROR-=-", "Missing the Data section or need an extra comma");
-        return 2;
-    }
-    int result = 0;
-    for (char* line = lines; line;) {
-        char* next = NextSectionLine(line); // before the line is cut in place
-        if (!CopyListLine(line)) {
-            result = 2;
-            break;
-        }
-        line = next;
-    }
-    free(lines);
-    return result;
+    // A failed file copy ends the list, and the command with 2.
+    SectionWalk walk = WalkCommandSection(run, "Missing the Data section or need an extra comma",
+                                          [&](char* line) { return CopyListLine(run, line); });
+    return walk == kSectionWalked ? 0 : 2;
 }
 
 // Creates exactly one directory level.
@@ -290,11 +282,12 @@ bool MakeDirectory(const char* path)
     return CreateDirectoryA(path, nullptr) != FALSE;
 }
 
-int CMD21_MakeDir()
+int CMD21_MakeDir(const CommandContext& command)
 {
-    if (g_run.commandSection[0] == '\0') {
+    const RunState& run = command.run;
+    if (command.argumentsInFields) {
         char path[kCommandSectionSize];
-        if (!ReadPathField(1, path, sizeof path))
+        if (!ReadPathField(run, 1, path, sizeof path))
             return 2;
         if (!MakeDirectory(path)) {
             WriteLogf("WARNING-=-", "function MakeDirectory () failed on src=%s", path);
@@ -302,31 +295,23 @@ int CMD21_MakeDir()
         }
         return 0;
     }
-    char* lines = LoadProfileSection(g_run.commandSection, g_run.scriptPath);
-    if (!lines) {
-        WriteLog("ERROR-=-", "Missing the Data section or an extra comma.");
-        return 2;
-    }
-    int result = 0;
     // Each line is a path exactly as written: no trimming, no comments.
-    for (char* line = lines; line; line = NextSectionLine(line)) {
+    // The first path that cannot be made ends the list, and the command with 2.
+    SectionWalk walk = WalkCommandSection(run, "Missing the Data section or an extra comma.", [&](char* line) {
         char path[kPathSize];
-        if (!ExpandPath(line, path, sizeof path)) {
-            result = 2;
-            break;
-        }
+        if (!ExpandPath(run, line, path, sizeof path))
+            return false;
         if (!MakeDirectory(path)) {
             WriteLogf("WARNING-=-", "function MakeDirectory () failed on src=%s", path);
-            result = 2;
-            break;
+            return false;
         }
-    }
-    free(lines);
-    return result;
+        return true;
+    });
+    return walk == kSectionWalked ? 0 : 2;
 }
 
 // One line of CMD31's list; any problem is logged and the list goes on.
-static void RenameListLine(char* line)
+static void RenameListLine(const RunState& run, char* line)
 {
     char* sourceText;
     char* destinationText;
@@ -334,7 +319,8 @@ static void RenameListLine(char* line)
         return;
     char source[kPathSize];
     char destination[kPathSize];
-    if (!ExpandPath(sourceText, source, sizeof source) || !ExpandPath(destinationText, destination, sizeof destination))
+    if (!ExpandPath(run, sourceText, source, sizeof source) ||
+        !ExpandPath(run, destinationText, destination, sizeof destination))
         return;
     if (MoveFileA(source, destination))
         WriteLogf(" ", " renamed %s to %s", source, destination);
@@ -342,12 +328,13 @@ static void RenameListLine(char* line)
         WriteLogf("WARNING-=-", "function rename() failed on src=%s, dst=%s", source, destination);
 }
 
-int CMD31_RenameFile()
+int CMD31_RenameFile(const CommandContext& command)
 {
-    if (g_run.commandSection[0] == '\0') {
+    const RunState& run = command.run;
+    if (command.argumentsInFields) {
         char source[kPathSize];
         char destination[kPathSize];
-        if (!ReadPathField(1, source, sizeof source) || !ReadPathField(2, destination, sizeof destination))
+        if (!ReadPathField(run, 1, source, sizeof source) || !ReadPathField(run, 2, destination, sizeof destination))
             return 2;
         if (!MoveFileA(source, destination)) {
             WriteLogf("WARNING-=-", "function rename() failed on src=%s, dst=%s", source, destination);
@@ -356,16 +343,9 @@ int CMD31_RenameFile()
         WriteLogf(" ", " Rename %s to %s", source, destination);
         return 0;
     }
-    char* lines = LoadProfileSection(g_run.commandSection, g_run.scriptPath);
-    if (!lines) {
-        WriteLog("ERROR-=-", "Missing the Data section or need an extra comma");
-        return 2;
-    }
-    for (char* line = lines; line;) {
-        char* next = NextSectionLine(line); // before the line is cut in place
-        RenameListLine(line);
-        line = next;
-    }
-    free(lines);
-    return 0;
+    SectionWalk walk = WalkCommandSection(run, "Missing the Data section or need an extra comma", [&](char* line) {
+        RenameListLine(run, line);
+        return true;
+    });
+    return walk == kSectionMissing ? 2 : 0;
 }

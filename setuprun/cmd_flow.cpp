@@ -14,19 +14,21 @@
 #include "text.h"
 #include "variables.h"
 
-int CMD10_Exit()
+int CMD10_Exit(const CommandContext&)
 {
     return 1;
 }
 
-int CMD13_Sleep()
+int CMD13_Sleep(const CommandContext& command)
 {
-    if (g_run.commandSection[0] == '\0') {
+    const RunState& run = command.run;
+    // Field 0 is the time itself (no field form): without it there is no wait.
+    if (run.commandSection[0] == '\0') {
         WriteLog("..time not defined to sleep", "");
         return 0;
     }
-    WriteLog("..sleeping ", g_run.commandSection);
-    int milliseconds = ParseDecimal(g_run.commandSection);
+    WriteLog("..sleeping ", run.commandSection);
+    int milliseconds = ParseDecimal(run.commandSection);
     // Sleep takes its argument unsigned: a negative time would be a wait
     // of weeks, or for ever. It counts as no wait.
     if (milliseconds < 0) {
@@ -72,24 +74,24 @@ static UINT MessageBoxStyle(int kind)
 
 // Reads a text of a message section, at most 127 characters. A longer one
 // is only shown, so it is cut on purpose, with a warning.
-static void ReadBoxLine(const char* section, const char* key, const char* fallback, char* out)
+static void ReadBoxLine(const char* script, const char* section, const char* key, const char* fallback, char* out)
 {
     char line[2 * kBoxLineSize];
-    ReadScriptString(section, key, fallback, line, sizeof line);
+    ReadScriptString(script, section, key, fallback, line, sizeof line);
     if (!CopyText(out, kBoxLineSize, line))
         WriteLogf("WARNING-=-", "%s of [%s] cut to %d characters", key, section, kBoxLineSize - 1);
 }
 
 // The message lines Message1, Message2, ... of a message section, each
 // followed by a line feed, up to the first empty or missing one.
-static void ReadMessageText(const char* section, char* text, size_t size)
+static void ReadMessageText(const char* script, const char* section, char* text, size_t size)
 {
     text[0] = '\0';
     for (int k = 1;; k++) {
         char key[24];
         char line[kBoxLineSize];
         FormatText(key, sizeof key, "Message%d", k);
-        ReadBoxLine(section, key, "NO TEXT", line);
+        ReadBoxLine(script, section, key, "NO TEXT", line);
         if (line[0] == '\0' || EqualsNoCase(line, "NO TEXT"))
             break;
         if (line[0] == ';')
@@ -101,20 +103,19 @@ static void ReadMessageText(const char* section, char* text, size_t size)
     }
 }
 
-int CMD17_DisplayMessageBox()
+int CMD17_DisplayMessageBox(const CommandContext& command)
 {
+    RunState& run = command.run;
     char section[kPathSize];
     char title[kBoxLineSize];
-    FormatText(section, sizeof section, "%s.%s", g_run.commandSection, "US");
-    ReadBoxLine(section, "Title", "Vorlix Setup", title);
+    FormatText(section, sizeof section, "%s.%s", run.commandSection, "US");
+    ReadBoxLine(run.scriptPath, section, "Title", "Vorlix Setup", title);
 
-    int size = GetProfileSectionSize(section, g_run.scriptPath);
-    char* lines = LoadProfileSection(section, g_run.scriptPath);
-    if (!lines) {
+    int size = GetProfileSectionSize(section, run.scriptPath);
+    if (!SectionHasText(section, run.scriptPath)) {
         WriteLogf("ERROR-=-", "Missing the Message Section [%s]", section);
         return 2;
     }
-    free(lines);
     // The message is never longer than its section (one line feed a key).
     size_t textSize = (size_t)size + 2;
     char* text = (char*)malloc(textSize);
@@ -122,12 +123,12 @@ int CMD17_DisplayMessageBox()
         WriteLog("ERROR-=-", "malloc returned NULL");
         return 3;
     }
-    ReadMessageText(section, text, textSize);
+    ReadMessageText(run.scriptPath, section, text, textSize);
 
-    int kind = ReadCommandFieldInt(g_run.commandNumber, 1, 1);
+    int kind = ReadCommandFieldInt(run.scriptPath, run.commandNumber, 1, 1);
     // Silent: no box, and the answer is OK or Yes.
     int answer = kind == 3 || kind == 4 ? IDYES : IDOK;
-    if (!g_run.silent) {
+    if (!run.silent) {
         answer = MessageBoxA(nullptr, text, title, MessageBoxStyle(kind));
         if (answer == 0) {
             char errorText[kMessageSize];
@@ -140,8 +141,8 @@ int CMD17_DisplayMessageBox()
 
     int slot = MessageBoxSlot(kind, answer);
     if (slot) {
-        ReadCommandField(g_run.commandNumber, slot, "", g_run.commandSection, sizeof g_run.commandSection);
-        SetNextSectionUnchecked(g_run.commandSection);
+        ReadCommandField(run.scriptPath, run.commandNumber, slot, "", run.commandSection, sizeof run.commandSection);
+        SetNextSectionUnchecked(run, run.commandSection);
     }
     return 0;
 }
@@ -160,67 +161,73 @@ static int OperatingSystemNumber()
     return 0;
 }
 
-int CMD18_BranchOnOS()
+int CMD18_BranchOnOS(const CommandContext& command)
 {
+    RunState& run = command.run;
     int number = OperatingSystemNumber();
-    ReadCommandField(g_run.commandNumber, number, "", g_run.commandSection, sizeof g_run.commandSection);
-    if (SectionHasText(g_run.commandSection)) {
-        WriteLog("  Setting next section to: ", g_run.commandSection);
-        RecordNextSection(g_run.commandSection);
+    ReadCommandField(run.scriptPath, run.commandNumber, number, "", run.commandSection, sizeof run.commandSection);
+    if (SectionHasText(run.commandSection, run.scriptPath)) {
+        WriteLog("  Setting next section to: ", run.commandSection);
+        RecordNextSection(run.scriptPath, run.commandSection);
     } else {
-        WriteLogf("ERROR-=-", "Section number %d [%s] is not found!", number, g_run.commandSection);
-        ShowInternalErrorBox();
+        WriteLogf("ERROR-=-", "Section number %d [%s] is not found!", number, run.commandSection);
+        ShowInternalErrorBox(run.silent);
     }
     return 0;
 }
 
-int CMD19_JumpToNextSection()
+int CMD19_JumpToNextSection(const CommandContext& command)
 {
-    WriteLog("  Setting next section to: ", g_run.commandSection);
-    GetVariable(g_run.commandSection, sizeof g_run.commandSection);
-    if (SectionHasText(g_run.commandSection)) {
-        RecordNextSection(g_run.commandSection);
+    RunState& run = command.run;
+    WriteLog("  Setting next section to: ", run.commandSection);
+    GetVariable(run, run.commandSection, sizeof run.commandSection);
+    if (SectionHasText(run.commandSection, run.scriptPath)) {
+        RecordNextSection(run.scriptPath, run.commandSection);
     } else {
-        ShowInternalErrorBox();
-        WriteLogf("ERROR-=-", "Section [%s] is not found!", g_run.commandSection);
+        ShowInternalErrorBox(run.silent);
+        WriteLogf("ERROR-=-", "Section [%s] is not found!", run.commandSection);
     }
     return 0;
 }
 
-int CMD20_ExitRebootSystem()
+int CMD20_ExitRebootSystem(const CommandContext& command)
 {
-    if (g_run.suppressReboot) {
+    RunState& run = command.run;
+    if (run.suppressReboot) {
         WriteLog("Not setting to reboot system since SuppressReboot is set", "");
-        g_run.rebootPending = false;
+        run.rebootPending = false;
     } else {
         WriteLog("Setting to reboot system...", "");
-        g_run.rebootPending = true;
+        run.rebootPending = true;
     }
     return 1;
 }
 
-int CMD29_ExitAndDeleteINIFile()
+int CMD29_ExitAndDeleteINIFile(const CommandContext& command)
 {
+    RunState& run = command.run;
     WriteLog("", "attempting to delete files....");
-    CMD16_DeleteFileOrDir();
+    // Its row has the field form as CMD16's does: the flag means the same there.
+    CMD16_DeleteFileOrDir(command);
     char reboot[64];
-    ReadCommandField(g_run.commandNumber, 2, "FALSE", reboot, sizeof reboot);
+    ReadCommandField(run.scriptPath, run.commandNumber, 2, "FALSE", reboot, sizeof reboot);
     if (!EqualsNoCase(reboot, "TRUE")) {
         WriteLog("", "will NOT issue a system reboot.");
-    } else if (g_run.suppressReboot) {
+    } else if (run.suppressReboot) {
         WriteLog("", "Not setting to reboot system since SuppressReboot is set");
-        g_run.rebootPending = false;
+        run.rebootPending = false;
     } else {
-        g_run.rebootPending = true;
+        run.rebootPending = true;
         WriteLog("", "will issue a system reboot.");
     }
-    WriteLog("will delete :", g_run.scriptPath);
-    DeleteFileA(g_run.scriptPath);
+    WriteLog("will delete :", run.scriptPath);
+    DeleteFileA(run.scriptPath);
     return 1;
 }
 
-int CMD30_BranchOnPowerManagement()
+int CMD30_BranchOnPowerManagement(const CommandContext& command)
 {
+    RunState& run = command.run;
     char* keyName = (char*)malloc(256);
     if (!keyName) {
         WriteLog("ERROR-=-", "malloc returned NULL");
@@ -242,18 +249,18 @@ int CMD30_BranchOnPowerManagement()
         WriteLog("", "...not running Win98");
     }
     free(keyName);
-    ReadCommandField(g_run.commandNumber, number, "", g_run.commandSection, sizeof g_run.commandSection);
-    SetNextSection(g_run.commandSection);
+    ReadCommandField(run.scriptPath, run.commandNumber, number, "", run.commandSection, sizeof run.commandSection);
+    SetNextSection(run, run.commandSection);
     return 0;
 }
 
-int CMD32_LogMsg()
+int CMD32_LogMsg(const CommandContext& command)
 {
-    WriteLog("", g_run.commandSection);
+    WriteLog("", command.run.commandSection);
     return 0;
 }
 
-int CmdNotSupported()
+int CmdNotSupported(const CommandContext&)
 {
     WriteLog("", " Not Supported yet.");
     return 0;

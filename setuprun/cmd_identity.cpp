@@ -18,19 +18,20 @@ enum { kSignatureBufferSize = 20 };
 
 // [DATA] IsVorlix and Debug both non-zero; Debug is read only when
 // IsVorlix is set.
-static bool DebugOverride()
+static bool DebugOverride(const char* script)
 {
-    return ReadScriptInt("DATA", "IsVorlix", 0) != 0 && ReadScriptInt("DATA", "Debug", 0) != 0;
+    return ReadScriptInt(script, "DATA", "IsVorlix", 0) != 0 && ReadScriptInt(script, "DATA", "Debug", 0) != 0;
 }
 
 // Reads the branch target of field `index` into the command section.
-static void ReadBranchTarget(int index)
+static void ReadBranchTarget(RunState& run, int index)
 {
-    ReadCommandField(g_run.commandNumber, index, "", g_run.commandSection, sizeof g_run.commandSection);
+    ReadCommandField(run.scriptPath, run.commandNumber, index, "", run.commandSection, sizeof run.commandSection);
 }
 
-int CMD09_BranchOnIsVorlix()
+int CMD09_BranchOnIsVorlix(const CommandContext& command)
 {
+    RunState& run = command.run;
     char signature[kSignatureBufferSize] = {0};
     if (DriverOps.OpenDriver() != 0) {
         WriteLog(" GetVorlixString() - OpenVDD() returned FALSE", "GetVorlixString() - error Loading the CMOS driver");
@@ -46,35 +47,30 @@ int CMD09_BranchOnIsVorlix()
         WriteLog("", " This is not a Vorlix.");
         index = 1;
     }
-    if (DebugOverride()) {
+    if (DebugOverride(run.scriptPath)) {
         WriteLog("**** DEBUG OVERRIDE *****", "");
         index = 0;
     }
     // The target is used as written: no variable expansion here.
-    ReadBranchTarget(index);
-    SetNextSection(g_run.commandSection);
+    ReadBranchTarget(run, index);
+    SetNextSection(run, run.commandSection);
     return 0;
 }
 
 // Whether the ID is named by a line of the command section.
-static bool SystemIdInList(unsigned id)
+static bool SystemIdInList(const RunState& run, unsigned id)
 {
-    char* text = LoadProfileSection(g_run.commandSection, g_run.scriptPath);
-    if (!text) {
-        WriteLog("ERROR-=-", "Missing the Data section");
-        return false;
-    }
-    bool found = false;
-    for (char* line = text; line && !found; line = NextSectionLine(line))
-        found = IdListLineMatches(line, id);
-    free(text);
-    return found;
+    // The walk stops at the first line that names the ID.
+    SectionWalk walk = WalkCommandSection(run, "Missing the Data section",
+                                          [id](char* line) { return !IdListLineMatches(line, id); });
+    return walk == kSectionStopped;
 }
 
-int CMD25_BranchOnSystemID()
+int CMD25_BranchOnSystemID(const CommandContext& command)
 {
+    RunState& run = command.run;
     // The script may name the ID for machines without the driver.
-    int candidate = ReadScriptInt("DATA", "SYSID", 0);
+    int candidate = ReadScriptInt(run.scriptPath, "DATA", "SYSID", 0);
     if (DriverOps.OpenDriver() != 0) {
         WriteLog(" CMD25_GetSystemID() - OpenVDD() returned FALSE", "CMD25_GetSystemID() - error Loading the CMOS driver");
     } else {
@@ -86,19 +82,19 @@ int CMD25_BranchOnSystemID()
     if (id == 0) {
         WriteLogf("This is not a supported Vorlix", " The ID read is 0X%.4X.", id);
         index = 2;
-    } else if (SystemIdInList(id)) {
+    } else if (SystemIdInList(run, id)) {
         WriteLogf("", " This is a Vorlix with ID  0X%.4X", id);
         index = 1;
     } else {
         WriteLogf("This is not a supported Vorlix", " The ID 0X%.4X was not found in list.", id);
         index = 2;
     }
-    if (DebugOverride()) {
+    if (DebugOverride(run.scriptPath)) {
         WriteLog("**** DEBUG OVERRIDE *****", "");
         index = 1;
     }
-    ReadBranchTarget(index);
-    GetVariable(g_run.commandSection, sizeof g_run.commandSection);
-    SetNextSection(g_run.commandSection);
+    ReadBranchTarget(run, index);
+    GetVariable(run, run.commandSection, sizeof run.commandSection);
+    SetNextSection(run, run.commandSection);
     return 0;
 }

@@ -20,18 +20,18 @@ enum {
 
 // Copies a field into a 512-byte buffer and expands it; false (with a log
 // line) when it does not fit.
-static bool ExpandEntryField(const char* text, char* out)
+static bool ExpandEntryField(const RunState& run, const char* text, char* out)
 {
     bool cut = !CopyText(out, kEntryFieldSize, text);
     if (!cut)
-        ExpandVariables(out, kEntryFieldSize, &cut);
+        ExpandVariables(run, out, kEntryFieldSize, &cut);
     if (cut)
         WriteLogf("WARNINIG-=-", "entry field longer than %d characters, not written >%s<", kEntryFieldSize - 1, text);
     return !cut;
 }
 
 // One line of CMD26's list: section,key,value (the value may hold commas).
-static void SetValueFromLine(char* line)
+static void SetValueFromLine(const RunState& run, char* line)
 {
     if (line[0] == ';')
         return;
@@ -59,39 +59,35 @@ static void SetValueFromLine(char* line)
         return;
     }
     char section[kEntryFieldSize], key[kEntryFieldSize], value[kEntryFieldSize];
-    if (!ExpandEntryField(sectionText, section) || !ExpandEntryField(keyText, key) ||
-        !ExpandEntryField(valueText, value))
+    if (!ExpandEntryField(run, sectionText, section) || !ExpandEntryField(run, keyText, key) ||
+        !ExpandEntryField(run, valueText, value))
         return;
-    WriteScriptString(section, key, value);
+    WriteScriptString(run.scriptPath, section, key, value);
 }
 
-int CMD26_SetValue()
+int CMD26_SetValue(const CommandContext& command)
 {
-    if (g_run.commandSection[0] == '\0') {
+    const RunState& run = command.run;
+    if (command.argumentsInFields) {
         char fields[3][2 * kEntryFieldSize];
         char section[kEntryFieldSize], key[kEntryFieldSize], value[kEntryFieldSize];
         for (int m = 0; m < 3; m++)
-            ReadCommandField(g_run.commandNumber, m + 1, "", fields[m], sizeof fields[m]);
-        if (!ExpandEntryField(fields[0], section) || !ExpandEntryField(fields[1], key) ||
-            !ExpandEntryField(fields[2], value))
+            ReadCommandField(run.scriptPath, run.commandNumber, m + 1, "", fields[m], sizeof fields[m]);
+        if (!ExpandEntryField(run, fields[0], section) || !ExpandEntryField(run, fields[1], key) ||
+            !ExpandEntryField(run, fields[2], value))
             return 2;
         WriteLogf("Writing: ", "[%s]:%s=%s", section, key, value);
-        WriteScriptString(section, key, value);
-        FlushScript();
+        WriteScriptString(run.scriptPath, section, key, value);
+        FlushScript(run.scriptPath);
         return 0;
     }
-    char* lines = LoadProfileSection(g_run.commandSection, g_run.scriptPath);
-    if (!lines) {
-        WriteLog("ERROR-=-", "Missing the Data section or an extra comma.");
+    SectionWalk walk = WalkCommandSection(run, "Missing the Data section or an extra comma.", [&](char* line) {
+        SetValueFromLine(run, line);
+        return true;
+    });
+    if (walk == kSectionMissing)
         return 2;
-    }
-    for (char* line = lines; line;) {
-        char* next = NextSectionLine(line); // before the line is cut in place
-        SetValueFromLine(line);
-        line = next;
-    }
-    free(lines);
-    FlushScript();
+    FlushScript(run.scriptPath);
     return 0;
 }
 
@@ -130,22 +126,22 @@ static HANDLE OpenForReading(const char* path)
 // script is first moved aside and moved back if the copy cannot take its
 // place, so that a failure never loses it or cuts it short (renames move
 // no bytes).
-static bool ReplaceScript(const char* replacement, const char* aside)
+static bool ReplaceScript(const char* script, const char* replacement, const char* aside)
 {
-    if (MoveFileExA(replacement, g_run.scriptPath, MOVEFILE_REPLACE_EXISTING))
+    if (MoveFileExA(replacement, script, MOVEFILE_REPLACE_EXISTING))
         return true;
     if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) {
         LogAppendFailure("cannot put the appended copy in place from", replacement);
         return false;
     }
     DeleteFileA(aside);
-    if (!MoveFileA(g_run.scriptPath, aside)) {
+    if (!MoveFileA(script, aside)) {
         LogAppendFailure("cannot move the script aside to", aside);
         return false;
     }
-    if (!MoveFileA(replacement, g_run.scriptPath)) {
+    if (!MoveFileA(replacement, script)) {
         LogAppendFailure("cannot put the appended copy in place from", replacement);
-        MoveFileA(aside, g_run.scriptPath);
+        MoveFileA(aside, script);
         return false;
     }
     DeleteFileA(aside);
@@ -156,14 +152,14 @@ enum AppendStep { kAppendBuilt, kAppendFailed, kAppendNoSecondFile };
 
 // Writes the script's bytes, then the bytes of the file to append, into
 // the temporary file.
-static AppendStep BuildAppendedCopy(const char* tempPath, const char* appendPath)
+static AppendStep BuildAppendedCopy(const char* scriptPath, const char* tempPath, const char* appendPath)
 {
     AppendStep step = kAppendFailed;
     HANDLE temp = INVALID_HANDLE_VALUE;
     HANDLE appended = INVALID_HANDLE_VALUE;
-    HANDLE script = OpenForReading(g_run.scriptPath);
+    HANDLE script = OpenForReading(scriptPath);
     if (script == INVALID_HANDLE_VALUE) {
-        LogAppendFailure("cannot read the script", g_run.scriptPath);
+        LogAppendFailure("cannot read the script", scriptPath);
     } else if ((temp = CreateFileA(tempPath, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr)) == INVALID_HANDLE_VALUE) {
         LogAppendFailure("cannot create", tempPath);
@@ -172,7 +168,7 @@ static AppendStep BuildAppendedCopy(const char* tempPath, const char* appendPath
     } else {
         CloseHandle(script);
         script = INVALID_HANDLE_VALUE;
-        WriteLog(" coping contents of ", g_run.scriptPath);
+        WriteLog(" coping contents of ", scriptPath);
         appended = OpenForReading(appendPath);
         if (appended == INVALID_HANDLE_VALUE) {
             step = kAppendNoSecondFile;
@@ -195,10 +191,11 @@ static AppendStep BuildAppendedCopy(const char* tempPath, const char* appendPath
     return step;
 }
 
-int CMD28_AppendINIFile()
+int CMD28_AppendINIFile(const CommandContext& command)
 {
+    RunState& run = command.run;
     bool cut;
-    ExpandVariables(g_run.commandSection, sizeof g_run.commandSection, &cut);
+    ExpandVariables(run, run.commandSection, sizeof run.commandSection, &cut);
     if (cut) {
         // A cut path would name another file.
         WriteLogf("ERROR-=-", "CMD28_AppendINIFile() - path longer than %d characters, not appended",
@@ -207,7 +204,7 @@ int CMD28_AppendINIFile()
     }
     char scriptDir[kPathSize];
     char scriptName[kPathSize];
-    SplitPath(g_run.scriptPath, scriptDir, sizeof scriptDir, scriptName, sizeof scriptName);
+    SplitPath(run.scriptPath, scriptDir, sizeof scriptDir, scriptName, sizeof scriptName);
     unsigned long digits = GetCurrentProcessId() % 100000;
     char tempPath[kPathSize];
     char asidePath[kPathSize];
@@ -219,11 +216,11 @@ int CMD28_AppendINIFile()
     WriteLog(" creating temp file: ", tempPath);
     // The script is read as plain bytes: everything written through the
     // private-profile functions must be on disk first.
-    FlushScript();
-    FlushScript();
+    FlushScript(run.scriptPath);
+    FlushScript(run.scriptPath);
     Sleep(kAppendPause);
 
-    switch (BuildAppendedCopy(tempPath, g_run.commandSection)) {
+    switch (BuildAppendedCopy(run.scriptPath, tempPath, run.commandSection)) {
     case kAppendNoSecondFile:
         // The temporary file stays behind; the script is untouched.
         WriteLog("Error-=-", " cound not open second file...");
@@ -234,10 +231,10 @@ int CMD28_AppendINIFile()
     case kAppendBuilt:
         break;
     }
-    if (!ReplaceScript(tempPath, asidePath)) {
+    if (!ReplaceScript(run.scriptPath, tempPath, asidePath)) {
         DeleteFileA(tempPath);
         return 2;
     }
-    WriteLogf(" ", "renaming %s to %s", tempPath, g_run.scriptPath);
+    WriteLogf(" ", "renaming %s to %s", tempPath, run.scriptPath);
     return 0;
 }

@@ -19,32 +19,33 @@ enum {
 // The command line, expanded (twice in the section form, so that a
 // variable may name another). A line that does not fit 259 characters,
 // before or after expansion, is refused.
-static bool ReadProgramLine(char* commandLine, char* waitFlag)
+static bool ReadProgramLine(const CommandContext& command, char* commandLine, char* waitFlag)
 {
+    const RunState& run = command.run;
     char written[2 * kMessageSize];
     int passes;
-    if (g_run.commandSection[0] != '\0') {
-        ReadScriptString(g_run.commandSection, "Program", "", written, sizeof written);
-        ReadScriptString(g_run.commandSection, "WaitToExit", "FALSE", waitFlag, kWaitFlagSize);
-        passes = 2;
-    } else {
-        ReadCommandField(g_run.commandNumber, 1, "", written, sizeof written);
-        ReadCommandField(g_run.commandNumber, 2, "", waitFlag, kWaitFlagSize);
+    if (command.argumentsInFields) {
+        ReadCommandField(run.scriptPath, run.commandNumber, 1, "", written, sizeof written);
+        ReadCommandField(run.scriptPath, run.commandNumber, 2, "", waitFlag, kWaitFlagSize);
         passes = 1;
+    } else {
+        ReadScriptString(run.scriptPath, run.commandSection, "Program", "", written, sizeof written);
+        ReadScriptString(run.scriptPath, run.commandSection, "WaitToExit", "FALSE", waitFlag, kWaitFlagSize);
+        passes = 2;
     }
     bool cut = !CopyText(commandLine, kPathSize, written);
     for (int pass = 0; pass < passes && !cut; pass++)
-        ExpandVariables(commandLine, kPathSize, &cut);
+        ExpandVariables(run, commandLine, kPathSize, &cut);
     if (cut)
         WriteLogf("ERROR-=-", "program line longer than %d characters, not started >%s<", kPathSize - 1, written);
     return !cut;
 }
 
-int CMD11_SpawnProgram()
+int CMD11_SpawnProgram(const CommandContext& command)
 {
     char commandLine[kPathSize];
     char waitFlag[kWaitFlagSize];
-    if (!ReadProgramLine(commandLine, waitFlag))
+    if (!ReadProgramLine(command, commandLine, waitFlag))
         return 0;
     char workingDir[kPathSize];
     if (!LaunchDirectory(commandLine, workingDir, sizeof workingDir))

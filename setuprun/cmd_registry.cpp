@@ -48,12 +48,12 @@ static void LogRegistryError(LONG code)
 
 // Reads a key of the command section. A value longer than 511 characters
 // is refused: a cut key path or value name would change another one.
-static bool ReadSingleField(const char* key, char* out)
+static bool ReadSingleField(const RunState& run, const char* key, char* out)
 {
     char value[kSingleFieldSize + 2];
-    ReadScriptString(g_run.commandSection, key, "", value, sizeof value);
+    ReadScriptString(run.scriptPath, run.commandSection, key, "", value, sizeof value);
     if (strlen(value) >= kSingleFieldSize) {
-        WriteLogf("ERROR-=-", "%s of [%s] is longer than %d characters: not done", key, g_run.commandSection,
+        WriteLogf("ERROR-=-", "%s of [%s] is longer than %d characters: not done", key, run.commandSection,
                   kSingleFieldSize - 1);
         return false;
     }
@@ -65,18 +65,18 @@ enum SingleRegEdit { kAddValue, kRemoveValue, kRemoveKey };
 
 // CMD03, CMD04 and CMD12: the key (and value) named by the keys of the
 // command section, made when missing, then the one edit.
-static int EditSingleRegEntry(SingleRegEdit edit)
+static int EditSingleRegEntry(const RunState& run, SingleRegEdit edit)
 {
     char hive[kSingleFieldSize], keyPath[kSingleFieldSize], valueName[kSingleFieldSize], data[kSingleFieldSize];
-    if (!ReadSingleField("RegHive", hive) || !ReadSingleField("RegKey", keyPath) ||
-        !ReadSingleField("RegValue", valueName) || !ReadSingleField("RegData", data))
+    if (!ReadSingleField(run, "RegHive", hive) || !ReadSingleField(run, "RegKey", keyPath) ||
+        !ReadSingleField(run, "RegValue", valueName) || !ReadSingleField(run, "RegData", data))
         return 0;
     HKEY root = RootKey(FindRootByLongName(hive));
     bool cut;
-    ExpandVariables(data, sizeof data, &cut);
+    ExpandVariables(run, data, sizeof data, &cut);
     if (cut) {
         WriteLogf("ERROR-=-", "RegData of [%s] is longer than %d characters once expanded: not done",
-                  g_run.commandSection, kSingleFieldSize - 1);
+                  run.commandSection, kSingleFieldSize - 1);
         return 0;
     }
     char description[4 * kSingleFieldSize + 8];
@@ -90,7 +90,7 @@ static int EditSingleRegEntry(SingleRegEdit edit)
     memcpy(bytes, data, size + 1);
     bytes[size + 1] = '\0';
     DWORD type;
-    switch (ReadScriptInt(g_run.commandSection, "RegDataType", 0)) {
+    switch (ReadScriptInt(run.scriptPath, run.commandSection, "RegDataType", 0)) {
     case 1:
         type = REG_BINARY;
         break;
@@ -159,19 +159,19 @@ static int EditSingleRegEntry(SingleRegEdit edit)
     return 0;
 }
 
-int CMD03_AddSingleRegValue()
+int CMD03_AddSingleRegValue(const CommandContext& command)
 {
-    return EditSingleRegEntry(kAddValue);
+    return EditSingleRegEntry(command.run, kAddValue);
 }
 
-int CMD04_RemoveSingleRegValue()
+int CMD04_RemoveSingleRegValue(const CommandContext& command)
 {
-    return EditSingleRegEntry(kRemoveValue);
+    return EditSingleRegEntry(command.run, kRemoveValue);
 }
 
-int CMD12_RemoveSingleRegKey()
+int CMD12_RemoveSingleRegKey(const CommandContext& command)
 {
-    return EditSingleRegEntry(kRemoveKey);
+    return EditSingleRegEntry(command.run, kRemoveKey);
 }
 
 // The names of a key's subkeys as a list of NUL-ended names ended by an
@@ -233,11 +233,11 @@ static const char* const kMissingFieldNotices[kRegistryLineFields] = {
 
 // Copies a CMD14 field into a 260-byte buffer and expands it; false (with
 // a log line) when it does not fit before or after expansion.
-static bool ExpandListField(const char* field, char* out, const char* what)
+static bool ExpandListField(const RunState& run, const char* field, char* out, const char* what)
 {
     bool cut = !CopyText(out, kListFieldSize, field);
     if (!cut)
-        ExpandVariables(out, kListFieldSize, &cut);
+        ExpandVariables(run, out, kListFieldSize, &cut);
     if (cut)
         WriteLogf("ERROR-=-", "%s longer than %d characters, line not done >%s<", what, kListFieldSize - 1, field);
     return !cut;
@@ -310,7 +310,7 @@ static void ConvertListValue(int typeCode, const char* data, ListValue* value)
 
 // One line of CMD14. False when the line lacks a field: the rest of the
 // section is then not processed.
-static bool ExecuteRegistryLine(char* line, ListKey* open)
+static bool ExecuteRegistryLine(const RunState& run, char* line, ListKey* open)
 {
     char original[kLogLineSize];
     CopyText(original, sizeof original, line);
@@ -328,7 +328,7 @@ static bool ExecuteRegistryLine(char* line, ListKey* open)
     char* dataField = TrimSpaces(fields[5]);
 
     char data[kListFieldSize];
-    if (!ExpandListField(dataField, data, "data"))
+    if (!ExpandListField(run, dataField, data, "data"))
         return true;
     RootKeyId rootId = FindRootByAbbreviation(rootName);
     if (rootId == kRootNotFound) {
@@ -345,7 +345,7 @@ static bool ExecuteRegistryLine(char* line, ListKey* open)
     WriteLogf("Size of Data is :", "iSize = %lu  %s strlen=%d", value.size, shown, value.textLength);
 
     char valueName[kListFieldSize];
-    if (!ExpandListField(valueField, valueName, "value name"))
+    if (!ExpandListField(run, valueField, valueName, "value name"))
         return true;
 
     LONG status = OpenListKey(open, root, keyPath);
@@ -391,21 +391,13 @@ static bool ExecuteRegistryLine(char* line, ListKey* open)
     return true;
 }
 
-int CMD14_MultiRegEdit()
+int CMD14_MultiRegEdit(const CommandContext& command)
 {
-    char* lines = LoadProfileSection(g_run.commandSection, g_run.scriptPath);
-    if (!lines) {
-        WriteLog("ERROR-=-", "Missing the Data section");
-        return 2;
-    }
+    const RunState& run = command.run;
+    // A line that lacks a field ends the list (the command still ends with 0).
     ListKey open = {nullptr, nullptr, nullptr};
-    for (char* line = lines; line;) {
-        char* next = NextSectionLine(line); // before the line is cut in place
-        if (!ExecuteRegistryLine(line, &open))
-            break;
-        line = next;
-    }
+    SectionWalk walk = WalkCommandSection(run, "Missing the Data section",
+                                          [&](char* line) { return ExecuteRegistryLine(run, line, &open); });
     CloseListKey(&open);
-    free(lines);
-    return 0;
+    return walk == kSectionMissing ? 2 : 0;
 }

@@ -10,76 +10,80 @@
 #include "run_state.h"
 #include "text.h"
 
-int CMD05_IncRunningCounter()
+int CMD05_IncRunningCounter(const CommandContext& command)
 {
-    int count = ReadScriptInt(g_run.commandSection, "RunCount", 0);
+    RunState& run = command.run;
+    int count = ReadScriptInt(run.scriptPath, run.commandSection, "RunCount", 0);
     // A counter at its top stays there rather than wrapping negative.
     if (count < INT_MAX)
         count++;
-    WriteScriptInt(g_run.commandSection, "RunCount", count);
+    WriteScriptInt(run.scriptPath, run.commandSection, "RunCount", count);
     return 0;
 }
 
 // Records a new command number; the run loop advances it by one after the
 // handler returns.
-static void MoveRunTo(int n)
+static void MoveRunTo(RunState& run, int n)
 {
-    g_run.commandNumber = n;
-    WriteScriptInt("Commands", "CurrentCmd", n);
-    FlushScript();
+    run.commandNumber = n;
+    WriteScriptInt(run.scriptPath, "Commands", "CurrentCmd", n);
+    FlushScript(run.scriptPath);
 }
 
-static void LogRunMove(int type, const char* message)
+static void LogRunMove(const RunState& run, const char* message)
 {
     char label[48];
-    FormatText(label, sizeof label, "CMD%d=%d", g_run.commandNumber, type);
+    FormatText(label, sizeof label, "CMD%d=%d", run.commandNumber, run.commandType);
     WriteLog(label, message);
 }
 
-int CMD06_DecCmdIndex()
+int CMD06_DecCmdIndex(const CommandContext& command)
 {
-    int step = ReadScriptInt(g_run.commandSection, "DecCommand", 0);
-    long long target = (long long)g_run.commandNumber - step - 1;
+    RunState& run = command.run;
+    int step = ReadScriptInt(run.scriptPath, run.commandSection, "DecCommand", 0);
+    long long target = (long long)run.commandNumber - step - 1;
     char message[kMessageSize];
     if (step <= 0) {
         FormatText(message, sizeof message, "ERROR cannot decrement the CurrentCmd by %d", step);
     } else if (!IsValidCommandNumber(target)) {
         FormatText(message, sizeof message, "ERROR cannot decrement the CurrentCmd by %d: out of range", step);
     } else {
-        MoveRunTo((int)target);
+        MoveRunTo(run, (int)target);
         FormatText(message, sizeof message, "Decrement the CurrentCmd by %d", step);
     }
-    LogRunMove(6, message);
+    LogRunMove(run, message);
     return 0;
 }
 
-int CMD07_IncCmdIndex()
+int CMD07_IncCmdIndex(const CommandContext& command)
 {
-    int step = ReadScriptInt(g_run.commandSection, "IncCommand", 0);
-    long long target = (long long)g_run.commandNumber + step;
+    RunState& run = command.run;
+    int step = ReadScriptInt(run.scriptPath, run.commandSection, "IncCommand", 0);
+    long long target = (long long)run.commandNumber + step;
     char message[kMessageSize];
     if (step <= 0) {
         FormatText(message, sizeof message, "ERROR cannot increment the CurrentCmd by %d", step);
     } else if (!IsValidCommandNumber(target)) {
         FormatText(message, sizeof message, "ERROR cannot increment the CurrentCmd by %d: out of range", step);
     } else {
-        MoveRunTo((int)target);
+        MoveRunTo(run, (int)target);
         FormatText(message, sizeof message, "Increment CurrentCmd by %d", step);
     }
-    LogRunMove(7, message);
+    LogRunMove(run, message);
     return 0;
 }
 
-int CMD08_ResetCmdIndex()
+int CMD08_ResetCmdIndex(const CommandContext& command)
 {
-    g_run.commandNumber = -1;
-    WriteScriptInt("Commands", "CurrentCmd", -1);
-    CopyText(g_run.currentSection, sizeof g_run.currentSection, "CommandsList");
-    WriteScriptString("State", "CurrentSection", "CommandsList");
-    WriteScriptString("State", "NextSection", "");
+    RunState& run = command.run;
+    run.commandNumber = -1;
+    WriteScriptInt(run.scriptPath, "Commands", "CurrentCmd", -1);
+    CopyText(run.currentSection, sizeof run.currentSection, "CommandsList");
+    WriteScriptString(run.scriptPath, "State", "CurrentSection", "CommandsList");
+    WriteScriptString(run.scriptPath, "State", "NextSection", "");
     // With the run state gone the next start is a first start.
-    WritePrivateProfileSectionA("Commands", nullptr, g_run.scriptPath);
-    WritePrivateProfileSectionA("State", nullptr, g_run.scriptPath);
-    FlushScript();
+    WritePrivateProfileSectionA("Commands", nullptr, run.scriptPath);
+    WritePrivateProfileSectionA("State", nullptr, run.scriptPath);
+    FlushScript(run.scriptPath);
     return 1;
 }

@@ -38,7 +38,7 @@ const BranchField* CommandBranches(int type)
 
 int HighestWorkingCommandType()
 {
-    int highest = kEndOfList;
+    int highest = 0;
     for (const CommandType& row : kCommandTypes) {
         if (!(row.properties & kCmdReserved))
             highest = row.number;

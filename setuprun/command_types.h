@@ -16,6 +16,7 @@ enum CommandProperty : unsigned {
     kCmdSetsVariable = 1u << 7,  // gives a script variable (~%Vnnn) a value: name, value
     kCmdWritesScript = 1u << 8,  // writes a value into the script: section, key, value ([Variables] sets one)
     kCmdDeletesScript = 1u << 9, // deletes the script when the run ends
+    kCmdEndsList = 1u << 10,     // ends a command list: the run loop's own check; no handler, no log line
 };
 
 // A field that names the list the run may go on with. Read by the checker,
@@ -70,7 +71,7 @@ inline constexpr BranchField kPowerBranches[] = {
 // each side expands the column it needs and ignores the other.
 // clang-format off
 #define SETUPRUN_COMMAND_TYPES(X) \
-    X(0,  "CMD00",                          nullptr,                        Field0,        kNoBranches,       0) \
+    X(0,  "CMD00",                          nullptr,                        Field0,        kNoBranches,       kCmdEndsList) \
     X(1,  "CMD01_Copy_Lnk2StartF_W2000",    CMD01_Copy_Lnk2StartF_W2000,    AddLink,       kNoBranches,       0) \
     X(2,  "CMD02_DEL_LnkInStartF_W2000",    CMD02_DEL_LnkInStartF_W2000,    DeleteLink,    kNoBranches,       0) \
     X(3,  "CMD03_Add single Reg Value",     CMD03_AddSingleRegValue,        AddRegValue,   kNoBranches,       0) \
@@ -108,8 +109,7 @@ inline constexpr BranchField kPowerBranches[] = {
     X(35, "CMD35_",                         CmdNotSupported,                Field0,        kNoBranches,       kCmdReserved)
 // clang-format on
 
-// Type 0 (also any text that reads as 0) ends a list: the run loop's own.
-enum { kCommandTypeCount = 36, kEndOfList = 0 };
+enum { kCommandTypeCount = 36 };
 
 struct CommandType {
     int number;

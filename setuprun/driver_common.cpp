@@ -5,7 +5,6 @@
 
 #include "firmware_bytes.h"
 #include "log.h"
-#include "run_state.h"
 
 void WriteErrorRecord(int severity, const char* format, ...)
 {
@@ -18,6 +17,13 @@ void WriteErrorRecord(int severity, const char* format, ...)
         message[0] = '\0';
     va_end(args);
     WriteLogSeverity(message, message, severity);
+}
+
+void WriteLastErrorRecord(int severity, const char* step)
+{
+    char text[kMessageSize];
+    DWORD code = GetLastErrorText(text, sizeof text);
+    WriteErrorRecord(severity, "%s returned with Error=%lu, %s", step, code, text);
 }
 
 bool DriverTargetPath(const char* tail, char* out, size_t size)
@@ -34,12 +40,10 @@ bool DriverTargetPath(const char* tail, char* out, size_t size)
     return true;
 }
 
-bool DriverSourcePathOfProgram(const char* tail, char* out, size_t size)
-{
-    return DriverSourcePath(out, size, g_run.programPath, tail);
-}
-
-bool CopyDriverFile(const char* source, const char* target, DWORD* code, char* text, size_t textSize)
+// CopyFile with overwrite; on access denied the read-only attribute of
+// the destination is cleared and the copy tried once more. On failure
+// *code and text are those of the first failure (5 when the retry failed too).
+static bool CopyDriverFile(const char* source, const char* target, DWORD* code, char* text, size_t textSize)
 {
     if (CopyFileA(source, target, FALSE))
         return true;
@@ -51,28 +55,41 @@ bool CopyDriverFile(const char* source, const char* target, DWORD* code, char* t
     return CopyFileA(source, target, FALSE) != FALSE;
 }
 
-DriverLoadResult LoadDriverFile(const char* sourceTail, const char* targetTail, char* source, size_t sourceSize,
-                                char* target, size_t targetSize, DWORD* code, char* text, size_t textSize)
+int LoadDriverFile(const DriverFileDescription& driver, const char* programPath, char* target, size_t targetSize)
 {
-    if (!DriverTargetPath(targetTail, target, targetSize)) {
-        *code = GetLastErrorText(text, textSize);
-        return kDriverNoSystemDirectory;
+    char source[kDriverPathSize];
+    char text[kMessageSize];
+    DWORD code;
+    if (!DriverTargetPath(driver.targetTail, target, targetSize)) {
+        code = GetLastErrorText(text, sizeof text);
+        WriteErrorRecord(2, "%s - GetSystemDirectory() returned with Error=%lu, %s", driver.noSystemDirName, code,
+                         text);
+        return 1;
     }
-    if (!DriverSourcePathOfProgram(sourceTail, source, sourceSize)) {
-        *code = GetErrorText(text, textSize, ERROR_FILENAME_EXCED_RANGE);
+    if (!DriverSourcePath(source, sizeof source, programPath, driver.sourceTail)) {
+        code = GetErrorText(text, sizeof text, ERROR_FILENAME_EXCED_RANGE);
         FlattenLineBreaks(text);
-        return kDriverCopyFailed;
+    } else if (CopyDriverFile(source, target, &code, text, sizeof text)) {
+        WriteLogLine(driver.loadedLine);
+        return 0;
     }
-    return CopyDriverFile(source, target, code, text, textSize) ? kDriverLoaded : kDriverCopyFailed;
+    WriteErrorRecord(2, "%s - CopyFile(%s, %s, FALSE) returned with Error=%lu, %s", driver.copyFailedName, source,
+                     target, code, text);
+    return 1;
 }
 
-bool DeleteDriverFile(const char* path, DWORD* code, char* text, size_t textSize)
+int DeleteDriverFile(const DriverFileDescription& driver, const char* target)
 {
-    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    if (DeleteFileA(path))
-        return true;
-    *code = GetLastErrorText(text, textSize);
-    return false;
+    SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
+    if (DeleteFileA(target)) {
+        WriteLogLine(driver.deletedLine);
+        return 0;
+    }
+    char text[kMessageSize];
+    DWORD code = GetLastErrorText(text, sizeof text);
+    WriteErrorRecord(2, "%s - DeleteFile(%s) returned with Error=%lu, %s", driver.deleteFailedName, target, code,
+                     text);
+    return 1;
 }
 
 bool DeviceCall(HANDLE device, DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned)

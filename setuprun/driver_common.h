@@ -11,30 +11,39 @@ enum { kDriverPathSize = 260 };
 
 // An error record: both lines of WriteLogSeverity carry the same message.
 void WriteErrorRecord(int severity, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// The error record of a failed step, with the calling thread's last error:
+// "<step> returned with Error=<code>, <system text>".
+void WriteLastErrorRecord(int severity, const char* step);
 
 // System directory + tail (its leading backslash dropped when the
 // directory ends in one). False when the system directory cannot be had;
 // the last error is then the reason (ERROR_FILENAME_EXCED_RANGE when the
 // path would not fit its 260 bytes).
 bool DriverTargetPath(const char* tail, char* out, size_t size);
-// Directory of the running program + tail. False when it would not fit.
-bool DriverSourcePathOfProgram(const char* tail, char* out, size_t size);
+// The driver file of one variant and the words its loading and removal
+// log. Each log text is composed as "<name> - <step> returned with
+// Error=<code>, <text>"; the names differ even in letter case between the
+// steps of one variant ("LoadNVXMgmt", "LoadNVXmgmt") and are kept so.
+struct DriverFileDescription {
+    const char* sourceTail;       // beside the program
+    const char* targetTail;       // in the system directory
+    const char* noSystemDirName;  // "<name> - GetSystemDirectory() returned with ..."
+    const char* copyFailedName;   // "<name> - CopyFile(<source>, <target>, FALSE) returned with ..."
+    const char* loadedLine;       // the trace line of a load
+    const char* deleteFailedName; // "<name> - DeleteFile(<target>) returned with ..."
+    const char* deletedLine;      // the trace line of a removal
+};
 
-// CopyFile with overwrite; on access denied the read-only attribute of
-// the destination is cleared and the copy tried once more. On failure
-// *code and text are those of the first failure (5 when the retry failed too).
-bool CopyDriverFile(const char* source, const char* target, DWORD* code, char* text, size_t textSize);
+// LoadDriver of both variants: copies the driver file from the directory
+// of programPath into the system directory (target receives its path,
+// empty when the system directory cannot be had) and logs the outcome. A
+// read-only copy left by an earlier run is replaced. 0 on success, 1 on
+// failure.
+int LoadDriverFile(const DriverFileDescription& driver, const char* programPath, char* target, size_t targetSize);
 
-// Clears the read-only attribute and deletes the file; on failure *code
-// and text are the deletion's error.
-bool DeleteDriverFile(const char* path, DWORD* code, char* text, size_t textSize);
-
-enum DriverLoadResult { kDriverLoaded, kDriverNoSystemDirectory, kDriverCopyFailed };
-// LoadDriver of both variants: target := system directory + targetTail,
-// source := program directory + sourceTail, then the copy. On failure
-// *code and text say why (for the step the result names).
-DriverLoadResult LoadDriverFile(const char* sourceTail, const char* targetTail, char* source, size_t sourceSize,
-                                char* target, size_t targetSize, DWORD* code, char* text, size_t textSize);
+// Clears the read-only attribute of the copied file at target, deletes it
+// and logs the outcome. 0 on success, 1 on failure.
+int DeleteDriverFile(const DriverFileDescription& driver, const char* target);
 
 // DeviceIoControl without overlapping; *returned is 0 unless the driver
 // said otherwise.

@@ -9,7 +9,6 @@
 #include "driver_ops.h"
 #include "firmware_bytes.h"
 #include "log.h"
-#include "run_state.h"
 #include "text.h"
 
 enum { kStartPollMs = 1000, kStopWaitMs = 5000, kStopPollMs = 50 };
@@ -20,24 +19,16 @@ static char s_driverPath[kDriverPathSize];
 static bool s_createdByRun;
 static bool s_startedByRun;
 
-static int LoadNVXMgmt()
+// The loading texts, then the removal texts (letter case as it always was).
+static const DriverFileDescription kNtDriverFile = {
+    FW_NT_SOURCE_TAIL, FW_NT_TARGET_TAIL,
+    "LoadNVXMgmt", "LoadNVXmgmt", "LoadNVXMGMT - NVXMGMT.SYS load Successful",
+    "DelNVXMGMT", "DelNVXMGMT - NVXMGMT.SYS delete was successful",
+};
+
+static int LoadNVXMgmt(const char* programPath)
 {
-    char source[kDriverPathSize];
-    char text[kMessageSize];
-    DWORD code;
-    switch (LoadDriverFile(FW_NT_SOURCE_TAIL, FW_NT_TARGET_TAIL, source, sizeof source, s_driverPath,
-                           sizeof s_driverPath, &code, text, sizeof text)) {
-    case kDriverNoSystemDirectory:
-        WriteErrorRecord(2, "LoadNVXMgmt - GetSystemDirectory() returned with Error=%lu, %s", code, text);
-        return 1;
-    case kDriverCopyFailed:
-        WriteErrorRecord(2, "LoadNVXmgmt - CopyFile(%s, %s, FALSE) returned with Error=%lu, %s", source,
-                         s_driverPath, code, text);
-        return 1;
-    default:
-        WriteLogLine("LoadNVXMGMT - NVXMGMT.SYS load Successful");
-        return 0;
-    }
+    return LoadDriverFile(kNtDriverFile, programPath, s_driverPath, sizeof s_driverPath);
 }
 
 static bool InstallServiceNT()
@@ -94,9 +85,7 @@ static bool OpenServiceNT()
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (s_device != INVALID_HANDLE_VALUE)
         return true;
-    char text[kMessageSize];
-    DWORD code = GetLastErrorText(text, sizeof text);
-    WriteErrorRecord(2, "OpenServiceNT() - CreateFile(\\\\.\\NVXMgmt12) returned with Error=%lu, %s", code, text);
+    WriteLastErrorRecord(2, "OpenServiceNT() - CreateFile(\\\\.\\NVXMgmt12)");
     return false;
 }
 
@@ -105,9 +94,7 @@ static int OpenNVXMGMT()
     if (s_device != INVALID_HANDLE_VALUE)
         return 0;
     if (!DriverTargetPath(FW_NT_TARGET_TAIL, s_driverPath, sizeof s_driverPath)) {
-        char text[kMessageSize];
-        DWORD code = GetLastErrorText(text, sizeof text);
-        WriteErrorRecord(2, "OpenNVXMGMT - GetSystemDirectory) returned with Error=%lu, %s", code, text);
+        WriteLastErrorRecord(2, "OpenNVXMGMT - GetSystemDirectory)");
         return 1;
     }
     if (!s_manager)
@@ -181,14 +168,7 @@ static int DelNVXMGMT()
     // run never leaves a service of its own behind.
     if (s_createdByRun || s_startedByRun)
         CloseNVXMGMT();
-    char text[kMessageSize];
-    DWORD code;
-    if (!DeleteDriverFile(s_driverPath, &code, text, sizeof text)) {
-        WriteErrorRecord(2, "DelNVXMGMT - DeleteFile(%s) returned with Error=%lu, %s", s_driverPath, code, text);
-        return 1;
-    }
-    WriteLogLine("DelNVXMGMT - NVXMGMT.SYS delete was successful");
-    return 0;
+    return DeleteDriverFile(kNtDriverFile, s_driverPath);
 }
 
 static int ReadCMOSNT(int index, unsigned char* value)
@@ -198,9 +178,7 @@ static int ReadCMOSNT(int index, unsigned char* value)
     unsigned char byte = 0;
     DWORD returned;
     if (!DeviceCall(s_device, FW_IOCTL_CMOS_READ, request, sizeof request, &byte, 1, &returned)) {
-        char text[kMessageSize];
-        DWORD code = GetLastErrorText(text, sizeof text);
-        WriteErrorRecord(0, "ReadCMOSNT - DeviceIoControl returned with Error=%lu, %s", code, text);
+        WriteLastErrorRecord(0, "ReadCMOSNT - DeviceIoControl");
         *value = 0;
         return 1;
     }
@@ -214,9 +192,7 @@ static int WriteCMOSNT(int index, unsigned char value)
     BuildCmosWriteRequest(request, (uint32_t)index, value);
     DWORD returned;
     if (!DeviceCall(s_device, FW_IOCTL_CMOS_WRITE, request, sizeof request, nullptr, 0, &returned)) {
-        char text[kMessageSize];
-        DWORD code = GetLastErrorText(text, sizeof text);
-        WriteErrorRecord(0, "WriteCMOSNT - DeviceIoControl returned with Error=%lu, %s", code, text);
+        WriteLastErrorRecord(0, "WriteCMOSNT - DeviceIoControl");
         return 1;
     }
     WriteLogLine("WriteCMOSNT - DeviceIoControl Successful");
@@ -253,9 +229,7 @@ static int SetLangCodeInCMOSNT(unsigned char code)
     BuildNtBlock(block, sizeof block, regs);
     DWORD returned;
     if (!DeviceCall(s_device, FW_IOCTL_FIRMWARE_CALL, block, sizeof block, answer, sizeof answer, &returned)) {
-        char text[kMessageSize];
-        DWORD error = GetLastErrorText(text, sizeof text);
-        WriteErrorRecord(0, "SetLangCodeInCMOSNT - DeviceIoControl returned with Error=%lu, %s", error, text);
+        WriteLastErrorRecord(0, "SetLangCodeInCMOSNT - DeviceIoControl");
     }
     return 0;
 }

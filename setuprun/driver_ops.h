@@ -7,7 +7,7 @@
 #include <stddef.h>
 
 struct DriverOpsTable {
-    int (*LoadDriver)();                                  // 0 success, 1 failure
+    int (*LoadDriver)(const char* programPath);           // 0 success, 1 failure; the file beside the program
     int (*DelDriver)();                                   // result ignored
     int (*OpenDriver)();                                  // 0 success
     int (*CloseDriver)();                                 // result ignored

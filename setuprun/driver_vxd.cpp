@@ -8,42 +8,26 @@
 #include "driver_ops.h"
 #include "firmware_bytes.h"
 #include "log.h"
-#include "run_state.h"
 #include "text.h"
 
 static HANDLE s_device = INVALID_HANDLE_VALUE;
 static char s_driverPath[kDriverPathSize];
 
-static int LoadNVXInt15()
+// The loading texts, then the removal texts.
+static const DriverFileDescription kVxdDriverFile = {
+    FW_VXD_SOURCE_TAIL, FW_VXD_TARGET_TAIL,
+    "LoadNVXInt15", "LoadNVXInt15", "LoadNVXInt15 - NVXInt15.VxD load Successful",
+    "DelNVXInt15", "DelNVXInt15 - NVXINT15.VXD delete was successful",
+};
+
+static int LoadNVXInt15(const char* programPath)
 {
-    char source[kDriverPathSize];
-    char text[kMessageSize];
-    DWORD code;
-    switch (LoadDriverFile(FW_VXD_SOURCE_TAIL, FW_VXD_TARGET_TAIL, source, sizeof source, s_driverPath,
-                           sizeof s_driverPath, &code, text, sizeof text)) {
-    case kDriverNoSystemDirectory:
-        WriteErrorRecord(2, "LoadNVXInt15 - GetSystemDirectory() returned with Error=%lu, %s", code, text);
-        return 1;
-    case kDriverCopyFailed:
-        WriteErrorRecord(2, "LoadNVXInt15 - CopyFile(%s, %s, FALSE) returned with Error=%lu, %s", source,
-                         s_driverPath, code, text);
-        return 1;
-    default:
-        WriteLogLine("LoadNVXInt15 - NVXInt15.VxD load Successful");
-        return 0;
-    }
+    return LoadDriverFile(kVxdDriverFile, programPath, s_driverPath, sizeof s_driverPath);
 }
 
 static int DelNVXInt15()
 {
-    char text[kMessageSize];
-    DWORD code;
-    if (!DeleteDriverFile(s_driverPath, &code, text, sizeof text)) {
-        WriteErrorRecord(2, "DelNVXInt15 - DeleteFile(%s) returned with Error=%lu, %s", s_driverPath, code, text);
-        return 1;
-    }
-    WriteLogLine("DelNVXInt15 - NVXINT15.VXD delete was successful");
-    return 0;
+    return DeleteDriverFile(kVxdDriverFile, s_driverPath);
 }
 
 static int OpenNVXInt15()

@@ -16,46 +16,48 @@
 
 // Program path, directory and display name. False when the directory does
 // not fit its buffer (a path no supported Windows produces).
-static bool LocateProgram()
+static bool LocateProgram(RunState& run)
 {
-    DWORD n = GetModuleFileNameA(nullptr, g_run.programPath, sizeof g_run.programPath);
-    if (n == 0 || n >= sizeof g_run.programPath)
+    DWORD n = GetModuleFileNameA(nullptr, run.programPath, sizeof run.programPath);
+    if (n == 0 || n >= sizeof run.programPath)
         return false;
     // The display name may be cut to 63 characters; the directory may not.
-    SplitPath(g_run.programPath, g_run.programDir, sizeof g_run.programDir, g_run.programFileName,
-              sizeof g_run.programFileName);
-    const char* slash = strrchr(g_run.programPath, '\\');
-    return !slash || (size_t)(slash - g_run.programPath) < sizeof g_run.programDir;
+    SplitPath(run.programPath, run.programDir, sizeof run.programDir, run.programFileName,
+              sizeof run.programFileName);
+    const char* slash = strrchr(run.programPath, '\\');
+    return !slash || (size_t)(slash - run.programPath) < sizeof run.programDir;
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
 {
-    ZeroMemory(&g_run, sizeof g_run);
-    if (!LocateProgram())
+    // The one run of this process; everything below is handed it.
+    RunState& run = g_run;
+    ZeroMemory(&run, sizeof run);
+    if (!LocateProgram(run))
         return 0;
-    LogSetProgramName(g_run.programFileName);
+    LogSetProgramName(run.programFileName);
     // Known before anything can fail, so that no start-up box stops an
     // unattended run.
-    g_run.silent = FindOptions(commandLine).silent;
+    run.silent = FindOptions(commandLine).silent;
 
-    if (!InitINIFile(commandLine)) {
+    if (!InitINIFile(run, commandLine)) {
         WriteLog("ERROR - ", "cannot initialize");
-        ShowUsageBox();
+        ShowUsageBox(run);
         return 0;
     }
-    if (InitCommandSection(true) == kInitFailed) {
+    if (InitCommandSection(run, true) == kInitFailed) {
         WriteLog("ERROR - ", "Cannot initialize commands section");
-        ShowStartupFailureBox("Cannot initialize commands section...check log file...");
+        ShowStartupFailureBox(run, "Cannot initialize commands section...check log file...");
         return 0;
     }
     EnableRunPrivileges();
     ChooseDriverOps();
-    DriverOps.LoadDriver();
-    if (!ReadLanguageSection())
+    DriverOps.LoadDriver(run.programPath);
+    if (!ReadLanguageSection(run))
         return 0;
 
-    g_run.commandNumber = ReadScriptInt("Commands", "CurrentCmd", 0);
-    RunLoop();
-    EndRun();
+    run.commandNumber = ReadScriptInt(run.scriptPath, "Commands", "CurrentCmd", 0);
+    RunLoop(run);
+    EndRun(run);
     return 0;
 }

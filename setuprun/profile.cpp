@@ -8,7 +8,6 @@
 
 #include "log.h"
 #include "os_version.h"
-#include "run_state.h"
 #include "section_read.h"
 #include "text.h"
 
@@ -54,6 +53,11 @@ char* LoadProfileSection(const char* section, const char* file)
     return ReadSectionText(&hooks, section, win9x);
 }
 
+bool SectionHasText(const char* section, const char* file)
+{
+    return ForEachSectionLine(section, file, [](char*) { return false; }) != kSectionMissing;
+}
+
 int GetProfileSectionSize(const char* section, const char* file)
 {
     int size = kFirstSectionBufferSize;
@@ -75,38 +79,39 @@ int GetProfileSectionSize(const char* section, const char* file)
     }
 }
 
-void ReadScriptString(const char* section, const char* key, const char* fallback, char* out, size_t size)
+void ReadScriptString(const char* script, const char* section, const char* key, const char* fallback, char* out,
+                      size_t size)
 {
-    GetPrivateProfileStringA(section, key, fallback, out, (DWORD)size, g_run.scriptPath);
+    GetPrivateProfileStringA(section, key, fallback, out, (DWORD)size, script);
 }
 
-int ReadScriptInt(const char* section, const char* key, int fallback)
+int ReadScriptInt(const char* script, const char* section, const char* key, int fallback)
 {
-    return (int)GetPrivateProfileIntA(section, key, fallback, g_run.scriptPath);
+    return (int)GetPrivateProfileIntA(section, key, fallback, script);
 }
 
-bool WriteScriptString(const char* section, const char* key, const char* value)
+bool WriteScriptString(const char* script, const char* section, const char* key, const char* value)
 {
-    return WritePrivateProfileStringA(section, key, value, g_run.scriptPath) != FALSE;
+    return WritePrivateProfileStringA(section, key, value, script) != FALSE;
 }
 
-bool WriteScriptInt(const char* section, const char* key, int value)
+bool WriteScriptInt(const char* script, const char* section, const char* key, int value)
 {
     char text[16];
     FormatText(text, sizeof text, "%d", value);
-    return WriteScriptString(section, key, text);
+    return WriteScriptString(script, section, key, text);
 }
 
-void FlushScript()
+void FlushScript(const char* script)
 {
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, g_run.scriptPath);
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, script);
 }
 
-void ReadCommandField(int n, int m, const char* fallback, char* out, size_t size)
+void ReadCommandField(const char* script, int n, int m, const char* fallback, char* out, size_t size)
 {
     char key[40];
     FormatText(key, sizeof key, "CmdSection%d.%d", n, m);
-    ReadScriptString("Commands", key, fallback, out, size);
+    ReadScriptString(script, "Commands", key, fallback, out, size);
 }
 
 bool ReadWholeSection(const char* section, const char* file, char** text)
@@ -130,9 +135,9 @@ bool ReadWholeSection(const char* section, const char* file, char** text)
     }
 }
 
-int ReadCommandFieldInt(int n, int m, int fallback)
+int ReadCommandFieldInt(const char* script, int n, int m, int fallback)
 {
     char key[40];
     FormatText(key, sizeof key, "CmdSection%d.%d", n, m);
-    return ReadScriptInt("Commands", key, fallback);
+    return ReadScriptInt(script, "Commands", key, fallback);
 }

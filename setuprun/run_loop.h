@@ -2,8 +2,10 @@
 // the next command number in the working copy after each one.
 #pragma once
 
-void RunLoop();
+struct RunState;
+
+void RunLoop(RunState& run);
 
 // The end of a run: removes the copied firmware driver and restarts
 // Windows when a command asked for it and reboots are not suppressed.
-void EndRun();
+void EndRun(const RunState& run);

@@ -32,6 +32,8 @@ struct RunState {
     bool rebootPending;
 };
 
+// The run of this process. Only where the run begins (WinMain) names it:
+// everything below is handed the run, or the one field it needs.
 extern RunState g_run;
 
 bool IsValidCommandNumber(long long n);

@@ -47,16 +47,16 @@ static void CompileSectionText(char* text, int first, KeyList* keys, int* last)
 
 // Replaces the [Commands] keys of numbers first..last in one section write.
 // False when the section could not be read or rebuilt; nothing is written then.
-static bool WriteCommandsMerged(const KeyList* keys, int first, int last)
+static bool WriteCommandsMerged(const char* script, const KeyList* keys, int first, int last)
 {
     char* existing;
-    if (!ReadWholeSection("Commands", g_run.scriptPath, &existing))
+    if (!ReadWholeSection("Commands", script, &existing))
         return false;
     char* merged = MergeCommandKeys(existing, keys, first, last);
     free(existing);
     if (!merged)
         return false;
-    BOOL written = WritePrivateProfileSectionA("Commands", merged, g_run.scriptPath);
+    BOOL written = WritePrivateProfileSectionA("Commands", merged, script);
     free(merged);
     return written != FALSE;
 }
@@ -64,29 +64,29 @@ static bool WriteCommandsMerged(const KeyList* keys, int first, int last)
 // Writes the keys one by one, first removing the fields that an earlier
 // compile left at the same numbers (a stale field would be read as this
 // command's own).
-static void WriteCommandsKeyByKey(KeyList* keys, int first, int last)
+static void WriteCommandsKeyByKey(const char* script, KeyList* keys, int first, int last)
 {
     char key[48];
     char probe[8];
     for (int n = first; n <= last; n++) {
         for (int m = 0;; m++) {
             FormatText(key, sizeof key, "CmdSection%d.%d", n, m);
-            ReadScriptString("Commands", key, kMissingKey, probe, sizeof probe);
+            ReadScriptString(script, "Commands", key, kMissingKey, probe, sizeof probe);
             if (strcmp(probe, kMissingKey) == 0)
                 break;
-            WriteScriptString("Commands", key, nullptr);
+            WriteScriptString(script, "Commands", key, nullptr);
         }
     }
     const char* text = KeyListText(keys);
     for (const char* entry = text; entry && *entry; entry = NextEntry(entry)) {
         const char* equals = strchr(entry, '=');
         FormatText(key, sizeof key, "%.*s", (int)(equals - entry), entry);
-        WriteScriptString("Commands", key, equals + 1);
+        WriteScriptString(script, "Commands", key, equals + 1);
     }
 }
 
 // Compiles a section text at consecutive numbers from first on.
-static void CompileSection(char* text, int first)
+static void CompileSection(const char* script, char* text, int first)
 {
     KeyList keys;
     KeyListInit(&keys);
@@ -97,9 +97,9 @@ static void CompileSection(char* text, int first)
     } else if (last >= first) {
         // Windows 95/98 read sections into 32 KB at most: there a big
         // [Commands] could not be read back whole, so keys go one by one.
-        bool merged = !(IsWin95() || IsWin98()) && WriteCommandsMerged(&keys, first, last);
+        bool merged = !(IsWin95() || IsWin98()) && WriteCommandsMerged(script, &keys, first, last);
         if (!merged)
-            WriteCommandsKeyByKey(&keys, first, last);
+            WriteCommandsKeyByKey(script, &keys, first, last);
     }
     KeyListFree(&keys);
 }
@@ -108,100 +108,94 @@ static void CompileSection(char* text, int first)
 // Written only after the list is compiled: a run cut before this compiles
 // the same list at the same number again when resumed, and a run cut
 // after it finds the list compiled and no branch left to take.
-static void RecordCurrentSection(const char* name)
+static void RecordCurrentSection(RunState& run, const char* name)
 {
-    CopyText(g_run.currentSection, sizeof g_run.currentSection, name);
+    CopyText(run.currentSection, sizeof run.currentSection, name);
     // "CurrentSection=<name>", "NextSection=" and the empty line that ends
     // a list; the name was cut to its buffer, so everything fits.
     char state[sizeof "CurrentSection=" + kSectionNameSize + sizeof "NextSection=" + 1];
-    FormatText(state, sizeof state, "CurrentSection=%s", g_run.currentSection);
+    FormatText(state, sizeof state, "CurrentSection=%s", run.currentSection);
     size_t used = strlen(state) + 1;
     CopyText(state + used, sizeof state - used, "NextSection=");
     used += strlen(state + used) + 1;
     state[used] = '\0';
-    WritePrivateProfileSectionA("State", state, g_run.scriptPath);
+    WritePrivateProfileSectionA("State", state, run.scriptPath);
 }
 
-InitResult InitCommandSection(bool atStartUp)
+InitResult InitCommandSection(RunState& run, bool atStartUp)
 {
     char firstCommand[kPathSize];
-    ReadScriptString("Commands", "CMD0", "XX", firstCommand, sizeof firstCommand);
-    ReadScriptString("State", "CurrentSection", kMissingKey, g_run.currentSection, sizeof g_run.currentSection);
-    ReadScriptString("State", "NextSection", kMissingKey, g_run.nextSection, sizeof g_run.nextSection);
+    ReadScriptString(run.scriptPath, "Commands", "CMD0", "XX", firstCommand, sizeof firstCommand);
+    ReadScriptString(run.scriptPath, "State", "CurrentSection", kMissingKey, run.currentSection,
+                     sizeof run.currentSection);
+    ReadScriptString(run.scriptPath, "State", "NextSection", kMissingKey, run.nextSection, sizeof run.nextSection);
     // A hand-made [State] without NextSection has no branch pending.
-    if (EqualsNoCase(g_run.nextSection, kMissingKey))
-        g_run.nextSection[0] = '\0';
+    if (EqualsNoCase(run.nextSection, kMissingKey))
+        run.nextSection[0] = '\0';
 
     char target[kSectionNameSize];
     int first;
     bool recordFirst = false;
-    if (EqualsNoCase(g_run.currentSection, kMissingKey)) {
+    if (EqualsNoCase(run.currentSection, kMissingKey)) {
         // First start of this working copy.
         CopyText(target, sizeof target, kFirstList);
         WriteLog(kInitLabel, " starting from [CommandsList]");
         // At start-up the run loop begins where this compile begins.
-        first = atStartUp ? 0 : g_run.commandNumber;
+        first = atStartUp ? 0 : run.commandNumber;
         recordFirst = atStartUp;
-    } else if (EqualsNoCase(g_run.currentSection, g_run.nextSection) || EqualsNoCase(firstCommand, "XX") ||
-               g_run.nextSection[0] == '\0') {
-        WriteLogf(kInitLabel, " continuing with [%s]", g_run.currentSection);
+    } else if (EqualsNoCase(run.currentSection, run.nextSection) || EqualsNoCase(firstCommand, "XX") ||
+               run.nextSection[0] == '\0') {
+        WriteLogf(kInitLabel, " continuing with [%s]", run.currentSection);
         return kInitResumed;
     } else {
         // A branch is pending. At start-up it is compiled at the recorded
         // position, where the run loop is about to continue.
-        CopyText(target, sizeof target, g_run.nextSection);
+        CopyText(target, sizeof target, run.nextSection);
         WriteLogf(kInitLabel, " starting from [%s]", target);
-        first = atStartUp ? ReadScriptInt("Commands", "CurrentCmd", 0) : g_run.commandNumber;
+        first = atStartUp ? ReadScriptInt(run.scriptPath, "Commands", "CurrentCmd", 0) : run.commandNumber;
     }
-    char* text = LoadProfileSection(target, g_run.scriptPath);
+    char* text = LoadProfileSection(target, run.scriptPath);
 
     WriteLogf("**", "  Starting section >%s<", target);
     if (!text) {
-        RecordCurrentSection(target);
+        RecordCurrentSection(run, target);
         WriteLogf("ERROR-=-", " section [%s] is empty..cannot initialize", target);
         return kInitFailed;
     }
     if (!IsValidCommandNumber(first)) {
-        RecordCurrentSection(target);
+        RecordCurrentSection(run, target);
         WriteLogf("ERROR-=-", " command number %d is out of range..cannot initialize", first);
         free(text);
         return kInitFailed;
     }
-    CompileSection(text, first);
+    CompileSection(run.scriptPath, text, first);
     free(text);
     if (recordFirst)
-        WriteScriptInt("Commands", "CurrentCmd", first);
-    RecordCurrentSection(target);
-    FlushScript();
+        WriteScriptInt(run.scriptPath, "Commands", "CurrentCmd", first);
+    RecordCurrentSection(run, target);
+    FlushScript(run.scriptPath);
     WriteLog(kInitLabel, " initializtion complete.");
     return kInitCompiled;
 }
 
-bool EndOfListCheck()
+bool EndOfListCheck(RunState& run)
 {
     char current[kSectionNameSize];
     char next[kSectionNameSize];
-    ReadScriptString("State", "CurrentSection", "", current, sizeof current);
-    ReadScriptString("State", "NextSection", "", next, sizeof next);
+    ReadScriptString(run.scriptPath, "State", "CurrentSection", "", current, sizeof current);
+    ReadScriptString(run.scriptPath, "State", "NextSection", "", next, sizeof next);
     bool done = EqualsNoCase(current, next) || next[0] == '\0';
     // Only a compiled section moves the run on: a hand-made [State] that
     // makes InitCommandSection resume without compiling would otherwise
     // bring the run back to this check forever.
     if (!done)
-        done = InitCommandSection(false) != kInitCompiled;
+        done = InitCommandSection(run, false) != kInitCompiled;
     if (done)
         WriteLog("No More commands", "");
     return done;
 }
 
-bool SectionHasText(const char* name)
-{
-    char* text = LoadProfileSection(name, g_run.scriptPath);
-    free(text);
-    return text != nullptr;
-}
-
-bool RecordNextSection(const char* name)
+bool RecordNextSection(const char* script, const char* name)
 {
     // [State] is read back into 128-byte buffers: a longer name would come
     // back cut and name another section.
@@ -209,32 +203,32 @@ bool RecordNextSection(const char* name)
         WriteLogf("ERROR-=-", "section name %s is longer than %d characters: no branch", name, kSectionNameSize - 1);
         return false;
     }
-    WriteScriptString("State", "NextSection", name);
+    WriteScriptString(script, "State", "NextSection", name);
     return true;
 }
 
-void ShowInternalErrorBox()
+void ShowInternalErrorBox(bool silent)
 {
-    if (g_run.silent)
+    if (silent)
         return;
     MessageBoxA(nullptr,
                 "An internal error has occured and progress has been aborted.\n\nPlease reinstall installation.",
                 "Vorlix SW Installer", MB_SYSTEMMODAL | MB_ICONERROR);
 }
 
-bool SetNextSection(const char* name)
+bool SetNextSection(const RunState& run, const char* name)
 {
-    if (SectionHasText(name)) {
+    if (SectionHasText(name, run.scriptPath)) {
         WriteLog("  Setting next section to: ", name);
-        return RecordNextSection(name);
+        return RecordNextSection(run.scriptPath, name);
     }
-    ShowInternalErrorBox();
+    ShowInternalErrorBox(run.silent);
     WriteLogf("ERROR-=-", "Section [%s] is not found!", name);
     return false;
 }
 
-void SetNextSectionUnchecked(const char* name)
+void SetNextSectionUnchecked(const RunState& run, const char* name)
 {
     WriteLog("  Setting next section to: ", name);
-    RecordNextSection(name);
+    RecordNextSection(run.scriptPath, name);
 }

@@ -21,7 +21,7 @@ static const char kFirstList[] = "CommandsList";
 
 // Finds the script named by the command line, or the default one beside
 // the program. Logging is not on yet, so the failures write nothing.
-static bool LocateScript(const char* commandLine)
+static bool LocateScript(RunState& run, const char* commandLine)
 {
     char argument[kPathSize];
     if (!ExtractScriptArgument(commandLine, argument, sizeof argument)) {
@@ -29,18 +29,18 @@ static bool LocateScript(const char* commandLine)
         return false;
     }
     if (argument[0]) {
-        if (!ResolveScriptPath(argument, g_run.programDir, g_run.scriptPath, sizeof g_run.scriptPath) ||
-            GetFileAttributesA(g_run.scriptPath) == INVALID_FILE_ATTRIBUTES) {
+        if (!ResolveScriptPath(argument, run.programDir, run.scriptPath, sizeof run.scriptPath) ||
+            GetFileAttributesA(run.scriptPath) == INVALID_FILE_ATTRIBUTES) {
             WriteLog("ERROR-=-", "Cannot find INI file to initialize.");
             return false;
         }
         return true;
     }
     // The full program file name, not the display copy cut to 63 characters.
-    const char* programName = strrchr(g_run.programPath, '\\');
-    programName = programName ? programName + 1 : g_run.programPath;
-    if (!DefaultScriptPath(g_run.programDir, programName, g_run.scriptPath, sizeof g_run.scriptPath) ||
-        GetFileAttributesA(g_run.scriptPath) == INVALID_FILE_ATTRIBUTES) {
+    const char* programName = strrchr(run.programPath, '\\');
+    programName = programName ? programName + 1 : run.programPath;
+    if (!DefaultScriptPath(run.programDir, programName, run.scriptPath, sizeof run.scriptPath) ||
+        GetFileAttributesA(run.scriptPath) == INVALID_FILE_ATTRIBUTES) {
         WriteLog("ERROR-=-no INI file found to process with ", commandLine);
         return false;
     }
@@ -48,17 +48,17 @@ static bool LocateScript(const char* commandLine)
 }
 
 // Log settings come from the source script: [Data] Logging and LogFile.
-static void ConfigureLog()
+static void ConfigureLog(const RunState& run)
 {
     LogSetPath(kDefaultLogPath);
-    if (GetPrivateProfileIntA("Data", "Logging", 0, g_run.scriptPath) != 0)
+    if (GetPrivateProfileIntA("Data", "Logging", 0, run.scriptPath) != 0)
         LogEnable();
     char logFile[kPathSize];
-    GetPrivateProfileStringA("Data", "LogFile", kDefaultLogPath, logFile, sizeof logFile, g_run.scriptPath);
+    GetPrivateProfileStringA("Data", "LogFile", kDefaultLogPath, logFile, sizeof logFile, run.scriptPath);
     bool refused = logFile[0] && !LogSetPath(logFile);
     WriteLog("", "");
     char label[kMessageSize];
-    FormatText(label, sizeof label, "*** Starting %s\\%s Version: %s ***", g_run.programDir, g_run.programFileName,
+    FormatText(label, sizeof label, "*** Starting %s\\%s Version: %s ***", run.programDir, run.programFileName,
                kVersionText);
     WriteLog(label, "");
     if (refused)
@@ -84,7 +84,7 @@ static bool SameDirectory(const char* a, const char* b)
 // The directory of the working copy: the temporary directory, unless it is
 // where the program (or the script itself) lives; then c:\temp\, so that
 // the working copy never lands on the source script.
-static void ChooseWorkingDirectory(char* out, size_t size)
+static void ChooseWorkingDirectory(const RunState& run, char* out, size_t size)
 {
     DWORD n = GetTempPathA((DWORD)size, out);
     if (n == 0 || n >= size) {
@@ -95,33 +95,26 @@ static void ChooseWorkingDirectory(char* out, size_t size)
     }
     char scriptDir[kPathSize];
     char scriptName[kPathSize];
-    SplitPath(g_run.scriptPath, scriptDir, sizeof scriptDir, scriptName, sizeof scriptName);
-    if (SameDirectory(out, g_run.programDir) || SameDirectory(out, scriptDir)) {
+    SplitPath(run.scriptPath, scriptDir, sizeof scriptDir, scriptName, sizeof scriptName);
+    if (SameDirectory(out, run.programDir) || SameDirectory(out, scriptDir)) {
         CreateDirectoryA(kFallbackTempDir, nullptr);
         CopyText(out, size, kFallbackTempDir);
     }
 }
 
 // Copies the source script over the working copy.
-static bool MakeWorkingCopy()
+static bool MakeWorkingCopy(const RunState& run)
 {
-    SetFileAttributesA(g_run.workingCopyPath, FILE_ATTRIBUTE_NORMAL);
-    if (!CopyFileA(g_run.scriptPath, g_run.workingCopyPath, FALSE)) {
+    SetFileAttributesA(run.workingCopyPath, FILE_ATTRIBUTE_NORMAL);
+    if (!CopyFileA(run.scriptPath, run.workingCopyPath, FALSE)) {
         char label[kLogLineSize];
         FormatLastErrorLabel(label, sizeof label, "InitINIandLogFiles() -  Error=%lu, %s", nullptr);
-        WriteLogf(label, "ERROR-=-function CopyFile() failed on src=%s, dst=%s", g_run.scriptPath,
-                  g_run.workingCopyPath);
+        WriteLogf(label, "ERROR-=-function CopyFile() failed on src=%s, dst=%s", run.scriptPath,
+                  run.workingCopyPath);
         return false;
     }
-    WriteLogf(kInitLabel, "%s has been copied to %s", g_run.scriptPath, g_run.workingCopyPath);
+    WriteLogf(kInitLabel, "%s has been copied to %s", run.scriptPath, run.workingCopyPath);
     return true;
-}
-
-static bool HasSection(const char* section, const char* file)
-{
-    char* text = LoadProfileSection(section, file);
-    free(text);
-    return text != nullptr;
 }
 
 // Why the working copy cannot be continued, or null when it can. Wine
@@ -131,33 +124,33 @@ static bool HasSection(const char* section, const char* file)
 // or started ([State] written) without compiled commands, it has lost its
 // commands: taken for a run in progress, it would end at once as a
 // finished run that ran nothing.
-static const char* WorkingCopyDamage(const char* sourcePath)
+static const char* WorkingCopyDamage(const char* workingCopyPath, const char* sourcePath)
 {
     char names[4];
-    if (GetPrivateProfileSectionNamesA(names, sizeof names, g_run.workingCopyPath) == 0)
+    if (GetPrivateProfileSectionNamesA(names, sizeof names, workingCopyPath) == 0)
         return "it holds no section";
-    if (HasSection(kFirstList, sourcePath) && !HasSection(kFirstList, g_run.workingCopyPath))
+    if (SectionHasText(kFirstList, sourcePath) && !SectionHasText(kFirstList, workingCopyPath))
         return "its [CommandsList] is missing";
     char current[kSectionNameSize];
-    GetPrivateProfileStringA("State", "CurrentSection", "", current, sizeof current, g_run.workingCopyPath);
-    if (current[0] && !HasSection("Commands", g_run.workingCopyPath))
+    GetPrivateProfileStringA("State", "CurrentSection", "", current, sizeof current, workingCopyPath);
+    if (current[0] && !SectionHasText("Commands", workingCopyPath))
         return "it was started but holds no [Commands]";
     return nullptr;
 }
 
-bool InitINIFile(const char* commandLine)
+bool InitINIFile(RunState& run, const char* commandLine)
 {
-    if (!LocateScript(commandLine))
+    if (!LocateScript(run, commandLine))
         return false;
-    ConfigureLog();
+    ConfigureLog(run);
 
     CommandLineOptions options = FindOptions(commandLine);
     if (options.noReboot) {
-        g_run.suppressReboot = true;
+        run.suppressReboot = true;
         WriteLog(kInitLabel, "-noreboot given...will suppress reboots");
     }
     if (options.silent) {
-        g_run.silent = true;
+        run.silent = true;
         WriteLog(kInitLabel, "-silent given...will run silent");
     }
 
@@ -166,7 +159,7 @@ bool InitINIFile(const char* commandLine)
         force = 0;
         WriteLog(kInitLabel, "-resume given...will force a resume.");
     } else {
-        force = (int)GetPrivateProfileIntA("Data", "ForceCleanStart", 1, g_run.scriptPath);
+        force = (int)GetPrivateProfileIntA("Data", "ForceCleanStart", 1, run.scriptPath);
         if (force) {
             WriteLog(kInitLabel, "system will be forcing a clean start.");
             WriteLog(kInitLabel, "To force a resume add [DATA]:ForceCleanStart=0 or use -resume in command line.");
@@ -176,47 +169,47 @@ bool InitINIFile(const char* commandLine)
     }
 
     char workingDir[kPathSize];
-    ChooseWorkingDirectory(workingDir, sizeof workingDir);
-    const char* scriptName = strrchr(g_run.scriptPath, '\\');
-    scriptName = scriptName ? scriptName + 1 : g_run.scriptPath;
-    FormatText(g_run.workingCopyPath, sizeof g_run.workingCopyPath, "%s%s", workingDir, scriptName);
+    ChooseWorkingDirectory(run, workingDir, sizeof workingDir);
+    const char* scriptName = strrchr(run.scriptPath, '\\');
+    scriptName = scriptName ? scriptName + 1 : run.scriptPath;
+    FormatText(run.workingCopyPath, sizeof run.workingCopyPath, "%s%s", workingDir, scriptName);
     // The working copy becomes the script path: it must fit there whole.
-    if (strlen(g_run.workingCopyPath) >= sizeof g_run.scriptPath) {
-        WriteLogf("ERROR-=-", "working copy path %s is longer than %d characters", g_run.workingCopyPath,
+    if (strlen(run.workingCopyPath) >= sizeof run.scriptPath) {
+        WriteLogf("ERROR-=-", "working copy path %s is longer than %d characters", run.workingCopyPath,
                   kPathSize - 1);
         return false;
     }
-    if (EqualsNoCase(g_run.workingCopyPath, g_run.scriptPath)) {
-        WriteLogf("ERROR-=-", "working copy %s would overwrite the script", g_run.workingCopyPath);
+    if (EqualsNoCase(run.workingCopyPath, run.scriptPath)) {
+        WriteLogf("ERROR-=-", "working copy %s would overwrite the script", run.workingCopyPath);
         return false;
     }
 
-    if (GetFileAttributesA(g_run.workingCopyPath) == INVALID_FILE_ATTRIBUTES || force) {
-        if (!MakeWorkingCopy())
+    if (GetFileAttributesA(run.workingCopyPath) == INVALID_FILE_ATTRIBUTES || force) {
+        if (!MakeWorkingCopy(run))
             return false;
-    } else if (const char* damage = WorkingCopyDamage(g_run.scriptPath)) {
+    } else if (const char* damage = WorkingCopyDamage(run.workingCopyPath, run.scriptPath)) {
         // The run position is lost with it. The source script is never
         // written, so it is the last whole state: the run starts afresh.
-        WriteLogf("ERROR-=-", "working copy %s is damaged (%s): starting afresh from %s", g_run.workingCopyPath,
-                  damage, g_run.scriptPath);
-        if (!MakeWorkingCopy())
+        WriteLogf("ERROR-=-", "working copy %s is damaged (%s): starting afresh from %s", run.workingCopyPath,
+                  damage, run.scriptPath);
+        if (!MakeWorkingCopy(run))
             return false;
     }
 
-    CopyText(g_run.scriptPath, sizeof g_run.scriptPath, g_run.workingCopyPath);
-    SetFileAttributesA(g_run.scriptPath, FILE_ATTRIBUTE_NORMAL);
-    if (g_run.suppressReboot)
-        WriteScriptString("DATA", "SuppressReboot", "1");
-    if (g_run.silent)
-        WriteScriptString("DATA", "SilentMode", "1");
-    FlushScript();
-    WriteLogf(kInitLabel, "The INI file in use is %s", g_run.scriptPath);
+    CopyText(run.scriptPath, sizeof run.scriptPath, run.workingCopyPath);
+    SetFileAttributesA(run.scriptPath, FILE_ATTRIBUTE_NORMAL);
+    if (run.suppressReboot)
+        WriteScriptString(run.scriptPath, "DATA", "SuppressReboot", "1");
+    if (run.silent)
+        WriteScriptString(run.scriptPath, "DATA", "SilentMode", "1");
+    FlushScript(run.scriptPath);
+    WriteLogf(kInitLabel, "The INI file in use is %s", run.scriptPath);
 
     // Options given at an earlier start of this working copy stay in force.
-    if (ReadScriptInt("Data", "SuppressReboot", 0) != 0)
-        g_run.suppressReboot = true;
-    if (ReadScriptInt("Data", "SilentMode", 0) != 0)
-        g_run.silent = true;
+    if (ReadScriptInt(run.scriptPath, "Data", "SuppressReboot", 0) != 0)
+        run.suppressReboot = true;
+    if (ReadScriptInt(run.scriptPath, "Data", "SilentMode", 0) != 0)
+        run.silent = true;
     return true;
 }
 
@@ -256,7 +249,7 @@ void EnableRunPrivileges()
     // The token stays open for the life of the process.
 }
 
-bool ReadLanguageSection()
+bool ReadLanguageSection(RunState& run)
 {
     char code[kMessageSize];
     GetPrivateProfileStringA("Description", "VorlixLanguage", "XX", code, sizeof code, kKitIniPath);
@@ -265,24 +258,24 @@ bool ReadLanguageSection()
         return false;
     }
     char* kept = StripCommentsAndEtc(code);
-    if (!FormatText(g_run.languageSection, sizeof g_run.languageSection, "Data.%s", kept))
+    if (!FormatText(run.languageSection, sizeof run.languageSection, "Data.%s", kept))
         WriteLogf("WARNING-=-", "language code cut to fit: the language data section is [%s]",
-                  g_run.languageSection);
+                  run.languageSection);
     return true;
 }
 
-static void ShowStartupBox(const char* text)
+static void ShowStartupBox(const RunState& run, const char* text)
 {
-    if (g_run.silent)
+    if (run.silent)
         return;
     char title[kMessageSize];
-    FormatText(title, sizeof title, "Vorlix Setup Utility - %s", g_run.programFileName);
+    FormatText(title, sizeof title, "Vorlix Setup Utility - %s", run.programFileName);
     MessageBoxA(nullptr, text, title, MB_SYSTEMMODAL | MB_ICONERROR);
 }
 
 // The box names this program and the rule an author trips on: the script
 // argument ends at the first "-", so a name holding one finds no script.
-void ShowUsageBox()
+void ShowUsageBox(const RunState& run)
 {
     char text[kMessageSize];
     FormatText(text, sizeof text,
@@ -292,11 +285,11 @@ void ShowUsageBox()
                "-silent will  suppress all GUI prompts\n"
                "-noreboot will suppress reboots\n"
                "-resume will force a resume of the INI file processing\n\n",
-               g_run.programFileName);
-    ShowStartupBox(text);
+               run.programFileName);
+    ShowStartupBox(run, text);
 }
 
-void ShowStartupFailureBox(const char* text)
+void ShowStartupFailureBox(const RunState& run, const char* text)
 {
-    ShowStartupBox(text);
+    ShowStartupBox(run, text);
 }

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "commands.h"
 #include "log.h"
 #include "profile.h"
 #include "run_state.h"
@@ -27,12 +28,12 @@ static void TemporaryFilePath(char* out, size_t size)
 }
 
 // The directory of a built-in token; false for a number outside the table.
-static bool BuiltInDirectory(int number, char* out, size_t size)
+static bool BuiltInDirectory(const char* programDir, int number, char* out, size_t size)
 {
     char dir[kPathSize];
     switch (number) {
     case 1:
-        return CopyText(out, size, g_run.programDir), true;
+        return CopyText(out, size, programDir), true;
     case 101:
     case 102:
         dir[0] = '\0';
@@ -50,7 +51,7 @@ static bool BuiltInDirectory(int number, char* out, size_t size)
     }
 }
 
-int ExpandVariables(char* text, size_t size, bool* cut)
+int ExpandVariables(const RunState& run, char* text, size_t size, bool* cut)
 {
     *cut = false;
     int count = 0;
@@ -81,10 +82,10 @@ int ExpandVariables(char* text, size_t size, bool* cut)
         if (parsed.kind == 'C' && parsed.number == 0) {
             TemporaryFilePath(value, kVariableValueSize);
             WriteLogf("", "** creating %s and will save in V000", value);
-            WriteScriptString("Variables", "V000", value);
+            WriteScriptString(run.scriptPath, "Variables", "V000", value);
             replaced = dropRest = true;
         } else if (parsed.kind == 'C') {
-            replaced = BuiltInDirectory(parsed.number, value, kVariableValueSize);
+            replaced = BuiltInDirectory(run.programDir, parsed.number, value, kVariableValueSize);
             if (!replaced)
                 WriteLog("GetVariable( ) variable not found for ", scan);
         } else if (parsed.number < 0 || parsed.number >= 1000) {
@@ -92,7 +93,7 @@ int ExpandVariables(char* text, size_t size, bool* cut)
         } else {
             char key[8];
             FormatText(key, sizeof key, "V%03d", parsed.number);
-            ReadScriptString("Variables", key, "", value, kVariableValueSize + 1);
+            ReadScriptString(run.scriptPath, "Variables", key, "", value, kVariableValueSize + 1);
             if (strlen(value) >= kVariableValueSize) {
                 // A cut value would put another text in: the token stays.
                 *cut = true;
@@ -135,14 +136,14 @@ int ExpandVariables(char* text, size_t size, bool* cut)
     }
 }
 
-int GetVariable(char* text, size_t size)
+int GetVariable(const RunState& run, char* text, size_t size)
 {
     bool cut;
-    return ExpandVariables(text, size, &cut);
+    return ExpandVariables(run, text, size, &cut);
 }
 
 // Writes [Variables] key=value after expanding both (section form).
-static void SetVariableFromLine(char* line)
+static void SetVariableFromLine(const RunState& run, char* line)
 {
     char* comma = strchr(line, ',');
     if (!comma) {
@@ -162,44 +163,40 @@ static void SetVariableFromLine(char* line)
         WriteLogf("WARNINIG-=-", "variable %s is longer than %d characters: not set", key, kMessageSize - 1);
         return;
     }
-    GetVariable(key, sizeof key);
-    GetVariable(value, sizeof value);
-    WriteScriptString("Variables", key, value);
+    GetVariable(run, key, sizeof key);
+    GetVariable(run, value, sizeof value);
+    WriteScriptString(run.scriptPath, "Variables", key, value);
 }
 
-int CMD27_SetVariable()
+int CMD27_SetVariable(const CommandContext& command)
 {
-    if (g_run.commandSection[0] == '\0') {
+    RunState& run = command.run;
+    if (command.argumentsInFields) {
         // Read into buffers larger than the limit, so that an overlong key
         // or value is seen and refused as in the section form, never cut.
         char key[2 * kMessageSize];
         char value[2 * kMessageSize];
-        ReadCommandField(g_run.commandNumber, 1, "", key, sizeof key);
-        ReadCommandField(g_run.commandNumber, 2, "", value, sizeof value);
+        ReadCommandField(run.scriptPath, run.commandNumber, 1, "", key, sizeof key);
+        ReadCommandField(run.scriptPath, run.commandNumber, 2, "", value, sizeof value);
         if (key[0] == '\0') {
             WriteLogf("WARNINIG-=-", "Invalid Parameters : no Key >%s<", key);
         } else if (strlen(key) >= kMessageSize || strlen(value) >= kMessageSize) {
             WriteLogf("WARNINIG-=-", "variable %.*s is longer than %d characters: not set", kMessageSize - 1, key,
                       kMessageSize - 1);
         } else {
-            GetVariable(value, kMessageSize);
+            GetVariable(run, value, kMessageSize);
             WriteLogf("Writing: ", "[%s]:%s=%s", "Variables", key, value);
-            WriteScriptString("Variables", key, value);
+            WriteScriptString(run.scriptPath, "Variables", key, value);
         }
     } else {
-        char* lines = LoadProfileSection(g_run.commandSection, g_run.scriptPath);
-        if (!lines) {
-            WriteLog("ERROR-=-", "Missing the Data section or an extra comma.");
-            return 2;
-        }
-        for (char* line = lines; line;) {
-            char* next = NextSectionLine(line);
+        SectionWalk walk = WalkCommandSection(run, "Missing the Data section or an extra comma.", [&](char* line) {
             if (line[0] != ';')
-                SetVariableFromLine(line);
-            line = next;
-        }
-        free(lines);
+                SetVariableFromLine(run, line);
+            return true;
+        });
+        if (walk == kSectionMissing)
+            return 2;
     }
-    FlushScript();
+    FlushScript(run.scriptPath);
     return 0;
 }

@@ -6,17 +6,19 @@
 
 #include <stddef.h>
 
-// Expands the tokens of text in place; size is the capacity of the
-// caller's buffer, which the result never exceeds. Returns the number of
-// tokens found (replaced or not); 0 when there is none or memory is short.
-int GetVariable(char* text, size_t size);
+struct RunState;
+
+// Expands the tokens of text in place, from the run's script ([Variables])
+// and program directory; size is the capacity of the caller's buffer,
+// which the result never exceeds. Returns the number of tokens found
+// (replaced or not); 0 when there is none or memory is short.
+int GetVariable(const RunState& run, char* text, size_t size);
 
 // GetVariable that also tells whether the result had to be cut to fit, or
 // was left unexpanded because a variable's value is over 259 characters.
-int ExpandVariables(char* text, size_t size, bool* cut);
+int ExpandVariables(const RunState& run, char* text, size_t size, bool* cut);
 
-// Handler of CMD27: defines script variables.
-int CMD27_SetVariable();
+// CMD27, which defines script variables, is in commands.h.
 
 // Token scanning, free of Windows calls. A token is "~%" plus a kind
 // letter and three characters read as a decimal number; it is six

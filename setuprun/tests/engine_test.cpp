@@ -145,7 +145,7 @@ TEST_F(Engine, EndOfListCompilesThePendingBranchAtTheCurrentNumber)
                 "[CommandsList]\r\n5\r\n5\r\n[Next]\r\n32,one\r\n\r\n13,2\r\n");
     CopyText(g_run.scriptPath, sizeof g_run.scriptPath, file.c_str());
     g_run.commandNumber = 2;
-    EXPECT_FALSE(EndOfListCheck());
+    EXPECT_FALSE(EndOfListCheck(g_run));
     char value[64];
     GetPrivateProfileStringA("Commands", "Cmd2", "", value, sizeof value, file.c_str());
     EXPECT_STREQ("32", value);
@@ -158,13 +158,13 @@ TEST_F(Engine, EndOfListCompilesThePendingBranchAtTheCurrentNumber)
 
     // The list of Next ends at 4: no branch is pending, so the run is done.
     g_run.commandNumber = 4;
-    EXPECT_TRUE(EndOfListCheck());
+    EXPECT_TRUE(EndOfListCheck(g_run));
     // A branch to the section that is current ends the run as well.
     WritePrivateProfileStringA("State", "NextSection", "next", file.c_str());
-    EXPECT_TRUE(EndOfListCheck());
+    EXPECT_TRUE(EndOfListCheck(g_run));
     // A branch to a missing section ends it, with the compile's error.
     WritePrivateProfileStringA("State", "NextSection", "Nowhere", file.c_str());
-    EXPECT_TRUE(EndOfListCheck());
+    EXPECT_TRUE(EndOfListCheck(g_run));
     std::vector<std::string> lines = Lines(logPath);
     int noMore = 0;
     bool emptyError = false;
@@ -183,13 +183,13 @@ TEST_F(Engine, BranchStepRecordsOnlyExistingSections)
     CopyText(g_run.scriptPath, sizeof g_run.scriptPath, file.c_str());
     g_run.silent = true;
     char value[64];
-    EXPECT_FALSE(SetNextSection("Missing"));
+    EXPECT_FALSE(SetNextSection(g_run, "Missing"));
     GetPrivateProfileStringA("State", "NextSection", "x", value, sizeof value, file.c_str());
     EXPECT_STREQ("", value);
-    EXPECT_TRUE(SetNextSection("There"));
+    EXPECT_TRUE(SetNextSection(g_run, "There"));
     GetPrivateProfileStringA("State", "NextSection", "x", value, sizeof value, file.c_str());
     EXPECT_STREQ("There", value);
-    SetNextSectionUnchecked("");
+    SetNextSectionUnchecked(g_run, "");
     GetPrivateProfileStringA("State", "NextSection", "x", value, sizeof value, file.c_str());
     EXPECT_STREQ("", value);
 
@@ -226,7 +226,7 @@ TEST_F(Engine, VariablesNeverOutgrowTheCallersBuffer)
         memset(buffer, 0xcc, sizeof buffer);
         strcpy(buffer, cases[i].text);
         bool cut = false;
-        EXPECT_EQ(cases[i].count, ExpandVariables(buffer, cases[i].size, &cut)) << "case " << i;
+        EXPECT_EQ(cases[i].count, ExpandVariables(g_run, buffer, cases[i].size, &cut)) << "case " << i;
         EXPECT_STREQ(cases[i].expanded, buffer) << "case " << i;
         EXPECT_EQ(cases[i].cut, cut) << "case " << i;
         for (size_t b = cases[i].size; b < sizeof buffer; b++)

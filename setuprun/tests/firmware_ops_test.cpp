@@ -16,7 +16,6 @@
 #include "firmware_sim.h"
 #include "firmware_sim_bench.h"
 #include "log.h"
-#include "run_state.h"
 #include "scenario_bench.h"
 #include "text.h"
 
@@ -33,8 +32,7 @@ protected:
         RemoveTree(dir);
         MakeDirs(dir);
         logPath = dir + "\\ops.log";
-        ZeroMemory(&g_run, sizeof g_run);
-        CopyText(g_run.programPath, sizeof g_run.programPath, (dir + "\\setuprun.exe").c_str());
+        programPath = dir + "\\setuprun.exe";
         LogSetProgramName("setuprun.exe");
         ASSERT_TRUE(LogSetPath(logPath.c_str()));
         LogEnable();
@@ -68,6 +66,7 @@ protected:
     FirmwareSim sim;
     std::string dir;
     std::string logPath;
+    std::string programPath; // the driver files are taken from beside it
 };
 
 // Stops a service (the test's own step, not the layer's).
@@ -98,7 +97,7 @@ TEST_F(FirmwareOps, NtVariantLoadsOpensReadsClosesAndRemovesTheDriver)
     sim.SetSystemId(0x0A1B);
     sim.PlaceNtDriver(dir);
 
-    ASSERT_EQ(0, ops.LoadDriver());
+    ASSERT_EQ(0, ops.LoadDriver(programPath.c_str()));
     EXPECT_TRUE(FileExists(FirmwareSim::NtTargetPath()));
     EXPECT_TRUE(FirmwareSim::ServiceGone("NVXMgmt12")) << "LoadDriver only copies";
 
@@ -138,7 +137,7 @@ TEST_F(FirmwareOps, NtVariantCmosChecksumLanguageAndFirmwareText)
     sim.SetCmos(cmos);
     sim.SetFirmwareText({3, 'A', '0', '7'});
     sim.PlaceNtDriver(dir);
-    ASSERT_EQ(0, ops.LoadDriver());
+    ASSERT_EQ(0, ops.LoadDriver(programPath.c_str()));
     sim.ClearRequests();
     ASSERT_EQ(0, ops.OpenDriver());
     ClearLog();
@@ -178,7 +177,7 @@ TEST_F(FirmwareOps, FirmwareTextLengthIsCutToTheDataAreaAndTheBuffer)
 {
     const DriverOpsTable& ops = kDriverOpsNT;
     sim.PlaceNtDriver(dir);
-    ASSERT_EQ(0, ops.LoadDriver());
+    ASSERT_EQ(0, ops.LoadDriver(programPath.c_str()));
     ASSERT_EQ(0, ops.OpenDriver());
     std::vector<unsigned char> area = {0xFF};
     for (char c = 'a'; c <= 'q'; c++) // 17 characters fill the area
@@ -215,7 +214,7 @@ TEST_F(FirmwareOps, NtVariantReportsEveryFailedRequest)
     sim.SetRom("VORLIX");
     sim.SetSystemId(0x1234);
     sim.PlaceNtDriver(dir);
-    ASSERT_EQ(0, ops.LoadDriver());
+    ASSERT_EQ(0, ops.LoadDriver(programPath.c_str()));
     ASSERT_EQ(0, ops.OpenDriver());
     ClearLog();
     sim.SetFail(FW_SIM_FAIL_MEMORY_READ | FW_SIM_FAIL_SYSTEM_ID | FW_SIM_FAIL_CMOS_READ | FW_SIM_FAIL_CMOS_WRITE |
@@ -251,7 +250,7 @@ TEST_F(FirmwareOps, NtVariantWithoutTheDriverFile)
 {
     const DriverOpsTable& ops = kDriverOpsNT;
     std::string target = FirmwareSim::NtTargetPath();
-    EXPECT_EQ(1, ops.LoadDriver());
+    EXPECT_EQ(1, ops.LoadDriver(programPath.c_str()));
     EXPECT_EQ(1, ops.OpenDriver());
     EXPECT_EQ((DWORD)SERVICE_STOPPED, FirmwareSim::ServiceState("NVXMgmt12")) << "left for the next close";
     ops.DelDriver();
@@ -275,7 +274,7 @@ TEST_F(FirmwareOps, NtVariantOpenFailsAtEachStep)
     const DriverOpsTable& ops = kDriverOpsNT;
     std::string target = FirmwareSim::NtTargetPath();
     sim.PlaceNtDriver(dir);
-    ASSERT_EQ(0, ops.LoadDriver());
+    ASSERT_EQ(0, ops.LoadDriver(programPath.c_str()));
 
     // The driver starts but its device has no name to open it by.
     sim.SetFail(FW_SIM_NO_LINK);
@@ -314,7 +313,7 @@ TEST_F(FirmwareOps, NtVariantLeavesAnEarlierServiceAsItWas)
     const DriverOpsTable& ops = kDriverOpsNT;
     sim.SetSystemId(0x4321);
     sim.PlaceNtDriver(dir);
-    ASSERT_EQ(0, ops.LoadDriver());
+    ASSERT_EQ(0, ops.LoadDriver(programPath.c_str()));
 
     // Registered and running.
     ASSERT_TRUE(FirmwareSim::CreateDriverService("NVXMgmt12", FirmwareSim::NtTargetPath(), true));
@@ -349,7 +348,7 @@ TEST_F(FirmwareOps, ReadOnlyDriverLeftByAnEarlierRunIsReplaced)
         WriteTextFile(cases[i].target, "stale");
         ASSERT_TRUE(SetFileAttributesA(cases[i].target.c_str(), FILE_ATTRIBUTE_READONLY)) << "case " << i;
         ClearLog();
-        EXPECT_EQ(0, cases[i].ops->LoadDriver()) << "case " << i;
+        EXPECT_EQ(0, cases[i].ops->LoadDriver(programPath.c_str())) << "case " << i;
         EXPECT_NE("stale", ReadTextFile(cases[i].target)) << "case " << i;
         EXPECT_EQ(std::vector<std::string>{cases[i].trace}, Log()) << "case " << i;
         EXPECT_EQ(0, cases[i].ops->DelDriver()) << "case " << i;
@@ -365,7 +364,7 @@ TEST_F(FirmwareOps, CopyThatFailsAgainAfterTheRetryIsReported)
     sim.PlaceNtDriver(dir);
     ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
     ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
-    int result = kDriverOpsNT.LoadDriver();
+    int result = kDriverOpsNT.LoadDriver(programPath.c_str());
     SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryA(target.c_str());
     EXPECT_EQ(1, result);
@@ -379,10 +378,10 @@ TEST_F(FirmwareOps, VxdVariantCopiesAndRemovesItsFile)
     const DriverOpsTable& ops = kDriverOpsVxD;
     std::string target = FirmwareSim::VxdTargetPath();
     std::string source = dir + "\\NVXInt15.VxD";
-    EXPECT_EQ(1, ops.LoadDriver());
+    EXPECT_EQ(1, ops.LoadDriver(programPath.c_str()));
     EXPECT_EQ(1, ops.DelDriver());
     sim.PlaceVxdFile(dir);
-    EXPECT_EQ(0, ops.LoadDriver());
+    EXPECT_EQ(0, ops.LoadDriver(programPath.c_str()));
     EXPECT_EQ(ReadTextFile(source), ReadTextFile(target));
     EXPECT_EQ(0, ops.DelDriver());
     EXPECT_FALSE(FileExists(target));
