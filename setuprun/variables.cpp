@@ -27,28 +27,26 @@ static void TemporaryFilePath(char* out, size_t size)
         FormatText(out, size, "%s%s", temp, name);
 }
 
-// The directory of a built-in token; false for a number outside the table.
-static bool BuiltInDirectory(const char* programDir, int number, char* out, size_t size)
+// The directory a built-in token (variables.h) stands for; false for the
+// temporary file, which the caller makes.
+static bool BuiltInDirectory(const char* programDir, const BuiltInToken& token, char* out, size_t size)
 {
-    char dir[kPathSize];
-    switch (number) {
-    case 1:
-        return CopyText(out, size, programDir), true;
-    case 101:
-    case 102:
-        dir[0] = '\0';
+    char dir[kPathSize] = "";
+    switch (token.base) {
+    case kBuiltInProgramDir:
+        CopyText(dir, sizeof dir, programDir);
+        break;
+    case kBuiltInWindowsDir:
         GetWindowsDirectoryA(dir, sizeof dir);
-        FormatText(out, size, number == 102 ? "%s\\inf" : "%s", dir);
-        return true;
-    case 103:
-    case 104:
-        dir[0] = '\0';
+        break;
+    case kBuiltInSystemDir:
         GetSystemDirectoryA(dir, sizeof dir);
-        FormatText(out, size, number == 104 ? "%s\\Drivers" : "%s", dir);
-        return true;
-    default:
+        break;
+    case kBuiltInTempFile:
         return false;
     }
+    FormatText(out, size, "%s%s", dir, token.tail);
+    return true;
 }
 
 int ExpandVariables(const RunState& run, char* text, size_t size, bool* cut)
@@ -79,13 +77,14 @@ int ExpandVariables(const RunState& run, char* text, size_t size, bool* cut)
         const char* rest = token + parsed.length;
         bool replaced = false;
         bool dropRest = false;
-        if (parsed.kind == 'C' && parsed.number == 0) {
+        const BuiltInToken* builtIn = parsed.kind == 'C' ? FindBuiltInToken(parsed.number) : nullptr;
+        if (builtIn && builtIn->base == kBuiltInTempFile) {
             TemporaryFilePath(value, kVariableValueSize);
             WriteLogf("", "** creating %s and will save in V000", value);
             WriteScriptString(run.scriptPath, "Variables", "V000", value);
             replaced = dropRest = true;
         } else if (parsed.kind == 'C') {
-            replaced = BuiltInDirectory(run.programDir, parsed.number, value, kVariableValueSize);
+            replaced = builtIn && BuiltInDirectory(run.programDir, *builtIn, value, kVariableValueSize);
             if (!replaced)
                 WriteLog("GetVariable( ) variable not found for ", scan);
         } else if (parsed.number < 0 || parsed.number >= 1000) {
