@@ -64,13 +64,24 @@ static bool ReadSingleField(const RunState& run, const char* key, char* out)
 enum SingleRegEdit { kAddValue, kRemoveValue, kRemoveKey };
 
 // CMD03, CMD04 and CMD12: the key (and value) named by the keys of the
-// command section, made when missing, then the one edit.
+// command section, made when missing, then the one edit. Without its
+// section, or without a key, the command changes nothing: every field
+// would read as empty, which names the root key itself (and its default
+// value), never what the script meant.
 static int EditSingleRegEntry(const RunState& run, SingleRegEdit edit)
 {
     char hive[kSingleFieldSize], keyPath[kSingleFieldSize], valueName[kSingleFieldSize], data[kSingleFieldSize];
+    if (!SectionHasText(run.commandSection, run.scriptPath)) {
+        WriteLog("ERROR-=-", "Missing the Data section");
+        return 2;
+    }
     if (!ReadSingleField(run, "RegHive", hive) || !ReadSingleField(run, "RegKey", keyPath) ||
         !ReadSingleField(run, "RegValue", valueName) || !ReadSingleField(run, "RegData", data))
         return 0;
+    if (keyPath[0] == '\0') {
+        WriteLogf("ERROR-=-", "RegKey of [%s] is missing: the registry is not changed", run.commandSection);
+        return 2;
+    }
     HKEY root = RootKey(FindRootByLongName(hive));
     bool cut;
     ExpandVariables(run, data, sizeof data, &cut);

@@ -154,20 +154,33 @@ TEST(Registry, RemovingValuesAndKeys)
                                              KEY_ALL_ACCESS, nullptr, &h, nullptr));
     RegSetValueExA(h, "Gone", 0, REG_SZ, (const BYTE*)"x", 2);
     RegCloseKey(h);
-    b.WriteScript("remove.ini", "[Data]\n" + b.LogKeys() +
+    // A value at the root that a command without its key must not reach.
+    RegSetValueExA(HKEY_CURRENT_USER, "SetuprunRootValue", 0, REG_SZ, (const BYTE*)"x", 2);
+    b.WriteScript("remove.ini", "[Data]\n" + b.LogKeys() + "[NoKey]\nRegHive=HKEY_CURRENT_USER\n"
+                                    "RegValue=SetuprunRootValue\n" +
                                     SingleSection("DelValue", "HKEY_CURRENT_USER", key + "\\Leaf", "Gone", "", nullptr) +
                                     SingleSection("DelMissing", "HKEY_CURRENT_USER", key + "\\Fresh", "None", "", nullptr) +
                                     SingleSection("DelLeaf", "HKEY_CURRENT_USER", key + "\\Leaf", "", "", nullptr) +
                                     SingleSection("DelFull", "HKEY_CURRENT_USER", key + "\\Full", "", "", nullptr) +
-                                    "[CommandsList]\n4,DelValue\n4,DelMissing\n12,DelLeaf\n12,DelFull\n");
+                                    "[CommandsList]\n4,DelValue\n4,DelMissing\n12,DelLeaf\n12,DelFull\n"
+                                    "3,Misspelt\n4,NoKey\n12,Misspelt\n12,NoKey\n");
     ASSERT_TRUE(b.Run("remove.ini -silent").finished);
+    // Without a section or a key nothing is changed, the root keys least.
+    EXPECT_TRUE(ReadStoredValue(HKEY_CURRENT_USER, "", "SetuprunRootValue").exists);
+    EXPECT_FALSE(ReadStoredValue(HKEY_LOCAL_MACHINE, "", "").exists) << "no default value written at the root";
+    RegDeleteValueA(HKEY_CURRENT_USER, "SetuprunRootValue");
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key + "\\Leaf"));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, key + "\\Fresh")) << "removing a value opens (creates) its key";
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, key + "\\Full\\Child")) << "a key with subkeys is not removed on NT";
     EXPECT_TRUE(ContainsInOrder(b.Log(), {"...deleting Value:  HKEY_CURRENT_USER\\" + key + "\\Leaf\\Gone:<>",
                                           "...deleting Value:  HKEY_CURRENT_USER\\" + key + "\\Fresh\\None:<>",
                                           "...ERROR deleting Value  ", "...deleting Key:  " + key + "\\Leaf",
-                                          "...deleting Key:  " + key + "\\Full", "...ERROR deleting Key  "}));
+                                          "...deleting Key:  " + key + "\\Full", "...ERROR deleting Key  ",
+                                          "CMD4> CMD03_Add single Reg Value: 3,Misspelt",
+                                          "ERROR-=- Missing the Data section",
+                                          "ERROR-=- RegKey of [NoKey] is missing: the registry is not changed",
+                                          "ERROR-=- Missing the Data section",
+                                          "ERROR-=- RegKey of [NoKey] is missing: the registry is not changed"}));
     DeleteKeyTree(HKEY_CURRENT_USER, key);
 }
 
