@@ -6,6 +6,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "command_types.h"
 #include "compile.h"
 #include "section_read.h"
@@ -144,6 +146,37 @@ void Checker::BranchTarget(const Command& c, const std::string& written, bool ex
     }
 }
 
+// A branch written with fewer fields than it takes: every list after one
+// left out stands a place early, so another Windows or machine runs it.
+// Returns the fields written when they are too few, else 0.
+size_t Checker::ReportShiftedBranches(const Command& c, const BranchField* fields)
+{
+    int takes = 0;
+    for (const BranchField* f = fields; f->field >= 0; f++)
+        takes = std::max(takes, f->field + 1);
+    if (c.fields.empty() || (int)c.fields.size() >= takes)
+        return 0;
+    std::string asWritten;
+    for (int n = 0; n < takes; n++) {
+        for (const BranchField* f = fields; f->field >= 0; f++) {
+            if (f->field != n)
+                continue;
+            std::string list = c.Field((size_t)n);
+            asWritten += std::string(n == 0 ? "" : n + 1 == takes ? " and " : ", ") + f->role +
+                         (list.empty() ? " has none" : " is [" + list + "]");
+        }
+    }
+    std::string shifted = c.typeText + ",";
+    for (size_t n = 0; n < c.fields.size(); n++)
+        shifted += "," + c.fields[n];
+    Report(c, kError, "branch-fields",
+           Name(c) + " has " + std::to_string(c.fields.size()) + " fields where it takes " + std::to_string(takes) +
+               ": a field left out moves every later list one place, so " + asWritten,
+           "write all " + std::to_string(takes) + " fields, an empty one where no list is meant; with the first "
+               "left out: " + shifted);
+    return c.fields.size();
+}
+
 // Collects the branch targets a command may record (its branch fields in
 // the command table); checks them when reporting.
 std::vector<std::string> Checker::Targets(const Command& c, bool* branches, bool* exitPossible)
@@ -157,8 +190,11 @@ std::vector<std::string> Checker::Targets(const Command& c, bool* branches, bool
     int answers = boxKind == 4 ? 3 : (boxKind == 2 || boxKind == 3) ? 2 : 0;
     if (fields->kind == kBranchBoxAnswer && answers == 0)
         *branches = false;
+    size_t written = fields->kind == kBranchBoxAnswer ? 0 : ReportShiftedBranches(c, fields);
     for (const BranchField* f = fields; f->field >= 0; f++) {
         Severity missing = f->mayBeMissing ? kWarning : kError;
+        if (written && (size_t)f->field >= written)
+            continue; // told with the shift
         if (f->kind != kBranchBoxAnswer)
             BranchTarget(c, c.Field(f->field), f->kind == kBranchExpanded, &targets, f->role, missing);
         else if (answers-- <= 0)

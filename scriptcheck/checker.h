@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "buffer_limits.h"
+#include "command_types.h"
 #include "checks.h"
 #include "findings.h"
 #include "ini_reader.h"
@@ -93,6 +94,7 @@ private:
     void BranchTarget(const Command& c, const std::string& written, bool expanded, std::vector<std::string>* targets,
                       const std::string& role, Severity missingSeverity);
     std::vector<std::string> Targets(const Command& c, bool* branches, bool* exitPossible);
+    size_t ReportShiftedBranches(const Command& c, const BranchField* fields);
     void Walk(bool report);
     ListEnd EndOf(const std::string& name);
     void CheckCycles();

@@ -131,8 +131,16 @@ void Checker::CheckRegistryKeys(const Command& c, bool addsValue)
 {
     const std::string& section = c.Field(0);
     keySections_.insert(Upper(section));
-    if (!NeedSection(c, section, "nothing: RegHive, RegKey, RegValue and RegData are read from it"))
+    if (!NeedSection(c, section, "Missing the Data section"))
         return;
+    if (ReadString(ini_, section, "RegKey", "").empty() && reporting_) {
+        const IniEntry* keyEntry = FindKey(ini_, section, "RegKey");
+        Report(FindSection(ini_, section)->file, keyEntry ? keyEntry->line : FindSection(ini_, section)->line,
+               kError, "no-key",
+               "[" + section + "] names no RegKey: " + Name(c) + " logs \"RegKey of [" + section +
+                   "] is missing\" and changes nothing",
+               "add RegKey=<the key's path under RegHive>");
+    }
     for (const char* key : {"RegHive", "RegKey", "RegValue", "RegData"}) {
         std::string value = ReadString(ini_, section, key, "");
         CheckLength(c, value, kFieldLimit, std::string(key) + " of [" + section + "]", false);
@@ -188,6 +196,19 @@ void Checker::CheckRegistryList(const Command& c)
         char* fields[kRegistryLineFields];
         int found = SplitRegistryLine(copy.data(), fields);
         Command at = AtLine(c, FindSection(ini_, c.Field(0)), line.second);
+        // Five fields whose fourth reads as a value type: the value name was
+        // left out and the type and data moved into its place.
+        if (found == kRegistryLineFields - 1 && IsDecimal(TrimSpaces(fields[3])) &&
+            ParseDecimal(fields[3]) <= 4) {
+            std::string rest = std::string(TrimSpaces(fields[3])) + "," + TrimSpaces(fields[4]);
+            Report(at, kError, "registry-line",
+                   "the line lacks its value name: \"" + rest + "\" stands where the value name and type go, and "
+                   "the runner logs \"NOTICE:Data not defined\": this and every later line of [" +
+                       c.Field(0) + "] are not done",
+                   "write an empty value name for the key's default value: " + std::string(TrimSpaces(fields[0])) +
+                       "," + TrimSpaces(fields[1]) + "," + TrimSpaces(fields[2]) + ",," + rest);
+            return;
+        }
         if (found < kRegistryLineFields) {
             Report(at, kError, "registry-line",
                    std::string("the line lacks its ") + kMissing[found] +
@@ -245,6 +266,13 @@ void Checker::CheckRegistryList(const Command& c)
             Report(at, kWarning, "hex-data",
                    "DWORD data \"" + expanded + "\" has more than 8 digits: only the last 8 count",
                    "write at most 8 hex digits");
+        else if (type == 2 && known && shape.digits < 8 && !(shape.digits % 2) && IsDecimal(expanded))
+            Report(at, kWarning, "hex-data",
+                   "DWORD data \"" + expanded + "\" is read as hexadecimal digits, not as a decimal number: it is "
+                       "stored as " + DwordAsHex(HexTextToDword(expanded.c_str())),
+                   "write the number as eight hex digits: " + EightDigits(DwordAsHex(ParseDecimal(expanded.c_str())).substr(2)) +
+                       " for " + expanded + ", or " + EightDigits(expanded) + " to keep " +
+                       DwordAsHex(HexTextToDword(expanded.c_str())));
         else if (type == 2 && known && (shape.digits % 2))
             Report(at, kWarning, "hex-data",
                    "DWORD data \"" + expanded + "\" has an odd count of digits: it is read as if a 0 followed, "

@@ -75,15 +75,23 @@ const Case kCases[] = {
     {"branch targets, as written and through a variable",
      "9,Yes,No\n17,Ask,4,A,Yes,\n18,Other,Yes\n19,~%V001\n25,Ids,Yes,Unsupported\n30,Yes,,Yes\n[Variables]\n"
      "V001=Mising\n[Ask.US]\nMessage1=?\n[Ids]\n0x0A1B\n[Yes]\n32,y\n",
-     {"4: error: missing-target", "5: error: missing-target", "6: warning: missing-target",
-      "6: warning: missing-target", "6: warning: missing-target", "6: error: missing-target", "7: error: missing-target", "8: error: missing-target", "9: warning: missing-target"},
+     {"4: error: missing-target", "5: error: missing-target", "6: error: branch-fields", "6: error: missing-target",
+      "7: error: missing-target", "8: error: missing-target", "9: warning: missing-target"},
+     2},
+    {"a new author's mistakes: a branch a field short, a single-value section without its key, a CMD14 line "
+     "without its value name, a DWORD of decimal digits",
+     "18,Win95,Win98,WinNT4,Win2000\n12,NoKey\n14,Values\n[NoKey]\nRegHive=HKEY_CURRENT_USER\nRegValue=V\n"
+     "[Values]\n1,HKCU,K,Count,2,1000\n1,HKCU,K,Size,2,00001000\n1,HKCU,K,1,text\n",
+     {"4: error: branch-fields", "4: error: missing-target", "4: error: missing-target", "4: error: missing-target",
+      "4: error: missing-target", "7: error: no-key", "11: warning: hex-data", "13: error: registry-line"},
      2},
     {"root names that fall back to HKEY_LOCAL_MACHINE, value types, DWORD text",
      "3,Reg\n3,Dword\n3,Fine\n14,Multi\n[Reg]\nRegHive=HKEY_CURENT_USER\nRegDataType=7\n[Dword]\n"
      "RegHive=HKEY_CURRENT_USER\nRegDataType=2\nRegData=4294967296\n[Fine]\nRegHive=hkey_current_user\n"
      "RegDataType=2\nRegData=0xFFFFFFFF\n[Multi]\n1,HKML,K,V,0,a\n1,HKCU,K,V,9,a\n1,HKCU,K,V,1,ABC\n"
      "1,HKCU,K,V,2,12G\n1,hkcu,K,V,2,123456789\n4,HKCU,K,,,\n2,HKCU,K\n1,HKCU,K,V,0,never read\n",
-     {"9: error: root-fallback", "10: warning: value-type", "14: error: dword-text", "20: error: root-fallback",
+     {"8: error: no-key", "9: error: root-fallback", "10: warning: value-type", "11: error: no-key",
+      "14: error: dword-text", "15: error: no-key", "20: error: root-fallback",
       "21: warning: value-type", "22: warning: hex-data", "23: warning: hex-data", "24: warning: hex-data",
       "25: error: registry-action", "26: error: registry-line"},
      2},
@@ -120,9 +128,9 @@ const Case kCases[] = {
     {"sections no list reaches, names given twice, a branch to the list itself",
      "32,x\n19,CommandsList\n3,Reg\n[Orphan]\n32,never\n[CommandsList]\n32,never read\n[Reg]\n"
      "RegHive=HKEY_CURRENT_USER\nreghive=HKML\n[DATA]\nLogging=1\n",
-     {"5: warning: self-branch", "7: warning: unreachable", "9: warning: duplicate-section",
+     {"5: warning: self-branch", "7: warning: unreachable", "9: warning: duplicate-section", "11: error: no-key",
       "13: warning: duplicate-key", "14: warning: duplicate-section"},
-     1},
+     2},
     {"a cycle of branches without an exit, and one with an exit", "19,A\n17,Ask,3,C,\n[A]\n19,B\n[B]\n32,b\n19,A\n"
      "[Ask.US]\nMessage1=?\n[C]\n19,D\n[D]\n19,C\n17,Ask,3,C,\n",
      {"7: error: endless-cycle"}, 2},
