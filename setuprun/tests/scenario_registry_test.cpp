@@ -176,7 +176,7 @@ TEST(Registry, RemovingValuesAndKeys)
                                           "...deleting Value:  HKEY_CURRENT_USER\\" + key + "\\Fresh\\None:<>",
                                           "...ERROR deleting Value  ", "...deleting Key:  " + key + "\\Leaf",
                                           "...deleting Key:  " + key + "\\Full", "...ERROR deleting Key  ",
-                                          "CMD4> CMD03_Add single Reg Value: 3,Misspelt",
+                                          "CMD4> CMD03_Add single Reg Value: 3,Misspelt ",
                                           "ERROR-=- Missing the Data section",
                                           "ERROR-=- RegKey of [NoKey] is missing: the registry is not changed",
                                           "ERROR-=- Missing the Data section",
