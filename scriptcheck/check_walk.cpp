@@ -157,23 +157,27 @@ size_t Checker::ReportShiftedBranches(const Command& c, const BranchField* field
     if (c.fields.empty() || (int)c.fields.size() >= takes)
         return 0;
     std::string asWritten;
+    bool firstIsBranch = false;
     for (int n = 0; n < takes; n++) {
         for (const BranchField* f = fields; f->field >= 0; f++) {
             if (f->field != n)
                 continue;
+            firstIsBranch = firstIsBranch || n == 0;
             std::string list = c.Field((size_t)n);
-            asWritten += std::string(n == 0 ? "" : n + 1 == takes ? " and " : ", ") + f->role +
+            asWritten += std::string(asWritten.empty() ? "" : n + 1 == takes ? " and " : ", ") + f->role +
                          (list.empty() ? " has none" : " is [" + list + "]");
         }
     }
-    std::string shifted = c.typeText + ",";
-    for (size_t n = 0; n < c.fields.size(); n++)
-        shifted += "," + c.fields[n];
+    std::string fix = "write all " + std::to_string(takes) + " fields, an empty one where no list is meant";
+    if (firstIsBranch) {
+        fix += "; with the first left out: " + c.typeText + ",";
+        for (const std::string& field : c.fields)
+            fix += "," + field;
+    }
     Report(c, kError, "branch-fields",
            Name(c) + " has " + std::to_string(c.fields.size()) + " fields where it takes " + std::to_string(takes) +
                ": a field left out moves every later list one place, so " + asWritten,
-           "write all " + std::to_string(takes) + " fields, an empty one where no list is meant; with the first "
-               "left out: " + shifted);
+           fix);
     return c.fields.size();
 }
 
