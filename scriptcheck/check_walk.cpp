@@ -70,7 +70,12 @@ const std::vector<Command>& Checker::Commands(const std::string& listName)
         KeyList keys;
         KeyListInit(&keys);
         if (CompileCommandLine(copy.data(), 0, &keys)) {
-            Command c{section, line.second ? line.second->line : section->line, "", 0, false, {}};
+            Command c{section, line.second ? line.second->line : section->line, "", 0, false, {}, "", false};
+            size_t semicolon = line.first.find(';');
+            if (semicolon != std::string::npos) {
+                c.comment = line.first.substr(semicolon);
+                c.commentJoined = semicolon > 0 && line.first[semicolon - 1] != ' ' && line.first[semicolon - 1] != '\t';
+            }
             for (const char* e = KeyListText(&keys); e && *e; e = NextEntry(e)) {
                 const char* equals = strchr(e, '=');
                 std::string name(e, (size_t)(equals - e));

@@ -41,6 +41,8 @@ struct Command {
     int type;
     bool hasComma;
     std::vector<std::string> fields; // as the command reads them back from [Commands]
+    std::string comment;             // the line from its first ";" on, which the compile drops
+    bool commentJoined;              // that ";" follows a word, not a blank: it reads as text
     std::string Field(size_t m) const { return m < fields.size() ? fields[m] : std::string(); }
 };
 

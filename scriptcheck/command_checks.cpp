@@ -678,13 +678,19 @@ void Checker::CheckSetVariable(const Command& c)
     CheckLength(c, c.Field(2), kFieldLimit, "the value", true, "cuts");
 }
 
-// A CMD32 message is field 0: what does not fit is cut.
+// A CMD32 message is field 0: what does not fit is cut. A ";" right after
+// a word is taken for part of the message, but the line ends there: one
+// after a blank reads as the comment it is.
 void Checker::CheckLogMessage(const Command& c)
 {
     CheckLength(c, c.Field(0), kSectionFieldLimit, "the message", false, "cuts", kWarning);
     if (c.fields.size() > 1)
         Report(c, kWarning, "text-lost", "CMD32 logs field 0 only: the text after its second comma is lost",
                "write the message without commas");
+    else if (c.commentJoined && !c.Field(0).empty())
+        Report(c, kWarning, "text-lost",
+               "a \";\" starts a comment: CMD32 logs \"" + c.Field(0) + "\" and drops \"" + c.comment + "\"",
+               "write the message without \";\" (a comment after a blank is read as one)");
 }
 
 } // namespace scriptcheck

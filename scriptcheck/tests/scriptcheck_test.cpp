@@ -106,7 +106,9 @@ const Case kCases[] = {
      {"4: error: too-long", "6: error: too-long", "7: warning: too-long", "8: error: too-long",
       "10: warning: too-long"},
      2},
-    {"CMD32 text after a comma is lost", "32,Installing, please wait\n32,fine\n", {"4: warning: text-lost"}, 1},
+    {"CMD32 text after a comma or a joined semicolon is lost",
+     "32,Installing, please wait\n32,fine\n32,Installing; please wait\n32,done ; a comment\n",
+     {"4: warning: text-lost", "6: warning: text-lost"}, 1},
     {"CMD11 program paths and wait flags",
      "11,,C:\\Program Files\\App\\setup.exe /s,TRUE\n11,,\"C:\\Program Files\\App\\setup.exe\" /s\n"
      "11,,C:\\Tools\\setup.exe /d C:\\x.exe,YES\n11,Launch\n11,,\"C:\\Tools\\setup.exe\"\n[Launch]\n"
