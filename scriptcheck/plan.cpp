@@ -17,6 +17,7 @@
 #include "ini_reader.h"
 #include "file_text.h"
 #include "registry_text.h"
+#include "run_state.h"
 #include "system_id_list.h"
 #include "section_read.h"
 #include "text.h"
@@ -26,6 +27,12 @@ namespace {
 
 // A run that has not ended after this many commands loops.
 enum { kPlanCommandLimit = 20000 };
+
+// The command numbers the run loop takes (run_state.h).
+bool ValidNumber(long long n)
+{
+    return n >= -(long long)kMaxCommandNumber && n <= kMaxCommandNumber;
+}
 
 unsigned long ReadFromPlanSection(void* context, const char* section, char* buffer, unsigned long size)
 {
@@ -609,12 +616,14 @@ int Planner::PlanBox()
     std::vector<std::string> lines = Lines(section);
     if (lines.empty())
         return 2;
+    // Message1, Message2, ... each with its line feed, up to the first empty
+    // or missing one; a line that starts with ";" shows empty.
     std::string text;
     for (int i = 1;; i++) {
-        const IniEntry* entry = FindKey(ini_, section, "Message" + std::to_string(i));
-        if (!entry)
+        std::string line = Read(section, "Message" + std::to_string(i), "NO TEXT");
+        if (line.empty() || EqualsNoCase(line.c_str(), "NO TEXT"))
             break;
-        text += (text.empty() ? "" : "\\n") + StripMatchingQuotes(entry->value);
+        text += (line[0] == ';' ? std::string() : line) + "\\n";
     }
     int kind = Field(1).empty() ? 1 : ParseDecimal(Field(1).c_str());
     enum { kOk = 1, kCancel = 2, kYes = 6, kNo = 7 };
@@ -672,10 +681,11 @@ int Planner::PlanCounter()
     return 0;
 }
 
+// The run loop moves on by one after these, as after every command.
 int Planner::PlanStepBack()
 {
     int step = ReadInt(ini_, "DATA", "DecCommand", 0);
-    if (step > 0 && n_ - step - 1 >= -1)
+    if (step > 0 && ValidNumber((long long)n_ - step - 1))
         n_ = n_ - step - 1;
     return 0;
 }
@@ -683,7 +693,7 @@ int Planner::PlanStepBack()
 int Planner::PlanStepOn()
 {
     int step = ReadInt(ini_, "DATA", "IncCommand", 0);
-    if (step > 0)
+    if (step > 0 && ValidNumber((long long)n_ + step))
         n_ += step;
     return 0;
 }
@@ -753,19 +763,19 @@ int Planner::PlanPowerBranch()
 
 int Planner::PlanSystemIdBranch()
 {
-    unsigned id = options_.firmwareAnswers ? options_.systemId : (unsigned)ReadInt(ini_, "DATA", "SYSID", 0);
+    // Without the firmware the script's own [DATA] SYSID stands in.
+    unsigned id = (options_.firmwareAnswers ? options_.systemId : (unsigned)ReadInt(ini_, "DATA", "SYSID", 0)) & 0xFFFF;
     bool listed = false;
-    std::vector<std::string> lines = ListLines();
-    for (size_t i = 0; i < lines.size(); i++) {
-        const std::string& line = lines[i];
+    for (const std::string& line : Lines(section_)) {
         std::vector<char> copy(line.begin(), line.end());
         copy.push_back('\0');
-        if (IdListLineMatches(copy.data(), id & 0xFFFF)) {
+        if (id != 0 && IdListLineMatches(copy.data(), id)) {
             listed = true;
             break;
         }
     }
-    Branch(Expand(Field(listed ? 1 : 2)), true);
+    bool debug = ReadInt(ini_, "DATA", "IsVorlix", 0) != 0 && ReadInt(ini_, "DATA", "Debug", 0) != 0;
+    Branch(Expand(Field(listed || debug ? 1 : 2)), true);
     return 0;
 }
 
@@ -796,6 +806,10 @@ Plan Planner::Run(const std::string& text)
     for (int steps = 0;; steps++) {
         if (steps >= kPlanCommandLimit) {
             plan_.end = "the run has not ended after " + std::to_string(kPlanCommandLimit) + " commands: a loop";
+            break;
+        }
+        if (!ValidNumber(n_)) {
+            plan_.end = "command number " + std::to_string(n_) + " is out of range: the run ends";
             break;
         }
         auto found = commands_.find(n_);
