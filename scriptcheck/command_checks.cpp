@@ -41,7 +41,7 @@ void Checker::CheckCommand(const Command& c)
     if (!CheckType(c))
         return;
     typedef void (Checker::*CommandCheck)(const Command&);
-#define COMMAND_CHECK(number, name, handler, check, branches, properties) &Checker::Check##check,
+#define COMMAND_CHECK(number, name, handler, check, plan, branches, properties) &Checker::Check##check,
     static const CommandCheck kChecks[kCommandTypeCount] = {SETUPRUN_COMMAND_TYPES(COMMAND_CHECK)};
 #undef COMMAND_CHECK
     // An undefined type still has its field 0 read.

@@ -3,11 +3,13 @@
 // Prints findings in the compiler's form and exits with the worst one:
 // 0 clean (notes only), 1 warnings, 2 errors, 3 usage or unreadable file.
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <string>
 
 #include "checks.h"
+#include "plan.h"
 #include "findings.h"
 #include "text.h"
 
@@ -58,8 +60,113 @@ static bool ReadAppendedFile(void* context, const std::string& path, std::string
     return ReadWholeFile(name, text);
 }
 
+struct PlanChoice {
+    const char* word;
+    int value;
+};
+
+// The value of a word of a list; -1 when it is none of them.
+static int Choose(const char* word, const PlanChoice* choices)
+{
+    for (; choices->word; choices++) {
+        if (EqualsNoCase(word, choices->word))
+            return choices->value;
+    }
+    return -1;
+}
+
+static const PlanChoice kWindowsChoices[] = {{"95", kPlanWin95},  {"98", kPlanWin98},         {"nt4", kPlanNT4},
+                                             {"2000", kPlanWin2000}, {"other", kPlanOtherWindows}, {nullptr, 0}};
+static const PlanChoice kPowerChoices[] = {{"apm", kPlanApm}, {"acpi", kPlanAcpi}, {nullptr, 0}};
+// The button ids of the Windows message box.
+static const PlanChoice kAnswerChoices[] = {{"default", 0}, {"ok", 1},    {"cancel", 2}, {"abort", 3}, {"retry", 4},
+                                            {"ignore", 5},  {"yes", 6},   {"no", 7},     {nullptr, 0}};
+
+static int Usage()
+{
+    fprintf(stderr, "usage: scriptcheck [-C PROGRAM_DIR] SCRIPT...\n"
+                    "       scriptcheck --plan [--windows 95|98|nt4|2000|other] [--firmware none|ID]\n"
+                    "                   [--power apm|acpi] [--answer default|ok|cancel|yes|no|retry|abort|ignore]\n"
+                    "                   [--program-dir DIR] [--windows-dir DIR] [--system-dir DIR] SCRIPT\n"
+                    "Checks installation scripts for the runner. -C names the directory the runner\n"
+                    "will sit in (~%%C001, where CMD28 finds files; default: the script's own).\n"
+                    "--plan prints what a run of the script does to the machine, in run order, when\n"
+                    "the checker finds no error in it.\n"
+                    "Exit status: 0 clean (notes only), 1 warnings, 2 errors, 3 usage error or a\n"
+                    "script that cannot be read.\n");
+    return kExitUsage;
+}
+
+// scriptcheck --plan ...: the findings first; the plan when there is no error.
+static int PlanMain(int argc, char** argv)
+{
+    PlanOptions options;
+    options.windowsDir = "C:\\WINDOWS";
+    std::string programDir;
+    const char* script = nullptr;
+    for (int i = 2; i < argc; i++) {
+        std::string option = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (option[0] != '-') {
+            if (script)
+                return Usage();
+            script = argv[i];
+            continue;
+        }
+        if (!value)
+            return Usage();
+        i++;
+        int chosen = 0;
+        if (option == "--windows" && (chosen = Choose(value, kWindowsChoices)) >= 0) {
+            options.windows = (PlanWindows)chosen;
+        } else if (option == "--power" && (chosen = Choose(value, kPowerChoices)) >= 0) {
+            options.power = (PlanPower)chosen;
+        } else if (option == "--answer" && (chosen = Choose(value, kAnswerChoices)) >= 0) {
+            options.answer = chosen;
+        } else if (option == "--firmware") {
+            char* end;
+            unsigned long id = strtoul(value, &end, 16);
+            options.firmwareAnswers = !EqualsNoCase(value, "none");
+            if (options.firmwareAnswers && (*end || id > 0xFFFF))
+                return Usage();
+            options.systemId = (unsigned)id;
+        } else if (option == "--program-dir" || option == "-C") {
+            programDir = value;
+        } else if (option == "--windows-dir") {
+            options.windowsDir = value;
+        } else if (option == "--system-dir") {
+            options.systemDir = value;
+        } else {
+            return Usage();
+        }
+    }
+    if (!script)
+        return Usage();
+    std::string text;
+    if (!ReadWholeFile(script, &text)) {
+        fprintf(stderr, "scriptcheck: cannot read %s\n", script);
+        return kExitUsage;
+    }
+    AppendPlace place = {script, programDir.empty() ? "" : programDir + "/"};
+    AppendSource appended = {ReadAppendedFile, &place};
+    std::vector<Finding> findings = CheckScript(script, text, &appended);
+    PrintFindings(stdout, findings);
+    int status = ExitStatusFor(findings);
+    if (status < kExitErrors) {
+        options.programDir = programDir.empty() ? DirectoryOf(script) : programDir;
+        while (!options.programDir.empty() &&
+               (options.programDir.back() == '/' || options.programDir.back() == '\\'))
+            options.programDir.pop_back();
+        fputs(FormatPlan(PlanScript(script, text, &appended, options)).c_str(), stdout);
+    }
+    fflush(stdout);
+    return status;
+}
+
 int main(int argc, char** argv)
 {
+    if (argc >= 2 && strcmp(argv[1], "--plan") == 0)
+        return PlanMain(argc, argv);
     int first = 1;
     std::string programDir;
     if (argc >= 3 && strcmp(argv[1], "-C") == 0) {
@@ -68,14 +175,8 @@ int main(int argc, char** argv)
             programDir += '/';
         first = 3;
     }
-    if (first >= argc || argv[first][0] == '-') {
-        fprintf(stderr, "usage: scriptcheck [-C PROGRAM_DIR] SCRIPT...\n"
-                        "Checks installation scripts for the runner. -C names the directory the runner\n"
-                        "will sit in (~%%C001, where CMD28 finds files; default: the script's own).\n"
-                        "Exit status: 0 clean (notes only), 1 warnings, 2 errors, 3 usage error or a\n"
-                        "script that cannot be read.\n");
-        return kExitUsage;
-    }
+    if (first >= argc || argv[first][0] == '-')
+        return Usage();
     int status = kExitClean;
     for (int i = first; i < argc; i++) {
         std::string path = argv[i];

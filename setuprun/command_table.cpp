@@ -4,7 +4,7 @@
 
 namespace {
 
-#define COMMAND_HANDLER(number, name, handler, check, branches, properties) handler,
+#define COMMAND_HANDLER(number, name, handler, check, plan, branches, properties) handler,
 const CommandHandler kHandlers[kCommandTypeCount] = {SETUPRUN_COMMAND_TYPES(COMMAND_HANDLER)};
 #undef COMMAND_HANDLER
 

@@ -2,7 +2,7 @@
 
 namespace {
 
-#define COMMAND_TYPE_ROW(number, name, handler, check, branches, properties) {number, name, properties, branches},
+#define COMMAND_TYPE_ROW(number, name, handler, check, plan, branches, properties) {number, name, properties, branches},
 constexpr CommandType kCommandTypes[] = {SETUPRUN_COMMAND_TYPES(COMMAND_TYPE_ROW)};
 #undef COMMAND_TYPE_ROW
 

@@ -66,47 +66,49 @@ inline constexpr BranchField kPowerBranches[] = {
 // clang-format on
 
 // One row per type, in type order: X(number, log name, handler, checker's
-// check, branch fields, properties). The handler is the runner's (commands.h), the check
-// the checker's (Checker::Check<name>, scriptcheck/command_checks.cpp);
-// each side expands the column it needs and ignores the other.
+// check, plan step, branch fields, properties). The handler is the
+// runner's (commands.h), the check the checker's (Checker::Check<name>,
+// scriptcheck/command_checks.cpp), the plan step what the checker's plan
+// writes down for it (Planner::Plan<name>, scriptcheck/plan.cpp); each
+// side expands the column it needs and ignores the others.
 // clang-format off
 #define SETUPRUN_COMMAND_TYPES(X) \
-    X(0,  "CMD00",                          nullptr,                        Field0,        kNoBranches,       kCmdEndsList) \
-    X(1,  "CMD01_Copy_Lnk2StartF_W2000",    CMD01_Copy_Lnk2StartF_W2000,    AddLink,       kNoBranches,       0) \
-    X(2,  "CMD02_DEL_LnkInStartF_W2000",    CMD02_DEL_LnkInStartF_W2000,    DeleteLink,    kNoBranches,       0) \
-    X(3,  "CMD03_Add single Reg Value",     CMD03_AddSingleRegValue,        AddRegValue,   kNoBranches,       0) \
-    X(4,  "CMD04_Remove single Reg Value",  CMD04_RemoveSingleRegValue,     RegKeySection, kNoBranches,       0) \
-    X(5,  "CMD05_IncRunningCounter",        CMD05_IncRunningCounter,        Field0,        kNoBranches,       kCmdUsesData) \
-    X(6,  "CMD06_DecCmdIndex",              CMD06_DecCmdIndex,              DecStep,       kNoBranches,       kCmdUsesData) \
-    X(7,  "CMD07_IncCmdIndex",              CMD07_IncCmdIndex,              IncStep,       kNoBranches,       kCmdUsesData) \
-    X(8,  "CMD08_ResetCmdIndex",            CMD08_ResetCmdIndex,            Field0,        kNoBranches,       kCmdEndsRun | kCmdKeepsPosition) \
-    X(9,  "CMD09_BranchOnIsVorlix",         CMD09_BranchOnIsVorlix,         Field0,        kMachineBranches,  0) \
-    X(10, "CMD10_Exit",                     CMD10_Exit,                     Field0,        kNoBranches,       kCmdEndsRun) \
-    X(11, "CMD11_SpawnProgram",             CMD11_SpawnProgram,             Program,       kNoBranches,       kCmdFieldForm) \
-    X(12, "CMD12_RemoveSingleRegKey",       CMD12_RemoveSingleRegKey,       RegKeySection, kNoBranches,       0) \
-    X(13, "CMD13_Sleep",                    CMD13_Sleep,                    SleepTime,     kNoBranches,       0) \
-    X(14, "CMD14_MultiRegEdit",             CMD14_MultiRegEdit,             RegistryList,  kNoBranches,       0) \
-    X(15, "CMD15_CopyFile",                 CMD15_CopyFile,                 CopyFiles,     kNoBranches,       kCmdFieldForm) \
-    X(16, "CMD16_DeleteFileOrDir",          CMD16_DeleteFileOrDir,          DeletePaths,   kNoBranches,       kCmdFieldForm) \
-    X(17, "CMD17_DisplayMessageBox",        CMD17_DisplayMessageBox,        BoxMessages,   kAnswerBranches,   0) \
-    X(18, "CMD18_BranchOnOS",               CMD18_BranchOnOS,               Field0,        kWindowsBranches,  0) \
-    X(19, "CMD19_JumpToNextSection",        CMD19_JumpToNextSection,        Field0,        kJumpBranches,     0) \
-    X(20, "CMD20_ExitRebootSystem",         CMD20_ExitRebootSystem,         Field0,        kNoBranches,       kCmdAsksRestart) \
-    X(21, "CMD21_MakeDir",                  CMD21_MakeDir,                  MakeDirs,      kNoBranches,       kCmdFieldForm) \
-    X(22, "CMD22_DisplayWindow",            CmdNotSupported,                Field0,        kNoBranches,       kCmdReserved) \
-    X(23, "CMD23_MergeINIFile",             CmdNotSupported,                Field0,        kNoBranches,       kCmdReserved) \
-    X(24, "CMD24_ControlOsShutdown",        CmdNotSupported,                Field0,        kNoBranches,       kCmdReserved) \
-    X(25, "CMD25_BranchOnSystemID",         CMD25_BranchOnSystemID,         SystemIdList,  kSystemIdBranches, 0) \
-    X(26, "CMD26_SetValue",                 CMD26_SetValue,                 SetValue,      kNoBranches,       kCmdFieldForm | kCmdWritesScript) \
-    X(27, "CMD27_SetVariable",              CMD27_SetVariable,              SetVariable,   kNoBranches,       kCmdFieldForm | kCmdSetsVariable) \
-    X(28, "CMD28_AppendINIFile",            CMD28_AppendINIFile,            Append,        kNoBranches,       kCmdAddsSections) \
-    X(29, "CMD29_ExitAndDeleteINIFile",     CMD29_ExitAndDeleteINIFile,     ExitAndDelete, kNoBranches,       kCmdEndsRun | kCmdKeepsPosition | kCmdFieldForm | kCmdAsksRestart | kCmdDeletesScript) \
-    X(30, "CMD30_BranchOnPowerManagement",  CMD30_BranchOnPowerManagement,  Field0,        kPowerBranches,    0) \
-    X(31, "CMD31_RenameFile",               CMD31_RenameFile,               RenameFiles,   kNoBranches,       kCmdFieldForm) \
-    X(32, "CMD32_LogMsg",                   CMD32_LogMsg,                   LogMessage,    kNoBranches,       0) \
-    X(33, "CMD33_",                         CmdNotSupported,                Field0,        kNoBranches,       kCmdReserved) \
-    X(34, "CMD34_",                         CmdNotSupported,                Field0,        kNoBranches,       kCmdReserved) \
-    X(35, "CMD35_",                         CmdNotSupported,                Field0,        kNoBranches,       kCmdReserved)
+    X(0,  "CMD00",                          nullptr,                        Field0,        Nothing,        kNoBranches,       kCmdEndsList) \
+    X(1,  "CMD01_Copy_Lnk2StartF_W2000",    CMD01_Copy_Lnk2StartF_W2000,    AddLink,       AddLink,        kNoBranches,       0) \
+    X(2,  "CMD02_DEL_LnkInStartF_W2000",    CMD02_DEL_LnkInStartF_W2000,    DeleteLink,    DeleteLink,     kNoBranches,       0) \
+    X(3,  "CMD03_Add single Reg Value",     CMD03_AddSingleRegValue,        AddRegValue,   SetRegValue,    kNoBranches,       0) \
+    X(4,  "CMD04_Remove single Reg Value",  CMD04_RemoveSingleRegValue,     RegKeySection, DeleteRegValue, kNoBranches,       0) \
+    X(5,  "CMD05_IncRunningCounter",        CMD05_IncRunningCounter,        Field0,        Counter,        kNoBranches,       kCmdUsesData) \
+    X(6,  "CMD06_DecCmdIndex",              CMD06_DecCmdIndex,              DecStep,       StepBack,       kNoBranches,       kCmdUsesData) \
+    X(7,  "CMD07_IncCmdIndex",              CMD07_IncCmdIndex,              IncStep,       StepOn,         kNoBranches,       kCmdUsesData) \
+    X(8,  "CMD08_ResetCmdIndex",            CMD08_ResetCmdIndex,            Field0,        Reset,          kNoBranches,       kCmdEndsRun | kCmdKeepsPosition) \
+    X(9,  "CMD09_BranchOnIsVorlix",         CMD09_BranchOnIsVorlix,         Field0,        MachineBranch,  kMachineBranches,  0) \
+    X(10, "CMD10_Exit",                     CMD10_Exit,                     Field0,        Exit,           kNoBranches,       kCmdEndsRun) \
+    X(11, "CMD11_SpawnProgram",             CMD11_SpawnProgram,             Program,       Start,          kNoBranches,       kCmdFieldForm) \
+    X(12, "CMD12_RemoveSingleRegKey",       CMD12_RemoveSingleRegKey,       RegKeySection, DeleteRegKey,   kNoBranches,       0) \
+    X(13, "CMD13_Sleep",                    CMD13_Sleep,                    SleepTime,     Nothing,        kNoBranches,       0) \
+    X(14, "CMD14_MultiRegEdit",             CMD14_MultiRegEdit,             RegistryList,  RegistryList,   kNoBranches,       0) \
+    X(15, "CMD15_CopyFile",                 CMD15_CopyFile,                 CopyFiles,     Copy,           kNoBranches,       kCmdFieldForm) \
+    X(16, "CMD16_DeleteFileOrDir",          CMD16_DeleteFileOrDir,          DeletePaths,   Delete,         kNoBranches,       kCmdFieldForm) \
+    X(17, "CMD17_DisplayMessageBox",        CMD17_DisplayMessageBox,        BoxMessages,   Box,            kAnswerBranches,   0) \
+    X(18, "CMD18_BranchOnOS",               CMD18_BranchOnOS,               Field0,        WindowsBranch,  kWindowsBranches,  0) \
+    X(19, "CMD19_JumpToNextSection",        CMD19_JumpToNextSection,        Field0,        Jump,           kJumpBranches,     0) \
+    X(20, "CMD20_ExitRebootSystem",         CMD20_ExitRebootSystem,         Field0,        Restart,        kNoBranches,       kCmdAsksRestart) \
+    X(21, "CMD21_MakeDir",                  CMD21_MakeDir,                  MakeDirs,      MakeFolders,    kNoBranches,       kCmdFieldForm) \
+    X(22, "CMD22_DisplayWindow",            CmdNotSupported,                Field0,        Nothing,        kNoBranches,       kCmdReserved) \
+    X(23, "CMD23_MergeINIFile",             CmdNotSupported,                Field0,        Nothing,        kNoBranches,       kCmdReserved) \
+    X(24, "CMD24_ControlOsShutdown",        CmdNotSupported,                Field0,        Nothing,        kNoBranches,       kCmdReserved) \
+    X(25, "CMD25_BranchOnSystemID",         CMD25_BranchOnSystemID,         SystemIdList,  SystemIdBranch, kSystemIdBranches, 0) \
+    X(26, "CMD26_SetValue",                 CMD26_SetValue,                 SetValue,      SetValue,       kNoBranches,       kCmdFieldForm | kCmdWritesScript) \
+    X(27, "CMD27_SetVariable",              CMD27_SetVariable,              SetVariable,   SetVariable,    kNoBranches,       kCmdFieldForm | kCmdSetsVariable) \
+    X(28, "CMD28_AppendINIFile",            CMD28_AppendINIFile,            Append,        Append,         kNoBranches,       kCmdAddsSections) \
+    X(29, "CMD29_ExitAndDeleteINIFile",     CMD29_ExitAndDeleteINIFile,     ExitAndDelete, ExitAndDelete,  kNoBranches,       kCmdEndsRun | kCmdKeepsPosition | kCmdFieldForm | kCmdAsksRestart | kCmdDeletesScript) \
+    X(30, "CMD30_BranchOnPowerManagement",  CMD30_BranchOnPowerManagement,  Field0,        PowerBranch,    kPowerBranches,    0) \
+    X(31, "CMD31_RenameFile",               CMD31_RenameFile,               RenameFiles,   Rename,         kNoBranches,       kCmdFieldForm) \
+    X(32, "CMD32_LogMsg",                   CMD32_LogMsg,                   LogMessage,    Nothing,        kNoBranches,       0) \
+    X(33, "CMD33_",                         CmdNotSupported,                Field0,        Nothing,        kNoBranches,       kCmdReserved) \
+    X(34, "CMD34_",                         CmdNotSupported,                Field0,        Nothing,        kNoBranches,       kCmdReserved) \
+    X(35, "CMD35_",                         CmdNotSupported,                Field0,        Nothing,        kNoBranches,       kCmdReserved)
 // clang-format on
 
 enum { kCommandTypeCount = 36 };
