@@ -43,6 +43,17 @@ bool Contains(const std::string& text, const std::string& part)
     return !part.empty() && text.find(part) != std::string::npos;
 }
 
+// Whether a log line names a path or key whole (not as the start of a longer one).
+bool Names(const std::string& line, const std::string& path)
+{
+    for (size_t at = line.find(path); !path.empty() && at != std::string::npos; at = line.find(path, at + 1)) {
+        char next = at + path.size() < line.size() ? line[at + path.size()] : ' ';
+        if (!isalnum((unsigned char)next) && next != '\\' && next != '.' && next != '_')
+            return true;
+    }
+    return false;
+}
+
 std::string Replace(std::string text, const std::string& from, const std::string& to)
 {
     for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -186,8 +197,10 @@ struct Effect {
 
 struct Plan {
     std::vector<std::string> assumptions; // the "plan: " lines
+    std::vector<std::string> findings;    // the checker's findings, printed ahead of the plan
     std::vector<Effect> effects;          // the end line included
     std::vector<std::string> unreadable;
+    std::map<size_t, std::string> shape;  // effects whose fields the format does not give so
 };
 
 // Arguments each kind takes.
@@ -207,6 +220,10 @@ Plan ParsePlan(const std::string& output)
             plan.assumptions.push_back(line.substr(6));
             continue;
         }
+        if (line.find('\t') == std::string::npos && line != "end") {
+            plan.findings.push_back(line);
+            continue;
+        }
         std::vector<std::string> fields = Split(line, '\t');
         Effect effect;
         // "<file>:<line>:" ahead of the kind; the end line may stand alone.
@@ -217,10 +234,14 @@ Plan ParsePlan(const std::string& output)
         effect.kind = fields[0];
         effect.args.assign(fields.begin() + 1, fields.end());
         auto known = kArgs.find(effect.kind);
-        if (known == kArgs.end() || known->second != effect.args.size())
+        if (known == kArgs.end() || effect.args.size() < known->second) {
             plan.unreadable.push_back(line);
-        else
-            plan.effects.push_back(effect);
+            continue;
+        }
+        if (effect.args.size() > known->second)
+            plan.shape[plan.effects.size()] = std::to_string(effect.args.size()) + " fields where the format gives " +
+                                              std::to_string(known->second);
+        plan.effects.push_back(effect);
     }
     return plan;
 }
@@ -399,10 +420,13 @@ void Apply(const Plan& plan, Model* model, Expectations* expect)
         } else if (e.kind == "registry-delete-tree") {
             model->EraseKey(a[0], i);
         } else if (e.kind == "copy") {
+            // As the plan says: a copy onto a folder puts the file into it.
             Item item{"file "};
             if (!model->Source(a[0], &item))
                 item.bytes = "<no source " + a[0] + ">";
-            model->PutFile(a[1], item, i);
+            Item onto;
+            bool intoFolder = model->Source(a[1], &onto) && onto.shown.compare(0, 7, "folder ") == 0;
+            model->PutFile(intoFolder ? a[1] + a[0].substr(a[0].rfind('\\')) : a[1], item, i);
         } else if (e.kind == "copy-folder") {
             model->CopyFolder(a[0], a[1], i);
         } else if (e.kind == "delete") {
@@ -554,19 +578,19 @@ void ClearWatchedKeys()
     }
 }
 
-// A log line that tells why an effect on one of these texts failed: the
-// first failure line that names one of them, or that follows the line
-// that does.
+// A log line that tells why an effect on one of these paths or keys
+// failed: the first failure line that names one of them, or that follows
+// right after the line that does.
 std::string FailureFor(const std::vector<std::string>& log, const std::vector<std::string>& texts)
 {
     static const char* const kFailure[] = {"ERROR", "FAIL", "WARNING", "WARNINIG", "Error=", "does not Exist", "failed"};
     for (size_t i = 0; i < log.size(); i++) {
         bool names = false;
         for (const std::string& t : texts)
-            names = names || Contains(log[i], t);
+            names = names || Names(log[i], t) || (t.compare(0, 5, "HKEY_") == 0 && Contains(log[i], t));
         if (!names)
             continue;
-        for (size_t j = i; j < log.size() && j <= i + 2; j++) {
+        for (size_t j = i; j < log.size() && j <= i + 1; j++) {
             for (const char* f : kFailure) {
                 if (Contains(log[j], f))
                     return log[j];
@@ -591,8 +615,9 @@ std::string TrimEnd(std::string text)
 // Compares the run with its plan.
 class Proof {
 public:
-    Proof(const Bench& bench, const std::string& scriptName, const Plan& plan, const Snapshot& before)
-        : bench_(bench), plan_(plan), workingCopy_(bench.WorkingCopy(scriptName))
+    Proof(const Bench& bench, const std::string& scriptName, const Plan& plan, const Snapshot& before,
+          const std::string& currentDir)
+        : bench_(bench), plan_(plan), workingCopy_(bench.WorkingCopy(scriptName)), currentDir_(currentDir)
     {
         model_.items = before;
         model_.folder = bench.root;
@@ -605,6 +630,8 @@ public:
         log_ = bench_.Log();
         for (const std::string& line : plan_.unreadable)
             Disagree("unreadable plan line >" + line + "<", "");
+        for (const auto& shape : plan_.shape)
+            Note((long)shape.first, shape.second, "");
         CompareSnapshots(after);
         CheckWorkingCopy();
         CheckStarts();
@@ -642,10 +669,10 @@ private:
                 named.push_back(t);
         std::string why = FailureFor(log_, named);
         const std::string& kind = plan_.effects[effect].kind;
-        for (const Finding& f : outcome_.findings) {
-            if (why.empty() && !f.why.empty() && f.effect >= 0 && (size_t)f.effect < effect &&
-                plan_.effects[f.effect].kind == kind && (kind == "copy" || kind == "make-folder"))
-                why = "after the failed " + kind + " of " + f.where + ", which ends the list";
+        for (size_t j = effect; why.empty() && j-- > 0 && (kind == "copy" || kind == "make-folder");) {
+            std::string failed = plan_.effects[j].kind == kind ? FailureFor(log_, plan_.effects[j].args) : "";
+            if (!failed.empty())
+                why = "the list ended at the failed " + kind + " of " + plan_.effects[j].where + ": " + failed;
         }
         Note((long)effect, what, why);
     }
@@ -681,11 +708,22 @@ private:
                 (want->second.unknown || (want->second.type == seen->second.type && want->second.bytes == seen->second.bytes)))
                 continue;
             std::string shown = haveWant ? want->second.shown : seen->second.shown;
+            size_t lastUnder = 0;
+            bool under = false;
             std::string what = !haveSeen ? "expected " + Describe(want->second) + ", it is missing"
                                : !haveWant ? "unexpected " + Describe(seen->second)
                                            : "expected " + Describe(want->second) + ", seen " + Describe(seen->second);
             auto by = model_.origin.find(id);
-            if (by != model_.origin.end()) {
+            for (size_t i = 0; by == model_.origin.end() && i < plan_.effects.size(); i++) {
+                for (const std::string& path : plan_.effects[i].args) {
+                    if (plan_.effects[i].kind != "start" && id.compare(0, 2, "F ") == 0 &&
+                        StartsWithNoCase(shown.substr(shown.find(' ') + 1), FullPath(path) + "\\"))
+                        lastUnder = i, under = true;
+                }
+            }
+            if (under) {
+                DisagreeWith(lastUnder, "below it: " + what, {});
+            } else if (by != model_.origin.end()) {
                 DisagreeWith(by->second, what, plan_.effects[by->second].args);
             } else {
                 std::string why;
@@ -766,7 +804,7 @@ private:
                 failure = Contains(line, "FAIL - ") ? line : failure;
             if (seen[0] != "...Spawning  <" + e.args[0] + ">")
                 DisagreeWith(expect_.starts[n], "the log shows >" + seen[0] + "<", {});
-            else if (seen[1] != "...Setting CWD to  <" + e.args[1] + ">")
+            else if (seen[1] != "...Setting CWD to  <" + (e.args[1] == "<current folder>" ? currentDir_ : e.args[1]) + ">")
                 DisagreeWith(expect_.starts[n], "the log shows >" + seen[1] + "<", {});
             else if ((Upper(wait) == "TRUE") != (e.args[2] == "wait"))
                 DisagreeWith(expect_.starts[n], "the log shows >" + seen[2] + "<", {});
@@ -827,6 +865,7 @@ private:
     const Bench& bench_;
     const Plan& plan_;
     std::string workingCopy_;
+    std::string currentDir_; // the folder the run was started in
     Model model_;
     Expectations expect_;
     Outcome outcome_;
@@ -868,9 +907,9 @@ Outcome Prove(const Case& c, const std::string* handWrittenPlan = nullptr)
     Plan plan = ParsePlan(planText);
 
     Snapshot before = Take(bench.root);
-    Proof proof(bench, scriptName, plan, before);
     RunOptions options;
     options.currentDir = bench.programDir; // as when started from its folder
+    Proof proof(bench, scriptName, plan, before, options.currentDir);
     if (c.answer)
         options.answers.assign(8, Button(c.answer));
     RunResult run = bench.Run(scriptName + (c.answer ? " -noreboot" : " -silent -noreboot"), options);
@@ -881,6 +920,8 @@ Outcome Prove(const Case& c, const std::string* handWrittenPlan = nullptr)
     report << "[" << c.name << "] " << outcome.effects << " effects, " << outcome.agreed << " agreed\n";
     for (const std::string& a : plan.assumptions)
         report << "  plan: " << a << "\n";
+    for (const std::string& f : plan.findings)
+        report << "  checker: " << f << "\n";
     for (const Finding& f : outcome.findings)
         report << "  " << (f.why.empty() ? "DISAGREES " : "explained ") << f.where << " "
                << f.what << (f.why.empty() ? "" : "\n      because: " + f.why) << "\n";
