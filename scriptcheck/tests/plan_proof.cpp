@@ -38,9 +38,9 @@ bool StartsWithNoCase(const std::string& text, const std::string& start)
     return text.size() >= start.size() && Upper(text.substr(0, start.size())) == Upper(start);
 }
 
-bool Contains(const std::string& text, const std::string& part)
+bool Contains(const std::string& text, const std::string& piece)
 {
-    return !part.empty() && text.find(part) != std::string::npos;
+    return !piece.empty() && text.find(piece) != std::string::npos;
 }
 
 // Whether a log line names a path or key whole (not as the start of a longer one).
@@ -308,9 +308,9 @@ struct Model {
     {
         for (size_t at = 0; at != std::string::npos;) {
             at = key.find('\\', at + 1);
-            std::string part = key.substr(0, at);
-            if (WatchedKey(part) && !items.count(KeyId(part)))
-                Set(KeyId(part), Item{"key " + part}, by);
+            std::string upper = key.substr(0, at);
+            if (WatchedKey(upper) && !items.count(KeyId(upper)))
+                Set(KeyId(upper), Item{"key " + upper}, by);
         }
     }
     void EraseKey(const std::string& key, size_t by)
@@ -727,7 +727,7 @@ private:
                 DisagreeWith(by->second, what, plan_.effects[by->second].args);
             } else {
                 std::string why;
-                if (!expect_.starts.empty())
+                if (!LogLines("...Spawning  <").empty())
                     why = "a started program's own doing: the plan cannot see into a program";
                 Disagree("unplanned change: " + what, why);
             }
@@ -1025,17 +1025,19 @@ TEST(PlanProof, EveryPlanIsWhatTheRunDoes)
            sizeof kCases / sizeof kCases[0], effects, agreed, explained, disagreements);
 }
 
-// The proof itself can fail: a plan that gets a value's bytes wrong, leaves
-// out a copy, forgets the restart and names the wrong end is caught on
-// each count.
+// The proof itself can fail: a plan that gets a value's bytes and a
+// variable wrong, leaves out a copy, plans a start that never comes,
+// forgets the restart and names the wrong end is caught on each count.
 TEST(PlanProof, AFalsePlanIsCaught)
 {
     const Case c = {"FalsePlan", WindowsVersion::Win2000, nullptr, "file|{R}\\src.txt|alpha\n",
                     "[Set]\nRegHive=HKEY_CURRENT_USER\nRegKey={K}\nRegValue=V\nRegData=AB\nRegDataType=1\n"
-                    "[CommandsList]\n3,Set\n15,,{R}\\src.txt,{R}\\dst.txt\n29,,,TRUE\n"};
+                    "[CommandsList]\n3,Set\n27,,V001,real\n15,,{R}\\src.txt,{R}\\dst.txt\n20\n10\n"};
     const std::string plan = "plan: hand-written\n"
                              "x.ini:9:\tregistry-set\tHKEY_CURRENT_USER\\{K}\tV\tREG_BINARY\t41 43\n"
-                             "x.ini:11:\tend\tDONE\n";
+                             "x.ini:10:\tvariable\tV001\tother\n"
+                             "x.ini:11:\tstart\tcmd.exe /c rem\t<current folder>\twait\n"
+                             "end\tDONE\n";
     ::testing::TestPartResultArray failures;
     Outcome o;
     {
@@ -1047,10 +1049,13 @@ TEST(PlanProof, AFalsePlanIsCaught)
     for (const Finding& f : o.findings)
         all += (f.why.empty() ? "" : "explained ") + f.where + " " + f.what + "\n";
     EXPECT_EQ(1, failures.size()) << "one report for the case";
-    EXPECT_EQ(4u, o.findings.size()) << all;
+    EXPECT_EQ(6u, o.findings.size()) << all;
     EXPECT_EQ(0u, o.agreed) << all;
-    for (const char* part : {"x.ini:9 registry-set", "REG_BINARY [41 43], seen value", "REG_BINARY [41 42]",
-                             " unplanned change: unexpected file ", "\\dst.txt [alpha]\n", " unplanned restart asked\n",
-                             "x.ini:11 end >DONE<: the run ended so: working copy deleted\n"})
-        EXPECT_NE(std::string::npos, all.find(part)) << part << " not in\n" << all;
+    for (const char* expected :
+         {"x.ini:9 registry-set", "REG_BINARY [41 43], seen value", "REG_BINARY [41 42]\n",
+          " unplanned change: unexpected file ", "\\dst.txt [alpha]\n", " unplanned restart asked\n",
+          "x.ini:10 variable >V001< >other<: [VARIABLES] V001 is >real<\n",
+          "x.ini:11 start >cmd.exe /c rem< ><current folder>< >wait<: no ...Spawning line in the log\n",
+          " end >DONE<: the run ended so: exit\n"})
+        EXPECT_NE(std::string::npos, all.find(expected)) << expected << " not in\n" << all;
 }
