@@ -625,7 +625,7 @@ public:
         outcome_.effects = plan.effects.size();
     }
 
-    Outcome Judge(const Snapshot& after, const RunResult& run, bool silent)
+    Outcome Judge(const Snapshot& after, const RunResult& run, const char* answer)
     {
         log_ = bench_.Log();
         for (const std::string& line : plan_.unreadable)
@@ -635,7 +635,7 @@ public:
         CompareSnapshots(after);
         CheckWorkingCopy();
         CheckStarts();
-        CheckBoxes(run, silent);
+        CheckBoxes(run, answer);
         CheckRestart();
         CheckEnd();
         for (size_t i : expect_.unknowns)
@@ -815,17 +815,21 @@ private:
             Disagree("unplanned program start: " + log_[spawned[n]], "");
     }
 
-    void CheckBoxes(const RunResult& run, bool silent)
+    // Boxes in the order shown, each with the plan's title, text and the
+    // answer the run gave (a silent run shows none).
+    void CheckBoxes(const RunResult& run, const char* answer)
     {
         for (size_t n = 0; n < expect_.boxes.size(); n++) {
             const Effect& e = plan_.effects[expect_.boxes[n]];
-            if (silent) {
+            if (!answer) {
                 Note((long)expect_.boxes[n], "not shown", "a silent run answers without a box");
             } else if (n >= run.boxes.size()) {
                 DisagreeWith(expect_.boxes[n], "no box was shown", {});
             } else if (run.boxes[n].caption != e.args[0] || TrimEnd(run.boxes[n].text) != TrimEnd(Unescape(e.args[1]))) {
                 DisagreeWith(expect_.boxes[n], "the box shown was >" + run.boxes[n].caption + "< >" +
                                                    Replace(run.boxes[n].text, "\n", "\\n") + "<", {});
+            } else if (Upper(e.args[2]) != Upper(answer)) {
+                DisagreeWith(expect_.boxes[n], std::string("the box was answered ") + answer, {});
             }
         }
         for (size_t n = expect_.boxes.size(); n < run.boxes.size(); n++)
@@ -914,7 +918,7 @@ Outcome Prove(const Case& c, const std::string* handWrittenPlan = nullptr)
         options.answers.assign(8, Button(c.answer));
     RunResult run = bench.Run(scriptName + (c.answer ? " -noreboot" : " -silent -noreboot"), options);
     EXPECT_TRUE(run.finished) << c.name << ": the run did not end";
-    Outcome outcome = proof.Judge(Take(bench.root), run, c.answer == nullptr);
+    Outcome outcome = proof.Judge(Take(bench.root), run, c.answer);
 
     std::ostringstream report;
     report << "[" << c.name << "] " << outcome.effects << " effects, " << outcome.agreed << " agreed\n";
@@ -988,6 +992,9 @@ const Case kCases[] = {
      "[YesList]\n21,,{R}\\yes\n[NoList]\n21,,{R}\\no\n[CommandsList]\n17,Ask,3,YesList,NoList\n"},
     {"BoxNo", WindowsVersion::Win2000, "no", "",
      "[Ask.US]\nTitle=Plan proof\nMessage1=Install the tools?\nMessage2=;\nMessage3=Really?\n"
+     "[YesList]\n21,,{R}\\yes\n[NoList]\n21,,{R}\\no\n[CommandsList]\n17,Ask,3,YesList,NoList\n"},
+    {"BoxSilent", WindowsVersion::Win2000, nullptr, "",
+     "[Ask.US]\nTitle=Plan proof\nMessage1=Install the tools?\n"
      "[YesList]\n21,,{R}\\yes\n[NoList]\n21,,{R}\\no\n[CommandsList]\n17,Ask,3,YesList,NoList\n"},
     {"VersionOn98", WindowsVersion::Win98, nullptr, "",
      "[W95]\n21,,{R}\\95\n[W98]\n21,,{R}\\98\n[NT4]\n21,,{R}\\nt4\n[W2K]\n21,,{R}\\2000\n[Other]\n21,,{R}\\other\n"
