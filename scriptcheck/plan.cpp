@@ -796,6 +796,7 @@ Plan Planner::Run(const std::string& text)
         "~%C001 is " + options_.programDir + ", ~%C101 " + options_.windowsDir + ", ~%C103 " + SystemDir() +
             " (--program-dir, --windows-dir, --system-dir)",
         "a copy onto a folder puts the file into it; the effects assume every file and key they need is there",
+        "a program started makes changes of its own, which are not in the plan",
     };
     ParseIni(text.data(), text.size(), file_, &ini_);
     if (!Compile("CommandsList", 0)) {
