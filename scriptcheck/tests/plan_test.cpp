@@ -7,6 +7,7 @@
 
 #include "plan.h"
 #include "plan_compare.h"
+#include "proof_scripts.h"
 
 namespace {
 
@@ -138,6 +139,27 @@ TEST(ScriptPlan, VersionsSideBySideAndWhatARemovalLeaves)
               "all\ts.ini:8:\tvalue\tHKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\tV\n"
               "98\ts.ini:10:\tfolder\tC:\\Only98\n",
               FormatLeftovers(names, PlansOnEveryWindows(install), PlansOnEveryWindows(removal)));
+}
+
+} // namespace
+
+namespace {
+
+// The scripts the plans are proven on under Wine: every one is free of
+// errors, so it gets a plan, and every plan ends by itself.
+TEST(ScriptPlan, ProofScriptsAreCleanAndEnd)
+{
+    proof::ProofCorner corner = {"C:\\planproof\\c1", "Software\\PlanProof\\c1", "C:\\planproof\\c1\\install.log"};
+    for (uint64_t seed = 1; seed <= 300; seed++) {
+        std::string script = proof::GenerateProofScript(seed, corner);
+        std::vector<Finding> findings = CheckScript("s.ini", script, nullptr);
+        ASSERT_LT(ExitStatusFor(findings), kExitErrors) << "seed " << seed << "\n" << script;
+        PlanOptions options;
+        options.programDir = "C:\\SETUP";
+        options.windowsDir = "C:\\WINDOWS";
+        Plan plan = PlanScript("s.ini", script, nullptr, options);
+        EXPECT_TRUE(plan.end == "DONE" || plan.end == "exit") << "seed " << seed << ": " << plan.end << "\n" << script;
+    }
 }
 
 } // namespace
