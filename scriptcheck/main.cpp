@@ -6,10 +6,12 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 
 #include "checks.h"
 #include "plan.h"
+#include "plan_compare.h"
 #include "findings.h"
 #include "text.h"
 
@@ -85,25 +87,59 @@ static const PlanChoice kAnswerChoices[] = {{"default", 0}, {"ok", 1},    {"canc
 static int Usage()
 {
     fprintf(stderr, "usage: scriptcheck [-C PROGRAM_DIR] SCRIPT...\n"
-                    "       scriptcheck --plan [--windows 95|98|nt4|2000|other] [--firmware none|ID]\n"
+                    "       scriptcheck --plan|--plan-all [--windows 95|98|nt4|2000|other] [--firmware none|ID]\n"
                     "                   [--power apm|acpi] [--answer default|ok|cancel|yes|no|retry|abort|ignore]\n"
-                    "                   [--program-dir DIR] [--windows-dir DIR] [--system-dir DIR] SCRIPT\n"
+                    "                   [--program-dir DIR] [--windows-dir DIR] [--system-dir DIR]\n"
+                    "                   SCRIPT [--undo REMOVAL_SCRIPT]\n"
                     "Checks installation scripts for the runner. -C names the directory the runner\n"
                     "will sit in (~%%C001, where CMD28 finds files; default: the script's own).\n"
                     "--plan prints what a run of the script does to the machine, in run order, when\n"
-                    "the checker finds no error in it.\n"
+                    "the checker finds no error in it; --plan-all does so for every Windows version,\n"
+                    "each line naming those it happens on; --undo lists what the script leaves that\n"
+                    "the removal script does not take away.\n"
                     "Exit status: 0 clean (notes only), 1 warnings, 2 errors, 3 usage error or a\n"
                     "script that cannot be read.\n");
     return kExitUsage;
 }
 
-// scriptcheck --plan ...: the findings first; the plan when there is no error.
+// A script read and checked for a plan: its findings are printed; false
+// (with *status raised) when it cannot be read or has an error.
+static bool CheckForPlan(const char* script, const std::string& programDir, std::string* text, int* status)
+{
+    if (!ReadWholeFile(script, text)) {
+        fprintf(stderr, "scriptcheck: cannot read %s\n", script);
+        *status = kExitUsage;
+        return false;
+    }
+    AppendPlace place = {script, programDir.empty() ? "" : programDir + "/"};
+    AppendSource appended = {ReadAppendedFile, &place};
+    std::vector<Finding> findings = CheckScript(script, *text, &appended);
+    PrintFindings(stdout, findings);
+    *status = std::max(*status, ExitStatusFor(findings));
+    return ExitStatusFor(findings) < kExitErrors;
+}
+
+static Plan PlanFor(const char* script, const std::string& text, const std::string& programDir, PlanOptions options)
+{
+    AppendPlace place = {script, programDir.empty() ? "" : programDir + "/"};
+    AppendSource appended = {ReadAppendedFile, &place};
+    options.programDir = programDir.empty() ? DirectoryOf(script) : programDir;
+    while (!options.programDir.empty() && (options.programDir.back() == '/' || options.programDir.back() == '\\'))
+        options.programDir.pop_back();
+    return PlanScript(script, text, &appended, options);
+}
+
+// scriptcheck --plan / --plan-all ...: the findings first; the plan when
+// there is no error. With --undo, what the script leaves that the other
+// script does not take away, on every version.
 static int PlanMain(int argc, char** argv)
 {
+    bool allVersions = strcmp(argv[1], "--plan-all") == 0;
     PlanOptions options;
     options.windowsDir = "C:\\WINDOWS";
     std::string programDir;
     const char* script = nullptr;
+    const char* removal = nullptr;
     for (int i = 2; i < argc; i++) {
         std::string option = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -136,28 +172,43 @@ static int PlanMain(int argc, char** argv)
             options.windowsDir = value;
         } else if (option == "--system-dir") {
             options.systemDir = value;
+        } else if (option == "--undo") {
+            removal = value;
         } else {
             return Usage();
         }
     }
     if (!script)
         return Usage();
-    std::string text;
-    if (!ReadWholeFile(script, &text)) {
-        fprintf(stderr, "scriptcheck: cannot read %s\n", script);
-        return kExitUsage;
-    }
-    AppendPlace place = {script, programDir.empty() ? "" : programDir + "/"};
-    AppendSource appended = {ReadAppendedFile, &place};
-    std::vector<Finding> findings = CheckScript(script, text, &appended);
-    PrintFindings(stdout, findings);
-    int status = ExitStatusFor(findings);
-    if (status < kExitErrors) {
-        options.programDir = programDir.empty() ? DirectoryOf(script) : programDir;
-        while (!options.programDir.empty() &&
-               (options.programDir.back() == '/' || options.programDir.back() == '\\'))
-            options.programDir.pop_back();
-        fputs(FormatPlan(PlanScript(script, text, &appended, options)).c_str(), stdout);
+    int status = kExitClean;
+    std::string text, removalText;
+    bool planned = CheckForPlan(script, programDir, &text, &status);
+    if (removal && !CheckForPlan(removal, programDir, &removalText, &status))
+        planned = false;
+    if (planned && (allVersions || removal)) {
+        std::vector<std::string> names;
+        std::vector<Plan> plans, removals;
+        for (const PlanChoice* c = kWindowsChoices; c->word; c++) {
+            options.windows = (PlanWindows)c->value;
+            names.push_back(c->word);
+            plans.push_back(PlanFor(script, text, programDir, options));
+            if (removal)
+                removals.push_back(PlanFor(removal, removalText, programDir, options));
+        }
+        for (const std::string& line : plans[0].assumptions) {
+            if (line.find("(--windows)") == std::string::npos && line.find("(--program-dir") == std::string::npos)
+                printf("plan: %s\n", line.c_str());
+        }
+        if (removal) {
+            printf("plan: what %s leaves that %s does not take away, on each Windows\n", script, removal);
+            std::string left = FormatLeftovers(names, plans, removals);
+            fputs(left.empty() ? "all\tnothing\n" : left.c_str(), stdout);
+        } else {
+            printf("plan: every Windows (95, 98, nt4, 2000, other); each line names those it happens on\n");
+            fputs(FormatPlansByVersion(names, plans).c_str(), stdout);
+        }
+    } else if (planned) {
+        fputs(FormatPlan(PlanFor(script, text, programDir, options)).c_str(), stdout);
     }
     fflush(stdout);
     return status;
@@ -165,7 +216,7 @@ static int PlanMain(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    if (argc >= 2 && strcmp(argv[1], "--plan") == 0)
+    if (argc >= 2 && (strcmp(argv[1], "--plan") == 0 || strcmp(argv[1], "--plan-all") == 0))
         return PlanMain(argc, argv);
     int first = 1;
     std::string programDir;

@@ -789,14 +789,14 @@ Plan Planner::Run(const std::string& text)
         "what a run of " + file_ + " does on " + kWindows[options_.windows] + " (--windows)",
         options_.firmwareAnswers ? std::string("the maker's firmware answers, system ID ") + id + " (--firmware)"
                                  : "the maker's firmware does not answer (--firmware)",
-        options_.windows != kPlanWin98 ? "no power management choice: not Windows 98 (--power)"
-        : options_.power == kPlanAcpi  ? "power management: ACPI (--power)"
-                                       : "power management: APM (--power)",
+        options_.power == kPlanAcpi ? "power management on Windows 98: ACPI (--power)"
+                                    : "power management on Windows 98: APM (--power)",
         options_.answer ? "every box answered as --answer says" : "every box answered as a silent run answers it: OK "
                                                                   "or Yes (--answer)",
         "~%C001 is " + options_.programDir + ", ~%C101 " + options_.windowsDir + ", ~%C103 " + SystemDir() +
             " (--program-dir, --windows-dir, --system-dir)",
         "a copy onto a folder puts the file into it; the effects assume every file and key they need is there",
+        "a program started makes changes of its own, which are not in the plan",
     };
     ParseIni(text.data(), text.size(), file_, &ini_);
     if (!Compile("CommandsList", 0)) {

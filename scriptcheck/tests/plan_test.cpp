@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "plan.h"
+#include "plan_compare.h"
+#include "proof_scripts.h"
 
 namespace {
 
@@ -90,6 +92,73 @@ TEST(ScriptPlan, EffectsInRunOrder)
         options.windowsDir = "C:\\WINDOWS";
         Plan plan = PlanScript("s.ini", "[CommandsList]\n" + c.script, &appended, options);
         EXPECT_EQ(c.expected, Effects(plan)) << c.what << "\n" << FormatPlan(plan);
+    }
+}
+
+} // namespace
+
+namespace {
+
+std::vector<Plan> PlansOnEveryWindows(const std::string& script)
+{
+    std::vector<Plan> plans;
+    for (PlanWindows windows : {kPlanWin95, kPlanWin98, kPlanNT4, kPlanWin2000, kPlanOtherWindows}) {
+        PlanOptions options;
+        options.windows = windows;
+        options.programDir = "C:\\SETUP";
+        options.windowsDir = "C:\\WINDOWS";
+        plans.push_back(PlanScript("s.ini", "[CommandsList]\n" + script, nullptr, options));
+    }
+    return plans;
+}
+
+// The versions side by side, and what an install leaves that its removal
+// does not take away: a folder the removal only empties, a startup entry,
+// a value below a key the removal deletes (not left), a 98-only folder.
+TEST(ScriptPlan, VersionsSideBySideAndWhatARemovalLeaves)
+{
+    const std::vector<std::string> names = {"95", "98", "nt4", "2000", "other"};
+    std::string install = "21,,C:\\Program Files\\V\n15,,~%C001\\t.exe,C:\\Program Files\\V\n14,Reg\n"
+                          "18,,,W98,,\n[Reg]\n1,HKLM,Software\\V,Path,0,x\n"
+                          "1,HKLM,Software\\Microsoft\\Windows\\CurrentVersion\\Run,V,0,t.exe\n[W98]\n"
+                          "21,,C:\\Only98\n";
+    std::string removal = "16,,C:\\Program Files\\V\\t.exe\n14,Reg\n[Reg]\n2,HKLM,Software\\V,,,\n";
+    EXPECT_EQ("all\ts.ini:2:\tmake-folder\tC:\\Program Files\\V\n"
+              "all\ts.ini:3:\tcopy\tC:\\SETUP\\t.exe\tC:\\Program Files\\V\n"
+              "all\ts.ini:7:\tregistry-key\tHKEY_LOCAL_MACHINE\\Software\\V\n"
+              "all\ts.ini:7:\tregistry-set\tHKEY_LOCAL_MACHINE\\Software\\V\tPath\tREG_SZ\t78 00\n"
+              "all\ts.ini:8:\tregistry-key\tHKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\n"
+              "all\ts.ini:8:\tregistry-set\tHKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\tV\t"
+              "REG_SZ\t74 2e 65 78 65 00\n"
+              "98\ts.ini:10:\tmake-folder\tC:\\Only98\n"
+              "95,nt4,2000,other\ts.ini:5:\tunknown\tthe branch to [] names no list: the internal-error box, no "
+              "branch\n"
+              "95\tend\tDONE\n98\tend\tDONE\nnt4\tend\tDONE\n2000\tend\tDONE\nother\tend\tDONE\n",
+              FormatPlansByVersion(names, PlansOnEveryWindows(install)));
+    EXPECT_EQ("all\ts.ini:2:\tfolder\tC:\\Program Files\\V\n"
+              "all\ts.ini:8:\tvalue\tHKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\tV\n"
+              "98\ts.ini:10:\tfolder\tC:\\Only98\n",
+              FormatLeftovers(names, PlansOnEveryWindows(install), PlansOnEveryWindows(removal)));
+}
+
+} // namespace
+
+namespace {
+
+// The scripts the plans are proven on under Wine: every one is free of
+// errors, so it gets a plan, and every plan ends by itself.
+TEST(ScriptPlan, ProofScriptsAreCleanAndEnd)
+{
+    proof::ProofCorner corner = {"C:\\planproof\\c1", "Software\\PlanProof\\c1", "C:\\planproof\\c1\\install.log"};
+    for (uint64_t seed = 1; seed <= 300; seed++) {
+        std::string script = proof::GenerateProofScript(seed, corner);
+        std::vector<Finding> findings = CheckScript("s.ini", script, nullptr);
+        ASSERT_LT(ExitStatusFor(findings), kExitErrors) << "seed " << seed << "\n" << script;
+        PlanOptions options;
+        options.programDir = "C:\\SETUP";
+        options.windowsDir = "C:\\WINDOWS";
+        Plan plan = PlanScript("s.ini", script, nullptr, options);
+        EXPECT_TRUE(plan.end == "DONE" || plan.end == "exit") << "seed " << seed << ": " << plan.end << "\n" << script;
     }
 }
 
