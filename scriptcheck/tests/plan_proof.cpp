@@ -12,6 +12,7 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include "proof_scripts.h"
 #include "registry.h"
 #include "scenario_bench.h"
 
@@ -471,11 +472,12 @@ void Apply(const Plan& plan, Model* model, Expectations* expect)
 // A case and what came of it.
 
 struct Case {
-    const char* name;
+    std::string name;
     WindowsVersion version;
     const char* answer;  // --answer and the button pressed on every box; null: a -silent run
-    const char* prepare; // lines "file|<path>|<text>", "folder|<path>", "key|<key>", "value|<key>|<name>|<text>"
-    const char* script;  // {R}: the case's folder; {K}: Software\PlanProof\<case>
+    std::string prepare; // lines "file|<path>|<text>", "folder|<path>", "key|<key>", "value|<key>|<name>|<text>"
+    std::string script;  // {R}: the case's folder; {K}: Software\PlanProof\<case>; {L}: the log; the
+                         // [Data] keys that log there go first unless it starts with its own [Data]
 };
 
 struct Finding {
@@ -889,10 +891,13 @@ Outcome Prove(const Case& c, const std::string* handWrittenPlan = nullptr)
     Bench bench(c.version);
     ClearWatchedKeys();
     std::string key = std::string("Software\\PlanProof\\") + c.name;
-    auto expand = [&](const std::string& text) { return Replace(Replace(text, "{R}", bench.root), "{K}", key); };
+    auto expand = [&](const std::string& text) {
+        return Replace(Replace(Replace(text, "{R}", bench.root), "{K}", key), "{L}", bench.logPath);
+    };
     Prepare(expand(c.prepare));
     std::string scriptName = std::string(c.name) + ".ini";
-    std::string script = bench.WriteScript(scriptName, "[Data]\n" + bench.LogKeys() + expand(c.script));
+    std::string script = bench.WriteScript(
+        scriptName, (c.script.compare(0, 6, "[Data]") == 0 ? "" : "[Data]\n" + bench.LogKeys()) + expand(c.script));
 
     std::string planText;
     if (handWrittenPlan) {
@@ -1030,6 +1035,27 @@ TEST(PlanProof, EveryPlanIsWhatTheRunDoes)
     }
     printf("plan proof: %zu cases, %zu effects, %zu agreed, %zu explained, %zu disagreements\n",
            sizeof kCases / sizeof kCases[0], effects, agreed, explained, disagreements);
+}
+
+// Scripts from the proof-script generator, well-formed and kept to the
+// case's folder and key, on 2000 and 98, the boxes answered Yes or No.
+TEST(PlanProof, GeneratedScriptsRunAsPlanned)
+{
+    const proof::ProofCorner corner = {"{R}\\corner", "{K}", "{L}"};
+    size_t effects = 0, agreed = 0, explained = 0, disagreements = 0;
+    for (uint64_t seed = 1; seed <= 24; seed++) {
+        Case c = {"Generated" + std::to_string(seed), seed % 3 ? WindowsVersion::Win2000 : WindowsVersion::Win98,
+                  seed % 2 ? "yes" : "no", "folder|{R}\\corner\nfile|{R}\\prog\\src.txt|source\n",
+                  proof::GenerateProofScript(seed, corner)};
+        SCOPED_TRACE(c.name);
+        Outcome o = Prove(c);
+        effects += o.effects;
+        agreed += o.agreed;
+        for (const Finding& f : o.findings)
+            (f.why.empty() ? disagreements : explained)++;
+    }
+    printf("generated plan proof: 24 scripts, %zu effects, %zu agreed, %zu explained, %zu disagreements\n", effects,
+           agreed, explained, disagreements);
 }
 
 // The proof itself can fail: a plan that gets a value's bytes and a
