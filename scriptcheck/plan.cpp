@@ -711,7 +711,7 @@ int Planner::PlanExit()
 }
 
 // The restart comes when the run ends; a run started again with -resume
-// goes on behind this command.
+// (the script's own RunOnce entry) goes on behind this command.
 int Planner::PlanRestart()
 {
     AskRestart();
@@ -720,7 +720,7 @@ int Planner::PlanRestart()
 
 void Planner::AskRestart()
 {
-    Step("restart", {"at the end of the run; started again with -resume, the run goes on behind this command"});
+    Step("restart", {});
 }
 
 int Planner::PlanExitAndDelete()
@@ -795,7 +795,8 @@ Plan Planner::Run(const std::string& text)
                                                                   "or Yes (--answer)",
         "~%C001 is " + options_.programDir + ", ~%C101 " + options_.windowsDir + ", ~%C103 " + SystemDir() +
             " (--program-dir, --windows-dir, --system-dir)",
-        "a copy onto a folder puts the file into it; the effects assume every file and key they need is there",
+        "a file copied onto a folder goes into it, a folder copied gives its contents; the effects assume every file "
+        "and key they need is there",
         "a program started makes changes of its own, which are not in the plan",
     };
     ParseIni(text.data(), text.size(), file_, &ini_);

@@ -420,6 +420,9 @@ void Apply(const Plan& plan, Model* model, Expectations* expect)
                 model->EraseKey(a[0], i);
         } else if (e.kind == "registry-delete-tree") {
             model->EraseKey(a[0], i);
+        } else if (e.kind == "copy" && model->Source(a[0], &source) && source.shown.compare(0, 7, "folder ") == 0) {
+            // As the plan says: a folder's contents go into the destination.
+            model->CopyFolder(a[0], a[1], i);
         } else if (e.kind == "copy") {
             // As the plan says: a copy onto a folder puts the file into it.
             Item item{"file "};
