@@ -48,13 +48,17 @@ bench: build
 # numbers that only grow from 1,000 into the thousands, the Windows 2000
 # name list, class drivers slow to start and stop), with its figures:
 # changes, mismatches, crashes, hangs, time per change, and the service's
-# handles, memory and threads.
+# handles, memory and threads. Between the two, the plan's proof:
+# scriptcheck --plan against real runs of PLAN_PROOF_SCRIPTS generated
+# scripts (300), with its count of disagreements.
+PLAN_PROOF_SCRIPTS ?= 300
 STRESS_CASES ?= 10000
 STRESS_CHANGES ?= 10000
 STRESS_SEED ?= 18
 STRESS_MACHINE ?= --numbers-grow=1000 --long-names --slow-drivers
 stress: build
 	tools/stress-setuprun $(STRESS_CASES)
+	tools/stress-plan $(PLAN_PROOF_SCRIPTS)
 	tools/stress-baymgr $(STRESS_CHANGES) $(STRESS_SEED) $(STRESS_MACHINE)
 
 # Pictures of the applet's pages for docs/install.md, from the real applet.

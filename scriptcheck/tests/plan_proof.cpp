@@ -16,6 +16,8 @@
 #include "registry.h"
 #include "scenario_bench.h"
 
+#include <stdlib.h>
+
 #include <algorithm>
 #include <map>
 #include <set>
@@ -1041,15 +1043,19 @@ TEST(PlanProof, EveryPlanIsWhatTheRunDoes)
 }
 
 // Scripts from the proof-script generator, well-formed and kept to the
-// case's folder and key, on 2000 and 98, the boxes answered Yes or No.
+// case's folder and key, on 95, 98, NT 4.0 and 2000 in turn, the boxes
+// answered Yes or No. PLAN_PROOF_SCRIPTS sets how many (make stress: 300).
 TEST(PlanProof, GeneratedScriptsRunAsPlanned)
 {
+    static const WindowsVersion kVersions[] = {WindowsVersion::Win2000, WindowsVersion::Win98, WindowsVersion::NT4,
+                                               WindowsVersion::Win95};
+    const char* wanted = getenv("PLAN_PROOF_SCRIPTS");
+    uint64_t scripts = wanted && atoi(wanted) > 0 ? (uint64_t)atoi(wanted) : 24;
     const proof::ProofCorner corner = {"{R}\\corner", "{K}", "{L}"};
     size_t effects = 0, agreed = 0, explained = 0, disagreements = 0;
-    for (uint64_t seed = 1; seed <= 24; seed++) {
-        Case c = {"Generated" + std::to_string(seed), seed % 3 ? WindowsVersion::Win2000 : WindowsVersion::Win98,
-                  seed % 2 ? "yes" : "no", "folder|{R}\\corner\nfile|{R}\\prog\\src.txt|source\n",
-                  proof::GenerateProofScript(seed, corner)};
+    for (uint64_t seed = 1; seed <= scripts; seed++) {
+        Case c = {"Generated" + std::to_string(seed), kVersions[seed % 4], seed % 2 ? "yes" : "no",
+                  "folder|{R}\\corner\nfile|{R}\\prog\\src.txt|source\n", proof::GenerateProofScript(seed, corner)};
         SCOPED_TRACE(c.name);
         Outcome o = Prove(c);
         effects += o.effects;
@@ -1057,8 +1063,8 @@ TEST(PlanProof, GeneratedScriptsRunAsPlanned)
         for (const Finding& f : o.findings)
             (f.why.empty() ? disagreements : explained)++;
     }
-    printf("generated plan proof: 24 scripts, %zu effects, %zu agreed, %zu explained, %zu disagreements\n", effects,
-           agreed, explained, disagreements);
+    printf("generated plan proof: %llu scripts, %zu effects, %zu agreed, %zu explained, %zu disagreements\n",
+           (unsigned long long)scripts, effects, agreed, explained, disagreements);
 }
 
 // The proof itself can fail: a plan that gets a value's bytes and a
