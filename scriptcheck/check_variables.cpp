@@ -43,49 +43,27 @@ void Checker::CollectScriptVariables()
 // has no value the checker can see.
 std::string Checker::Expand(const std::string& text, bool* known, const std::string* choice) const
 {
-    std::string out = text;
-    size_t scan = 0;
-    for (int replacements = 0; replacements < kMaxExpansions;) {
-        const char* token = FindVariableToken(out.c_str() + scan);
-        if (!token)
-            break;
-        size_t at = (size_t)(token - out.c_str());
-        VariableToken parsed = ParseVariableToken(token);
-        if (!parsed.kind)
-            break;
-        std::string value;
-        bool replaced = true;
-        bool dropRest = false;
-        if (parsed.kind == 'C') {
-            const BuiltInToken* builtIn = FindBuiltInToken(parsed.number);
-            replaced = builtIn != nullptr;
-            if (builtIn) {
-                value = builtIn->example;
-                dropRest = builtIn->base == kBuiltInTempFile;
-            }
-            if (replaced)
-                *known = false; // a directory of the machine, not of the script
-        } else if (parsed.number < 0 || parsed.number >= 1000) {
-            replaced = false;
-        } else {
-            char name[8];
-            FormatText(name, sizeof name, "V%03d", parsed.number);
-            auto found = variables_.find(name);
-            if (found == variables_.end() || found->second.empty()) {
-                *known = false;
-            } else {
-                value = (choice && replacements == 0) ? *choice : found->second[0];
-            }
+    return ExpandTokens(text, [&](const VariableToken& token, int replacements, std::string* value, bool* dropRest) {
+        if (token.kind == 'C') {
+            const BuiltInToken* builtIn = FindBuiltInToken(token.number);
+            if (!builtIn)
+                return false;
+            *value = builtIn->example;
+            *dropRest = builtIn->base == kBuiltInTempFile;
+            *known = false; // a directory of the machine, not of the script
+            return true;
         }
-        if (!replaced) {
-            scan = at + parsed.length;
-            continue;
-        }
-        replacements++;
-        out = out.substr(0, at) + value + (dropRest ? "" : out.substr(at + parsed.length));
-        scan = at;
-    }
-    return out;
+        if (token.number < 0 || token.number >= 1000)
+            return false;
+        char name[8];
+        FormatText(name, sizeof name, "V%03d", token.number);
+        auto found = variables_.find(name);
+        if (found == variables_.end() || found->second.empty())
+            *known = false;
+        else
+            *value = (choice && replacements == 0) ? *choice : found->second[0];
+        return true;
+    });
 }
 
 // Every text the expansion may give, one for each value of its first variable.

@@ -21,6 +21,7 @@
 #include "system_id_list.h"
 #include "section_read.h"
 #include "text.h"
+#include "value_text.h"
 #include "variables.h"
 
 namespace {
@@ -132,6 +133,7 @@ private:
     int PlanRename();
     void AskRestart();
     int SingleRegistry(bool setsValue, bool deletesValue);
+    int TwoPathCommand(const char* kind);
     // The lines of the command's section, each effect of one placed on it.
     std::vector<std::string> ListLines();
     std::vector<int> listLines_;
@@ -241,52 +243,34 @@ std::string Planner::SystemDir() const
 // variables from [Variables] of the working copy, at most kMaxReplacements.
 std::string Planner::Expand(std::string text)
 {
-    size_t scan = 0;
-    for (int replacements = 0; replacements < kMaxReplacements;) {
-        const char* token = FindVariableToken(text.c_str() + scan);
-        if (!token)
-            break;
-        size_t at = (size_t)(token - text.c_str());
-        VariableToken parsed = ParseVariableToken(token);
-        if (!parsed.kind)
-            break;
-        std::string value;
-        bool replaced = true;
-        bool dropRest = false;
-        const BuiltInToken* builtIn = parsed.kind == 'C' ? FindBuiltInToken(parsed.number) : nullptr;
+    return ExpandTokens(text, [&](const VariableToken& token, int, std::string* value, bool* dropRest) {
+        const BuiltInToken* builtIn = token.kind == 'C' ? FindBuiltInToken(token.number) : nullptr;
         if (builtIn) {
             switch (builtIn->base) {
             case kBuiltInTempFile:
-                value = "<temporary file>";
-                dropRest = true;
-                Write("Variables", "V000", value);
+                *value = "<temporary file>";
+                *dropRest = true;
+                Write("Variables", "V000", *value);
                 break;
             case kBuiltInProgramDir:
-                value = options_.programDir;
+                *value = options_.programDir;
                 break;
             case kBuiltInWindowsDir:
-                value = options_.windowsDir + builtIn->tail;
+                *value = options_.windowsDir + builtIn->tail;
                 break;
             case kBuiltInSystemDir:
-                value = SystemDir() + builtIn->tail;
+                *value = SystemDir() + builtIn->tail;
                 break;
             }
-        } else if (parsed.kind == 'V' && parsed.number >= 0 && parsed.number < 1000) {
-            char key[8];
-            FormatText(key, sizeof key, "V%03d", parsed.number);
-            value = Read("Variables", key, "");
-        } else {
-            replaced = false;
+            return true;
         }
-        if (!replaced) {
-            scan = at + parsed.length;
-            continue;
-        }
-        replacements++;
-        text = text.substr(0, at) + value + (dropRest ? "" : text.substr(at + parsed.length));
-        scan = at;
-    }
-    return text;
+        if (token.kind != 'V' || token.number < 0 || token.number >= 1000)
+            return false;
+        char key[8];
+        FormatText(key, sizeof key, "V%03d", token.number);
+        *value = Read("Variables", key, "");
+        return true;
+    });
 }
 
 std::vector<std::string> Planner::ListLines()
@@ -459,19 +443,19 @@ int Planner::PlanDeleteLink()
     return 0;
 }
 
-// CMD15 and CMD31: a pair in fields 1 and 2, or one pair a line.
-int Planner::PlanCopy()
+// CMD15 and CMD31: a pair in fields 1 and 2, or one pair a line (a line
+// without both paths, or with a wildcard, is passed over).
+int Planner::TwoPathCommand(const char* kind)
 {
     if (FieldForm(type_)) {
-        Step("copy", {Expand(Field(1)), Expand(Field(2))});
+        Step(kind, {Expand(Field(1)), Expand(Field(2))});
         return 0;
     }
     std::vector<std::string> lines = ListLines();
     if (lines.empty())
         return 2;
     for (size_t i = 0; i < lines.size(); i++) {
-        const std::string& text = lines[i];
-        std::vector<char> copy(text.begin(), text.end());
+        std::vector<char> copy(lines[i].begin(), lines[i].end());
         copy.push_back('\0');
         char* source;
         char* destination;
@@ -479,34 +463,13 @@ int Planner::PlanCopy()
             strchr(source, '*'))
             continue;
         DropTrailingBackslash(destination);
-        StepLine(i, "copy", {Expand(source), Expand(destination)});
+        StepLine(i, kind, {Expand(source), Expand(destination)});
     }
     return 0;
 }
 
-int Planner::PlanRename()
-{
-    if (FieldForm(type_)) {
-        Step("rename", {Expand(Field(1)), Expand(Field(2))});
-        return 0;
-    }
-    std::vector<std::string> lines = ListLines();
-    if (lines.empty())
-        return 2;
-    for (size_t i = 0; i < lines.size(); i++) {
-        const std::string& text = lines[i];
-        std::vector<char> copy(text.begin(), text.end());
-        copy.push_back('\0');
-        char* source;
-        char* destination;
-        if (SplitTwoPathLine(copy.data(), &source, &destination) != kTwoPathOk || !*source || !*destination ||
-            strchr(source, '*'))
-            continue;
-        DropTrailingBackslash(destination);
-        StepLine(i, "rename", {Expand(source), Expand(destination)});
-    }
-    return 0;
-}
+int Planner::PlanCopy() { return TwoPathCommand("copy"); }
+int Planner::PlanRename() { return TwoPathCommand("rename"); }
 
 // CMD16 (and CMD29's list): a whole drive is never deleted.
 int Planner::PlanDelete()

@@ -5,6 +5,9 @@
 
 #include <algorithm>
 
+#include "buffer_limits.h"
+#include "variables.h"
+
 static int HexValue(char c)
 {
     if (c >= '0' && c <= '9')
@@ -94,3 +97,29 @@ std::string DidYouMean(const std::string& name, const std::vector<std::string>& 
     }
     return best.empty() ? "" : " (did you mean " + best + "?)";
 }
+
+std::string ExpandTokens(const std::string& text, const TokenValue& valueOf)
+{
+    std::string out = text;
+    size_t scan = 0;
+    for (int replacements = 0; replacements < kMaxReplacements;) {
+        const char* token = FindVariableToken(out.c_str() + scan);
+        if (!token)
+            break;
+        size_t at = (size_t)(token - out.c_str());
+        VariableToken parsed = ParseVariableToken(token);
+        if (!parsed.kind)
+            break;
+        std::string value;
+        bool dropRest = false;
+        if (!valueOf(parsed, replacements, &value, &dropRest)) {
+            scan = at + parsed.length;
+            continue;
+        }
+        replacements++;
+        out = out.substr(0, at) + value + (dropRest ? "" : out.substr(at + parsed.length));
+        scan = at;
+    }
+    return out;
+}
+

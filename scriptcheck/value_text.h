@@ -7,6 +7,7 @@
 // checker refuses exactly what the runner refuses.
 #include "registry_text.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,3 +34,16 @@ HexTextShape ExamineHexText(const char* text);
 // author meant it, padded to eight digits: "3E8" gives "000003E8".
 std::string DwordAsHex(unsigned long value);
 std::string EightDigits(const std::string& data);
+
+// What a token stands for, asked of the caller while tokens are replaced:
+// false leaves the token as written and goes on behind it; *dropRest
+// drops the text after it (a temporary file name). replacements counts
+// the tokens replaced before this one.
+typedef std::function<bool(const struct VariableToken& token, int replacements, std::string* value, bool* dropRest)>
+    TokenValue;
+
+// The text with its tokens replaced in the runner's order: scanning goes
+// on at a replacement (a value may hold tokens), an invalid kind letter
+// stops it, and at most kMaxReplacements tokens are replaced.
+std::string ExpandTokens(const std::string& text, const TokenValue& valueOf);
+

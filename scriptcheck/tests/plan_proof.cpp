@@ -883,7 +883,7 @@ private:
     std::vector<std::string> log_;
 };
 
-std::string SystemFolder(UINT (*get)(LPSTR, UINT))
+std::string SystemFolder(UINT(WINAPI* get)(LPSTR, UINT))
 {
     char path[MAX_PATH];
     UINT n = get(path, sizeof path);
