@@ -89,7 +89,8 @@ static int Usage()
     fprintf(stderr, "usage: scriptcheck [-C PROGRAM_DIR] SCRIPT...\n"
                     "       scriptcheck --plan|--plan-all [--windows 95|98|nt4|2000|other] [--firmware none|ID]\n"
                     "                   [--power apm|acpi] [--answer default|ok|cancel|yes|no|retry|abort|ignore]\n"
-                    "                   [--program-dir DIR] [--windows-dir DIR] [--system-dir DIR]\n"
+                    "                   [--folders paths|names] [--program-dir DIR] [--windows-dir DIR]\n"
+                    "                   [--system-dir DIR]\n"
                     "                   SCRIPT [--undo REMOVAL_SCRIPT]\n"
                     "Checks installation scripts for the runner. -C names the directory the runner\n"
                     "will sit in (~%%C001, where CMD28 finds files; default: the script's own).\n"
@@ -172,6 +173,8 @@ static int PlanMain(int argc, char** argv)
             options.windowsDir = value;
         } else if (option == "--system-dir") {
             options.systemDir = value;
+        } else if (option == "--folders" && (EqualsNoCase(value, "names") || EqualsNoCase(value, "paths"))) {
+            options.folderNames = EqualsNoCase(value, "names");
         } else if (option == "--undo") {
             removal = value;
         } else {
@@ -196,9 +199,15 @@ static int PlanMain(int argc, char** argv)
                 removals.push_back(PlanFor(removal, removalText, programDir, options));
         }
         for (const std::string& line : plans[0].assumptions) {
-            if (line.find("(--windows)") == std::string::npos && line.find("(--program-dir") == std::string::npos)
+            // The version's own lines: its name and, with paths, its system folder.
+            if (line.find("(--windows)") == std::string::npos && line.find("(--folders, ") == std::string::npos)
                 printf("plan: %s\n", line.c_str());
         }
+        if (!options.folderNames)
+            printf("plan: ~%%C101 is %s, ~%%C103 %s (--folders, --program-dir, --windows-dir, --system-dir)\n",
+                   options.windowsDir.c_str(),
+                   options.systemDir.empty() ? "its \\system32 on NT 4.0 and 2000 and its \\SYSTEM on 95 and 98"
+                                             : options.systemDir.c_str());
         if (removal) {
             printf("plan: what %s leaves that %s does not take away, on each Windows\n", script, removal);
             std::string left = FormatLeftovers(names, plans, removals);

@@ -132,6 +132,10 @@ private:
     int PlanAppend();
     int PlanRename();
     void AskRestart();
+    std::string ResumePoint(int endedBy) const;
+    bool restartAsked_ = false;
+    std::string restartFile_;
+    int restartLine_ = 0;
     int SingleRegistry(bool setsValue, bool deletesValue);
     int TwoPathCommand(const char* kind);
     // The lines of the command's section, each effect of one placed on it.
@@ -253,13 +257,13 @@ std::string Planner::Expand(std::string text)
                 Write("Variables", "V000", *value);
                 break;
             case kBuiltInProgramDir:
-                *value = options_.programDir;
+                *value = options_.folderNames ? "<program folder>" : options_.programDir;
                 break;
             case kBuiltInWindowsDir:
-                *value = options_.windowsDir + builtIn->tail;
+                *value = (options_.folderNames ? "<Windows folder>" : options_.windowsDir) + builtIn->tail;
                 break;
             case kBuiltInSystemDir:
-                *value = SystemDir() + builtIn->tail;
+                *value = (options_.folderNames ? "<system folder>" : SystemDir()) + builtIn->tail;
                 break;
             }
             return true;
@@ -673,8 +677,9 @@ int Planner::PlanExit()
     return 1;
 }
 
-// The restart comes when the run ends; a run started again with -resume
-// (the script's own RunOnce entry) goes on behind this command.
+// The restart comes when the run ends: written down then, where it was
+// asked, with where a run started again with -resume (the script's own
+// RunOnce entry) goes on.
 int Planner::PlanRestart()
 {
     AskRestart();
@@ -683,7 +688,20 @@ int Planner::PlanRestart()
 
 void Planner::AskRestart()
 {
-    Step("restart", {});
+    restartAsked_ = true;
+    restartFile_ = command_ ? command_->file : file_;
+    restartLine_ = command_ ? command_->line : 0;
+}
+
+std::string Planner::ResumePoint(int endedBy) const
+{
+    if (endedBy < 0 || CommandHas(endedBy, kCmdKeepsPosition))
+        return endedBy < 0 ? "resumes with nothing left to run"
+                           : "resumes from the start of the script: the run state is gone";
+    auto next = commands_.find(n_ + 1);
+    if (next == commands_.end() || next->second.typeText.empty() || ParseDecimal(next->second.typeText.c_str()) == 0)
+        return "resumes with nothing left to run";
+    return "resumes at " + next->second.file + ":" + std::to_string(next->second.line);
 }
 
 int Planner::PlanExitAndDelete()
@@ -756,8 +774,10 @@ Plan Planner::Run(const std::string& text)
                                     : "power management on Windows 98: APM (--power)",
         options_.answer ? "every box answered as --answer says" : "every box answered as a silent run answers it: OK "
                                                                   "or Yes (--answer)",
-        "~%C001 is " + options_.programDir + ", ~%C101 " + options_.windowsDir + ", ~%C103 " + SystemDir() +
-            " (--program-dir, --windows-dir, --system-dir)",
+        options_.folderNames ? std::string("built-in folders by name: ~%C001 <program folder>, ~%C101 <Windows folder>, "
+                                           "~%C103 <system folder> (--folders)")
+                             : "~%C001 is " + options_.programDir + ", ~%C101 " + options_.windowsDir + ", ~%C103 " +
+                                   SystemDir() + " (--folders, --program-dir, --windows-dir, --system-dir)",
         "a file copied onto a folder goes into it, a folder copied gives its contents; the effects assume every file "
         "and key they need is there",
         "a program started makes changes of its own, which are not in the plan",
@@ -767,6 +787,7 @@ Plan Planner::Run(const std::string& text)
         plan_.end = "there is no [CommandsList]: the run stops at start-up";
         return plan_;
     }
+    int endedBy = -1; // the command type that ended the run; -1: the end of the lists
     for (int steps = 0;; steps++) {
         if (steps >= kPlanCommandLimit) {
             plan_.end = "the run has not ended after " + std::to_string(kPlanCommandLimit) + " commands: a loop";
@@ -793,11 +814,15 @@ Plan Planner::Run(const std::string& text)
         }
         section_ = CommandHas(type, kCmdUsesData) ? std::string("DATA") : Field(0);
         int result = Execute(type);
-        if (CommandHas(type, kCmdEndsRun) && result != 0)
+        if (CommandHas(type, kCmdEndsRun) && result != 0) {
+            endedBy = type;
             break;
+        }
         if (!CommandHas(type, kCmdKeepsPosition))
             n_++;
     }
+    if (restartAsked_)
+        plan_.steps.push_back(PlanStep{restartFile_, restartLine_, "restart", {ResumePoint(endedBy)}});
     return plan_;
 }
 

@@ -22,6 +22,7 @@ struct PlanOptions {
     std::string programDir;       // ~%C001, without its last backslash
     std::string windowsDir;       // ~%C101
     std::string systemDir;        // ~%C103; empty: the Windows directory's usual one for the version
+    bool folderNames = false;     // built-in folders by name (<system folder>), not as paths
 };
 
 // One effect: where in the script it comes from, its kind, its arguments.

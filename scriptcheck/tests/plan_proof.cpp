@@ -211,7 +211,7 @@ const std::map<std::string, size_t> kArgs = {
     {"registry-key", 1}, {"registry-set", 4}, {"registry-delete-value", 2}, {"registry-delete-key", 1},
     {"registry-delete-tree", 1}, {"copy", 2}, {"copy-folder", 2}, {"delete", 1}, {"make-folder", 1},
     {"rename", 2}, {"ini-set", 4}, {"append", 1}, {"start", 3}, {"box", 3}, {"variable", 2},
-    {"restart", 0}, {"unknown", 1}, {"end", 1}};
+    {"restart", 1}, {"unknown", 1}, {"end", 1}};
 
 Plan ParsePlan(const std::string& output)
 {
