@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "proof_scripts.h"
+#include "value_text.h"
 #include "registry.h"
 #include "scenario_bench.h"
 
@@ -28,13 +29,6 @@ using namespace scenario;
 namespace {
 
 const char* const kWatchedKeys[] = {"HKEY_CURRENT_USER\\Software\\PlanProof", "HKEY_LOCAL_MACHINE\\Software\\PlanProof"};
-
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        c = (char)toupper((unsigned char)c);
-    return text;
-}
 
 bool StartsWithNoCase(const std::string& text, const std::string& start)
 {
@@ -946,6 +940,12 @@ Outcome Prove(const Case& c, const std::string* handWrittenPlan = nullptr)
 }
 
 // clang-format off
+// Scripts run under more than one choice.
+const char kBoxScript[] = "[Ask.US]\nTitle=Plan proof\nMessage1=Install the tools?\n"
+                          "[YesList]\n21,,{R}\\yes\n[NoList]\n21,,{R}\\no\n[CommandsList]\n17,Ask,3,YesList,NoList\n";
+const char kVersionScript[] = "[W95]\n21,,{R}\\95\n[W98]\n21,,{R}\\98\n[NT4]\n21,,{R}\\nt4\n[W2K]\n21,,{R}\\2000\n"
+                              "[Other]\n21,,{R}\\other\n[CommandsList]\n18,Other,W95,W98,NT4,W2K\n";
+
 const Case kCases[] = {
     {"RegistryValues", WindowsVersion::Win2000, nullptr, "",
      "[Text]\nRegHive=HKEY_CURRENT_USER\nRegKey={K}\\A\\B\nRegValue=Path\nRegData=~%C001\\tools\nRegDataType=0\n"
@@ -998,20 +998,16 @@ const Case kCases[] = {
      "[Launch]\nProgram=~%C103\\cmd.exe /c echo ran> {R}\\ran.txt\nWaitToExit=TRUE\n"
      "[CommandsList]\n11,Launch\n11,,cmd.exe /c rem nothing,FALSE\n"},
     {"BoxYes", WindowsVersion::Win2000, "yes", "",
-     "[Ask.US]\nTitle=Plan proof\nMessage1=Install the tools?\n"
-     "[YesList]\n21,,{R}\\yes\n[NoList]\n21,,{R}\\no\n[CommandsList]\n17,Ask,3,YesList,NoList\n"},
+     kBoxScript},
     {"BoxNo", WindowsVersion::Win2000, "no", "",
      "[Ask.US]\nTitle=Plan proof\nMessage1=Install the tools?\nMessage2=;\nMessage3=Really?\n"
      "[YesList]\n21,,{R}\\yes\n[NoList]\n21,,{R}\\no\n[CommandsList]\n17,Ask,3,YesList,NoList\n"},
     {"BoxSilent", WindowsVersion::Win2000, nullptr, "",
-     "[Ask.US]\nTitle=Plan proof\nMessage1=Install the tools?\n"
-     "[YesList]\n21,,{R}\\yes\n[NoList]\n21,,{R}\\no\n[CommandsList]\n17,Ask,3,YesList,NoList\n"},
+     kBoxScript},
     {"VersionOn98", WindowsVersion::Win98, nullptr, "",
-     "[W95]\n21,,{R}\\95\n[W98]\n21,,{R}\\98\n[NT4]\n21,,{R}\\nt4\n[W2K]\n21,,{R}\\2000\n[Other]\n21,,{R}\\other\n"
-     "[CommandsList]\n18,Other,W95,W98,NT4,W2K\n"},
+     kVersionScript},
     {"VersionOn2000", WindowsVersion::Win2000, nullptr, "",
-     "[W95]\n21,,{R}\\95\n[W98]\n21,,{R}\\98\n[NT4]\n21,,{R}\\nt4\n[W2K]\n21,,{R}\\2000\n[Other]\n21,,{R}\\other\n"
-     "[CommandsList]\n18,Other,W95,W98,NT4,W2K\n"},
+     kVersionScript},
     {"Jumps", WindowsVersion::Win2000, nullptr, "",
      "[Variables]\nV001=Last\n[First]\n21,,{R}\\first\n[Last]\n21,,{R}\\last\n19,First\n"
      "[CommandsList]\n19,First\n21,,{R}\\list\n19,~%V001\n"},
